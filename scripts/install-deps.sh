@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the Debian packages listed in deps/debian-packages.txt.
+# Idempotent: packages already present are left alone, apt is only called when
+# something is missing. Must run as root (or through sudo) on Debian 12.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+mapfile -t wanted < <(grep -v '^\s*#' "$here/deps/debian-packages.txt" | sed '/^\s*$/d')
+missing=()
+for p in "${wanted[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps: all ${#wanted[@]} packages present"
+  exit 0
+fi
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "install-deps: installing ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
