@@ -1,0 +1,126 @@
+#pragma once
+// Base of the named controls laid on a Form. A control is a thin handle over a
+// Qt widget; its properties (caption, visibility, place, font, colours) are the
+// program's state, as the panel logic reads and writes them directly.
+//
+// Threading: GUI thread only. Ownership: the Form that created a control owns
+// it for the Form's whole life; callers keep plain references.
+// Repaints: setters only mark the control dirty; painting happens once per
+// event-loop pass, after the running handler returns.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace vos {
+
+struct Rgb {
+    std::uint8_t r = 0, g = 0, b = 0;
+    constexpr bool operator==(const Rgb&) const = default;
+};
+
+namespace colors {
+inline constexpr Rgb Black{0, 0, 0};
+inline constexpr Rgb White{255, 255, 255};
+inline constexpr Rgb Red{255, 0, 0};
+inline constexpr Rgb Yellow{255, 255, 0};
+inline constexpr Rgb Lime{0, 255, 0};
+inline constexpr Rgb Green{0, 128, 0};
+inline constexpr Rgb Silver{192, 192, 192};
+inline constexpr Rgb Gray{128, 128, 128};
+inline constexpr Rgb Aqua{0, 255, 255};
+inline constexpr Rgb Blue{0, 0, 255};
+}  // namespace colors
+
+struct Bounds {
+    int left = 0, top = 0, width = 0, height = 0;
+    constexpr bool operator==(const Bounds&) const = default;
+};
+
+// Font of a control. Sizes are pixels of character height (the design is made
+// at 96 pixels per inch, where 12 points = 16 pixels).
+struct FontSpec {
+    std::string face = "Arial";
+    int pixelHeight = 11;
+    bool bold = false;
+    bool underline = false;
+    Rgb color = colors::Black;
+    constexpr bool operator==(const FontSpec&) const = default;
+};
+
+enum class MouseButton { Left, Right, Middle };
+
+// Modifier and button state at the moment of an input event.
+struct ShiftState {
+    bool shift = false, ctrl = false, alt = false;
+    bool left = false, right = false, middle = false;
+    bool doubleClick = false;
+};
+
+class Form;
+
+class Control {
+public:
+    virtual ~Control();
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    // The control's name; also its Qt object name ("Ligne01", "Led16").
+    const std::string& name() const { return name_; }
+    Form& form() const { return form_; }
+
+    int left() const;
+    int top() const;
+    int width() const;
+    int height() const;
+    Bounds bounds() const;
+    void setLeft(int v);
+    void setTop(int v);
+    void setWidth(int v);
+    void setHeight(int v);
+    void setBounds(Bounds b);
+
+    bool visible() const { return visible_; }
+    void setVisible(bool v);
+    void show() { setVisible(true); }
+    void hide() { setVisible(false); }
+
+    bool enabled() const { return enabled_; }
+    void setEnabled(bool v);
+
+    // Tooltip text (UTF-8). Shown on hover when not empty.
+    const std::string& hint() const { return hint_; }
+    void setHint(std::string utf8);
+
+    // Z-order among the form's controls: later-created controls lie above
+    // earlier ones; these move one control to the top or the bottom.
+    void bringToFront();
+    void sendToBack();
+
+    // Mouse handlers of the control itself. A visible, enabled control takes
+    // presses over its area for itself (they do not reach the form), whether
+    // or not a handler is set. Positions are in the control's coordinates.
+    std::function<void(MouseButton, ShiftState, int x, int y)> onMouseDown;
+    std::function<void(MouseButton, ShiftState, int x, int y)> onMouseUp;
+    std::function<void()> onClick;     // left press and release over the control
+    std::function<void()> onDblClick;  // left double click
+
+    // Scales place, size and font by num/den (the pixels-per-inch table).
+    virtual void scaleBy(int num, int den);
+
+    QWidget* widget() const { return widget_; }
+
+protected:
+    Control(Form& owner, std::string name, QWidget* widget);
+
+private:
+    Form& form_;
+    std::string name_;
+    QWidget* widget_;
+    bool visible_ = true;
+    bool enabled_ = true;
+    std::string hint_;
+};
+
+}  // namespace vos

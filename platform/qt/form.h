@@ -1,0 +1,130 @@
+#pragma once
+// A top-level window holding named controls, with the event vocabulary the
+// program is written against (create/show/activate/close, key-down with
+// virtual-key codes and key preview, translated characters, mouse press and
+// release with the Shift state, non-client hit test for dragging).
+//
+// Threading: GUI thread only. Every callback runs through the guard
+// (platform/qt/guard.h): an exception that escapes it is shown in the error
+// box and the loop goes on with the next event.
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/qt/control.h"
+
+namespace vos {
+
+class Label;
+class Shape;
+class Picture;
+class ComboBox;
+class ProgressBar;
+class Button;
+class CheckBox;
+class GraphicControl;
+class Timer;
+class Bitmap;
+
+enum class FormStyle {
+    Borderless,  // no frame, no caption bar (the panel)
+    Single,      // single border with only the system menu (progress window)
+    Dialog       // dialog border (selection dialog)
+};
+
+// Windows virtual-key codes used by the key handlers. The platform maps the
+// physical keys to these, whatever the keyboard layout.
+namespace vk {
+inline constexpr std::uint16_t Back = 0x08, Tab = 0x09, Return = 0x0D, Escape = 0x1B,
+    Space = 0x20, Left = 0x25, Up = 0x26, Right = 0x27, Down = 0x28, Execute = 0x2B,
+    Insert = 0x2D, Delete = 0x2E, F1 = 0x70, F10 = 0x79, F12 = 0x7B;
+}
+
+class Form {
+public:
+    Form(std::string name, FormStyle style);
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    const std::string& name() const { return name_; }
+
+    // --- controls, owned by the form; created in z-order (later = above) ---
+    Label& addLabel(std::string name);
+    Shape& addShape(std::string name);
+    Picture& addPicture(std::string name);
+    ComboBox& addComboBox(std::string name);
+    ProgressBar& addProgressBar(std::string name);
+    Button& addButton(std::string name);
+    CheckBox& addCheckBox(std::string name);
+    GraphicControl& addGraphic(std::string name);
+    Timer& addTimer(std::string name, int intervalMs);
+    // nullptr when no control has that name.
+    Control* find(const std::string& name) const;
+    const std::vector<Control*>& controls() const;
+
+    // --- window ---
+    void setCaption(const std::string& utf8);
+    std::string caption() const;
+    void setClientSize(int width, int height);
+    int clientWidth() const;
+    int clientHeight() const;
+    void setColor(Rgb background);
+    void setFont(const FontSpec& f);   // default font of new controls
+    int left() const;                  // screen position of the client area
+    int top() const;
+    void moveTo(int left, int top);
+    void show();
+    void hide();
+    bool visible() const;
+    void close();                      // runs onClose, then closes
+    void minimize();
+    bool isActive() const;
+    void activate();
+    // Paints the window now (progress window during a long search).
+    void repaintNow();
+    // The window's pixels per inch (96 on a standard screen).
+    int pixelsPerInch() const;
+    // Scales every control's place, size and font, and the client size, by num/den.
+    void scaleBy(int num, int den);
+    // Size of the screen the window is on, in pixels.
+    int screenWidth() const;
+    int screenHeight() const;
+    // The pointer's current position in client coordinates.
+    std::pair<int, int> cursorPos() const;
+    // Renders the whole client area (controls included) into an image.
+    Bitmap grab() const;
+
+    // Key preview: the form's key handlers see every key before the child
+    // control that has the focus, which still receives it afterwards.
+    void setKeyPreview(bool on);
+
+    // --- events ---
+    std::function<void()> onShow;       // first show
+    // The form became the active window of the program. For the main form,
+    // raised after its first show and when the focus comes back to it from
+    // another window of this program (a message box, a dialog), NOT when the
+    // user comes back from another application.
+    std::function<void()> onActivate;
+    std::function<void()> onClose;      // the window is closing
+    std::function<void(std::uint16_t vkey, ShiftState)> onKeyDown;  // auto-repeat included
+    std::function<void(std::uint8_t ch)> onKeyPress;  // translated character (Latin-1)
+    // Presses on the form's own surface (or a disabled picture). The window
+    // keeps the mouse after a press, so the release arrives wherever it is.
+    std::function<void(MouseButton, ShiftState, int x, int y)> onMouseDown;
+    std::function<void(MouseButton, ShiftState, int x, int y)> onMouseUp;
+    // Non-client hit test: true = "caption" (a press there drags the window
+    // through the window system and does not reach the mouse handlers).
+    std::function<bool(int x, int y)> onNcHitTest;
+
+    struct Impl;
+    Impl& impl() const { return *impl_; }
+
+private:
+    std::string name_;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace vos

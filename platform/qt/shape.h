@@ -1,0 +1,33 @@
+#pragma once
+// A filled or outlined geometric shape: the lamps (filled discs), the key
+// highlight frames (rounded squares, no fill) and the big-screen rectangle.
+#include "platform/qt/control.h"
+
+namespace vos {
+
+enum class ShapeKind { Rectangle, Circle, RoundSquare };
+
+class Shape : public Control {
+public:
+    Shape(Form& owner, std::string name);
+
+    ShapeKind kind() const { return kind_; }
+    void setKind(ShapeKind k);
+    Rgb penColor() const { return penColor_; }
+    void setPenColor(Rgb c);
+    int penWidth() const { return penWidth_; }
+    void setPenWidth(int w);   // 0 = hairline of one pixel
+    Rgb brushColor() const { return brushColor_; }
+    void setBrushColor(Rgb c);
+    bool brushClear() const { return brushClear_; }
+    void setBrushClear(bool clear);  // true: outline only, inside transparent
+
+private:
+    ShapeKind kind_ = ShapeKind::Rectangle;
+    Rgb penColor_ = colors::Black;
+    int penWidth_ = 1;
+    Rgb brushColor_ = colors::White;
+    bool brushClear_ = false;
+};
+
+}  // namespace vos
