@@ -1,0 +1,81 @@
+#include "app/config_file.h"
+
+#include <system_error>
+
+#include "platform/core/profile_file.h"
+
+namespace vos {
+namespace {
+
+// Sections, keys and defaults of the file.
+inline constexpr const char* kPort = "Port";
+inline constexpr const char* kPerso = "Perso";
+inline constexpr const char* kContexte = "Contexte";
+
+struct PortKey {
+    const char* key;
+    int32_t def;
+    void (*apply)(ConfigTarget&, int32_t);
+};
+
+// Port settings in the order they are read and handed to the port; 16-bit
+// settings take the low 16 bits of the number read.
+constexpr PortKey kPortKeys[] = {
+    {"Com", 1, [](ConfigTarget& t, int32_t v) { t.setComNumber(static_cast<uint16_t>(v)); }},
+    {"Bauds", 9600, [](ConfigTarget& t, int32_t v) { t.setBaud(v); }},
+    {"BufferFull", 248,
+     [](ConfigTarget& t, int32_t v) { t.setBufferFull(static_cast<uint16_t>(v)); }},
+    {"BufferResume", 10,
+     [](ConfigTarget& t, int32_t v) { t.setBufferResume(static_cast<uint16_t>(v)); }},
+    {"OutSize", 256, [](ConfigTarget& t, int32_t v) { t.setOutSize(static_cast<uint16_t>(v)); }},
+    {"InSize", 4096, [](ConfigTarget& t, int32_t v) { t.setInSize(static_cast<uint16_t>(v)); }},
+};
+
+std::string Cut255(std::string s) {
+    if (s.size() > kLongueurMaxTexte) s.resize(kLongueurMaxTexte);
+    return s;
+}
+
+void Write(ProfileFile& ini, const char* section, const char* key, const std::string& value) {
+    if (!ini.WriteString(section, key, value)) throw ConfigWriteError(ini.path(), ini.lastError());
+}
+
+}  // namespace
+
+ConfigWriteError::ConfigWriteError(const std::string& path, int error)
+    : std::runtime_error("Impossible d'écrire dans " + path), path_(path), error_(error) {}
+
+ConfigIoError::ConfigIoError(const std::string& path, int error)
+    : std::runtime_error("Erreur d'entrée/sortie sur le fichier " + path + " : " +
+                         std::generic_category().message(error)),
+      path_(path),
+      error_(error) {}
+
+std::string TexteVersionWindows(const OsVersion& v) {
+    return std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.build) +
+           " " + v.servicePack;
+}
+
+void LireConfiguration(ConfigState& state, MachineType& type, ConfigTarget& target) {
+    const ProfileFile ini(state.CheminIni);  // "closed" when leaving, also on a throw
+    for (const PortKey& k : kPortKeys) k.apply(target, ini.ReadInteger(kPort, k.key, k.def));
+    state.ReadSize = ini.ReadInteger(kPort, "ReadSize", 128);
+
+    state.FichierFond = Cut255(ini.ReadString(kPerso, "Fond", kFondFraiseuse));
+    if (!state.FichierFond.empty()) target.loadSkin(state.RepertoireSkins + state.FichierFond);
+    appliquerRegleTypeMachine(state.FichierFond, type);
+    state.EditeurConfig = Cut255(ini.ReadString(kContexte, "Editeur", "notepad.exe"));
+    target.afficherClient();
+}
+
+void EcrireConfiguration(const ConfigState& state, const ConfigTarget& target) {
+    if (state.EnDemarrage) return;
+    ProfileFile ini(state.CheminIni);
+    Write(ini, kPerso, "Fond", state.FichierFond);
+    Write(ini, kContexte, "Version", kVersionProgramme);
+    Write(ini, kContexte, "Windows", TexteVersionWindows(state.VersionWindows));
+    Write(ini, kPort, "Com", std::to_string(target.comNumber()));
+    Write(ini, kPort, "Bauds", std::to_string(target.baud()));
+}
+
+}  // namespace vos

@@ -1,0 +1,113 @@
+#pragma once
+// The configuration file "Vostrelle.ini": reading it at start-up, writing the
+// five saved keys back, and the tidy rewrite at close. This module is the
+// only one that knows the file's sections and keys.
+//
+// Qt-free. Thread: GUI thread only; the functions are not re-entrant for one
+// ConfigState. Failures are exceptions derived from std::runtime_error with
+// French messages that name the file.
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "input/machine_type.h"
+#include "platform/core/os_version.h"
+
+namespace vos {
+
+// What the configuration is applied to: the main window and its port
+// component. Setters may throw (a port that cannot take a setting); the
+// read then stops there.
+class ConfigTarget {
+public:
+    virtual ~ConfigTarget() = default;
+    virtual void setComNumber(uint16_t) = 0;
+    virtual void setBaud(int32_t) = 0;
+    virtual void setBufferFull(uint16_t) = 0;
+    virtual void setBufferResume(uint16_t) = 0;
+    virtual void setOutSize(uint16_t) = 0;
+    virtual void setInSize(uint16_t) = 0;
+    virtual uint16_t comNumber() const = 0;
+    virtual int32_t baud() const = 0;
+    // Loads the skin picture at `path` into the background picture; throws
+    // when the picture cannot be loaded.
+    virtual void loadSkin(const std::string& path) = 0;
+    virtual void afficherClient() = 0;
+};
+
+// Program-wide state that the configuration reads or fills. Owned by the
+// main window.
+struct ConfigState {
+    std::string CheminIni;        // full path, never cut
+    std::string RepertoireSkins;  // with its trailing separator, never cut
+    bool EnDemarrage = true;
+    OsVersion VersionWindows;  // written as the `Windows` key
+    // Filled by LireConfiguration (FichierFond also by the machine switch).
+    std::string FichierFond;
+    std::string EditeurConfig;
+    int32_t ReadSize = 128;
+};
+
+// A write of the configuration that the platform refused.
+// what() = "Impossible d'écrire dans <path>".
+class ConfigWriteError : public std::runtime_error {
+public:
+    ConfigWriteError(const std::string& path, int error);
+    const std::string& path() const { return path_; }
+    int error() const { return error_; }
+
+private:
+    std::string path_;
+    int error_;
+};
+
+// An input/output failure of the tidy rewrite (the file cannot be opened,
+// read or replaced). what() names the file and the system's reason.
+class ConfigIoError : public std::runtime_error {
+public:
+    ConfigIoError(const std::string& path, int error);
+    const std::string& path() const { return path_; }
+    int error() const { return error_; }
+
+private:
+    std::string path_;
+    int error_;
+};
+
+// Longest string value kept from the file (FichierFond, EditeurConfig) and
+// longest line kept by the tidy rewrite.
+inline constexpr size_t kLongueurMaxTexte = 255;
+// Most lines the tidy rewrite handles; a longer file is left as it is.
+inline constexpr size_t kLignesMaxIni = 2000;
+inline constexpr const char* kVersionProgramme = "1.00";
+
+// "major.minor.build servicepack" (a trailing blank with an empty text).
+std::string TexteVersionWindows(const OsVersion& v);
+
+// Reads the file at state.CheminIni and applies it: port settings to the
+// target as they are read, then the skin (loaded when its name is not empty),
+// the machine type into `type` (the main window's one instance, which the
+// lamp bank reads), the editor, and finally target.afficherClient(). An
+// exception from the target stops the sequence at that step and leaves it;
+// the later steps do not run.
+void LireConfiguration(ConfigState& state, MachineType& type, ConfigTarget& target);
+
+// Writes Perso/Fond, Contexte/Version, Contexte/Windows, Port/Com and
+// Port/Bauds, in this order; nothing while state.EnDemarrage is true.
+// Throws ConfigWriteError at the first refused write.
+void EcrireConfiguration(const ConfigState& state, const ConfigTarget& target);
+
+// The tidy layout of the lines: each cut at 255 characters, empty lines
+// dropped, one empty line before every "[" line but the first line.
+// Nothing (leave the file alone) when there are more than 2000 lines.
+std::optional<std::vector<std::string>> ReformaterLignes(const std::vector<std::string>& lignes);
+
+// Rewrites the file at `chemin` in the tidy layout with CR LF line ends,
+// atomically. A file of more than 2000 lines is left untouched. Throws
+// ConfigIoError when the file cannot be read or replaced.
+void ReformaterIni(const std::string& chemin);
+
+}  // namespace vos

@@ -1,0 +1,309 @@
+// Configuration file: what start-up reads and hands to the window and port,
+// what close writes back, and the tidy rewrite.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/config_file.h"
+
+namespace vos {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempDir {
+public:
+    TempDir() {
+        std::string tmpl = (fs::temp_directory_path() / "vos-config-XXXXXX").string();
+        path_ = ::mkdtemp(tmpl.data());
+    }
+    ~TempDir() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void Spit(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Records every call in order, as "name=value".
+class FakeTarget : public ConfigTarget {
+public:
+    std::vector<std::string> calls;
+    bool failSkin = false;
+    uint16_t com = 1;
+    int32_t speed = 9600;
+
+    void setComNumber(uint16_t v) override {
+        Log("Com", v);
+        com = v;
+    }
+    void setBaud(int32_t v) override {
+        Log("Bauds", v);
+        speed = v;
+    }
+    void setBufferFull(uint16_t v) override { Log("BufferFull", v); }
+    void setBufferResume(uint16_t v) override { Log("BufferResume", v); }
+    void setOutSize(uint16_t v) override { Log("OutSize", v); }
+    void setInSize(uint16_t v) override { Log("InSize", v); }
+    uint16_t comNumber() const override { return com; }
+    int32_t baud() const override { return speed; }
+    void loadSkin(const std::string& path) override {
+        calls.push_back("skin=" + path);
+        if (failSkin) throw std::runtime_error("image illisible");
+    }
+    void afficherClient() override { calls.push_back("client"); }
+
+private:
+    void Log(const char* name, long long v) {
+        calls.push_back(std::string(name) + "=" + std::to_string(v));
+    }
+};
+
+struct Fixture {
+    TempDir dir;
+    ConfigState state;
+    MachineType type;
+    FakeTarget target;
+    Fixture() {
+        state.CheminIni = dir.File("Vostrelle.ini");
+        state.RepertoireSkins = dir.File("Skins") + "/";
+    }
+    void Read(const std::string& ini) {
+        Spit(state.CheminIni, ini);
+        LireConfiguration(state, type, target);
+    }
+};
+
+TEST(LireConfiguration, OnlyComGivesDefaultsInOrder) {
+    Fixture f;
+    f.Read("[Port]\r\nCom=3\r\n");
+    const std::vector<std::string> expected = {"Com=3",
+                                               "Bauds=9600",
+                                               "BufferFull=248",
+                                               "BufferResume=10",
+                                               "OutSize=256",
+                                               "InSize=4096",
+                                               "skin=" + f.state.RepertoireSkins + "num760f.jpg",
+                                               "client"};
+    EXPECT_EQ(f.target.calls, expected);
+    EXPECT_EQ(f.state.FichierFond, "num760f.jpg");
+    EXPECT_EQ(f.state.EditeurConfig, "notepad.exe");
+    EXPECT_EQ(f.state.ReadSize, 128);
+    EXPECT_TRUE(f.type.EstFraiseuse);
+    EXPECT_FALSE(f.type.EstTour);
+}
+
+TEST(LireConfiguration, NumbersHexBadAndLow16Bits) {
+    Fixture f;
+    f.Read(
+        "[port]\nCOM=0x10\nBauds=abc\nBufferFull=$1F\nBufferResume=-1\n"
+        "OutSize=70000\nInSize=\nReadSize=0X20\n");
+    const std::vector<std::string> expected(f.target.calls.begin(), f.target.calls.begin() + 6);
+    EXPECT_EQ(expected,
+              (std::vector<std::string>{"Com=16", "Bauds=9600", "BufferFull=31",
+                                        "BufferResume=65535", "OutSize=4464", "InSize=4096"}));
+    EXPECT_EQ(f.state.ReadSize, 32);
+}
+
+TEST(LireConfiguration, SkinNameDecidesMachineType) {
+    struct Case {
+        const char* fond;
+        bool loads;
+        bool fraiseuse;
+    };
+    const Case cases[] = {
+        {"Fond=num760f.jpg", true, true},
+        {"Fond=NUM760F.JPG", true, false},
+        {"Fond=", false, false},
+        {"Fond=num760t.jpg", true, false},
+        {"Fond= num760f.jpg ", true, true},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        f.Read(std::string("[Perso]\n") + c.fond + "\n");
+        const bool loaded = f.target.calls.size() == 8 && f.target.calls[6].starts_with("skin=");
+        EXPECT_EQ(loaded, c.loads) << c.fond;
+        EXPECT_EQ(f.type.EstFraiseuse, c.fraiseuse) << c.fond;
+        EXPECT_EQ(f.type.EstTour, !c.fraiseuse) << c.fond;
+        EXPECT_EQ(f.target.calls.back(), "client");
+    }
+}
+
+TEST(LireConfiguration, LongStringsCutAt255ButPathsNot) {
+    Fixture f;
+    const std::string name(300, 'n');
+    f.state.RepertoireSkins = f.dir.File(std::string(280, 's')) + "/";
+    f.Read("[Perso]\nFond=" + name + "\n[Contexte]\nEditeur=" + std::string(400, 'e') + "\n");
+    EXPECT_EQ(f.state.FichierFond, name.substr(0, 255));
+    EXPECT_EQ(f.state.EditeurConfig, std::string(255, 'e'));
+    EXPECT_EQ(f.target.calls[6], "skin=" + f.state.RepertoireSkins + name.substr(0, 255));
+}
+
+TEST(LireConfiguration, SkinFailureStopsTheLaterSteps) {
+    Fixture f;
+    f.target.failSkin = true;
+    f.type = MachineType{};
+    f.state.EditeurConfig = "avant";
+    Spit(f.state.CheminIni, "[Perso]\nFond=num760f.jpg\n[Contexte]\nEditeur=vi\n");
+    EXPECT_THROW(LireConfiguration(f.state, f.type, f.target), std::runtime_error);
+    EXPECT_EQ(f.target.calls.back(), "skin=" + f.state.RepertoireSkins + "num760f.jpg");
+    EXPECT_TRUE(f.type.EstTour);  // step 5 did not run
+    EXPECT_EQ(f.state.EditeurConfig, "avant");
+}
+
+TEST(EcrireConfiguration, NothingDuringStartUp) {
+    Fixture f;
+    f.state.EnDemarrage = true;
+    EcrireConfiguration(f.state, f.target);
+    EXPECT_FALSE(fs::exists(f.state.CheminIni));
+}
+
+TEST(EcrireConfiguration, WritesFiveKeysKeepingOtherLines) {
+    Fixture f;
+    f.state.EnDemarrage = false;
+    f.state.FichierFond = "num760t.jpg";
+    f.state.VersionWindows = {5, 1, 2600, "Service Pack 3"};
+    f.target.com = 7;
+    f.target.speed = 19200;
+    Spit(f.state.CheminIni,
+         "; Poste 3\n[Port]\nCom=1\nBauds=9600\nInSize=4096\n\n[Perso]\nFond=num760f.jpg\n"
+         "Autre=garde\n");
+    EcrireConfiguration(f.state, f.target);
+    EXPECT_EQ(Slurp(f.state.CheminIni),
+              "; Poste 3\r\n[Port]\r\nCom=7\r\nBauds=19200\r\nInSize=4096\r\n\r\n[Perso]\r\n"
+              "Fond=num760t.jpg\r\nAutre=garde\r\n\r\n[Contexte]\r\nVersion=1.00\r\n"
+              "Windows=5.1.2600 Service Pack 3\r\n");
+}
+
+TEST(EcrireConfiguration, CreatesMissingFileInWriteOrder) {
+    Fixture f;
+    f.state.EnDemarrage = false;
+    f.state.FichierFond = "";
+    f.state.VersionWindows = {6, 1, 0, ""};
+    EcrireConfiguration(f.state, f.target);
+    EXPECT_EQ(Slurp(f.state.CheminIni),
+              "[Perso]\r\nFond=\r\n\r\n[Contexte]\r\nVersion=1.00\r\nWindows=6.1.0 \r\n\r\n"
+              "[Port]\r\nCom=1\r\nBauds=9600\r\n");
+}
+
+TEST(EcrireConfiguration, RefusedWriteRaisesFrenchMessage) {
+    Fixture f;
+    f.state.EnDemarrage = false;
+    fs::create_directory(f.state.CheminIni);  // a folder where the file should be
+    try {
+        EcrireConfiguration(f.state, f.target);
+        FAIL() << "no exception";
+    } catch (const ConfigWriteError& e) {
+        EXPECT_EQ(std::string(e.what()), "Impossible d'écrire dans " + f.state.CheminIni);
+    }
+}
+
+TEST(ReformaterLignes, BlankLineAndCutRules) {
+    using Lines = std::vector<std::string>;
+    struct Case {
+        Lines in;
+        Lines out;
+    };
+    const std::string longLine(300, 'L');
+    const Case cases[] = {
+        {{"[Port]", "Com=1", "", "", "[Perso]", "Fond=a"},
+         {"[Port]", "Com=1", "", "[Perso]", "Fond=a"}},
+        {{"", "[Port]", "Com=1"}, {"", "[Port]", "Com=1"}},
+        {{"[Port]", "", "Com=1", "   ", "Bauds=2"}, {"[Port]", "Com=1", "   ", "Bauds=2"}},
+        {{"; c", "[A]", " [B]"}, {"; c", "", "[A]", " [B]"}},
+        {{longLine}, {longLine.substr(0, 255)}},
+        {{std::string(255, ' ') + "[X"}, {std::string(255, ' ')}},
+        {{}, {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ReformaterLignes(c.in), c.out);
+    EXPECT_TRUE(ReformaterLignes(Lines(2000, "x")));
+    EXPECT_FALSE(ReformaterLignes(Lines(2001, "x")));
+}
+
+TEST(ReformaterIni, TidiesFileWithCrLfAndIsStable) {
+    TempDir dir;
+    const std::string path = dir.File("Vostrelle.ini");
+    Spit(path, "\n[Port]\nCom=1\n\n\n[Perso]\r\n\r\nFond=\xE9t\xE9.jpg\n");
+    ReformaterIni(path);
+    const std::string once = Slurp(path);
+    EXPECT_EQ(once, "\r\n[Port]\r\nCom=1\r\n\r\n[Perso]\r\nFond=\xE9t\xE9.jpg\r\n");
+    ReformaterIni(path);
+    EXPECT_EQ(Slurp(path), once);
+}
+
+TEST(ReformaterIni, LeavesLongFileUntouched) {
+    TempDir dir;
+    const std::string path = dir.File("Vostrelle.ini");
+    std::string text = "[Port]\n\n\n";
+    for (int i = 0; i < 2100; ++i)
+        text += "K" + std::to_string(i) + "=" + std::string(300, 'v') + "\n";
+    Spit(path, text);
+    ReformaterIni(path);
+    EXPECT_EQ(Slurp(path), text);
+}
+
+TEST(ReformaterIni, MissingFileRaisesIoError) {
+    TempDir dir;
+    const std::string path = dir.File("absent.ini");
+    try {
+        ReformaterIni(path);
+        FAIL() << "no exception";
+    } catch (const ConfigIoError& e) {
+        EXPECT_NE(std::string(e.what()).find(path), std::string::npos);
+        EXPECT_EQ(e.error(), ENOENT);
+    }
+    EXPECT_FALSE(fs::exists(path));
+}
+
+TEST(ReformaterIni, SizeLimitHalfWayKeepsOldFile) {
+    TempDir dir;
+    const std::string path = dir.File("Vostrelle.ini");
+    std::string text;
+    for (int i = 0; i < 200; ++i)
+        text += "K" + std::to_string(i) + "=" + std::string(100, 'v') + "\n\n";
+    Spit(path, text);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{8192, 8192};  // the tidy text is about 21 KB
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            ReformaterIni(path);
+        } catch (const ConfigIoError& e) {
+            ::_exit(e.error() == EFBIG ? 0 : 2);
+        }
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(Slurp(path), text);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+}  // namespace
+}  // namespace vos
