@@ -1,0 +1,54 @@
+#pragma once
+// Mouse presses on the panel picture: which key a press means (normal map for
+// the left button, shifted map for the right button or Shift), the key's
+// highlight frame shown until the release, and its code sent through the
+// Keyboard. The regions are the constexpr tables of input/hit_map_tables.h.
+//
+// Threading: GUI thread only. Ownership: the main window owns the HitMap; the
+// 120 frames Shape0..Shape119 belong to the Form. The Keyboard is created
+// later and handed over with setKeyboard(); until then presses only show
+// frames.
+#include <array>
+
+#include "input/hit_map_tables.h"
+#include "platform/qt/form.h"
+#include "platform/qt/shape.h"
+
+namespace vos {
+
+class Keyboard;
+
+class HitMap {
+public:
+    // Creates Shape0..Shape119: rounded squares, no fill, pen width 2, white,
+    // hidden.
+    explicit HitMap(Form& form);
+
+    void setKeyboard(Keyboard& keyboard) { keyboard_ = &keyboard; }
+
+    // Press on the form's own surface; the position is the pointer's current
+    // one (form.cursorPos()), not the event's. A failing send propagates to
+    // the caller's guard after the frame was shown.
+    void FormMouseDown(MouseButton button, ShiftState shift);
+    // The same at a given client position (tests, and callers that already
+    // read the pointer).
+    void FormMouseDownAt(MouseButton button, ShiftState shift, int x, int y);
+    // Release of any button: hides the frames, updates the button flags.
+    void FormMouseUp(MouseButton button);
+    void MasquerCadres();
+
+    // The activation pen colour of the 36 frames of kActivationFrames; called
+    // at each activation of the main window.
+    void colorerCadresActivation();
+
+    Shape& cadre(int index) { return *frames_.at(static_cast<std::size_t>(index)); }
+
+private:
+    void envoyer(std::uint8_t code);
+
+    Form& form_;
+    Keyboard* keyboard_ = nullptr;
+    std::array<Shape*, hitmap::kFrameCount> frames_{};
+};
+
+}  // namespace vos

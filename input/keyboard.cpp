@@ -1,0 +1,43 @@
+#include "input/keyboard.h"
+
+#include "input/zoom.h"
+
+namespace vos {
+
+Keyboard::Keyboard(ByteSink& sink, Zoom& zoom) : sink_(sink), zoom_(zoom) {}
+
+void Keyboard::EnvoyerCode(std::uint8_t code) { sink_.SendBlock(&code, 1); }
+
+void Keyboard::FormKeyDown(std::uint16_t vkey, ShiftState) {
+    if (vkey == keycodes::kEscapeKey) {
+        zoom_.ChangerEcran();
+        return;
+    }
+    if (const auto code = keycodes::codeForVirtualKey(vkey)) EnvoyerCode(*code);
+}
+
+void Keyboard::FormKeyPress(std::uint8_t ch) {
+    if (const auto code = keycodes::codeForCharacter(ch)) EnvoyerCode(*code);
+}
+
+std::uint8_t Keyboard::codeDuTimer() const {
+    const std::uint8_t base = verrouMaj ? keycodes::kHeldShiftedBase : keycodes::kHeldBase;
+    for (int i = 0; i < keycodes::kHeldKeyCount; ++i)
+        if (touchesMaintenues[i]) return static_cast<std::uint8_t>(base + i);
+    return keycodes::kIdle;
+}
+
+void Keyboard::Timer1Timer() {
+    // The timer's byte is periodic, not an operator action: when it cannot be
+    // queued (port closed, ring full) this tick simply sends nothing.
+    if (!sink_.canSendIdle()) return;
+    EnvoyerCode(codeDuTimer());
+}
+
+void Keyboard::noteRelease(MouseButton button) {
+    if (button != MouseButton::Right) boutonDroit = false;
+    verrouMaj = boutonDroit;
+    touchesMaintenues.fill(false);
+}
+
+}  // namespace vos

@@ -1,0 +1,28 @@
+#include "input/machine_switch.h"
+
+#include "input/command_area.h"
+
+namespace vos {
+
+namespace {
+constexpr CommandArea kTFArea{"LabelTF", kLabelTFBounds, "Tour/Fraiseuse",
+                              "LabelTFLegende", "T/F", 13, 279};
+}  // namespace
+
+std::string skinAfterSwitch(const std::string& fichierFond) {
+    return fichierFond.empty() || fichierFond == kSkinLathe ? kSkinMilling : kSkinLathe;
+}
+
+void LabelTFClick(std::string& FichierFond, const std::string& RepertoireSkins, Picture& Fond,
+                  MachineType& type) {
+    FichierFond = skinAfterSwitch(FichierFond);
+    Fond.loadFromFile(RepertoireSkins + FichierFond);  // throws: type left as it was
+    appliquerRegleTypeMachine(FichierFond, type);
+}
+
+MachineSwitch::MachineSwitch(Form& form, std::function<void()> clicked)
+    : labelTF_(createCommandArea(form, kTFArea)), legende_(createCommandCaption(form, kTFArea)) {
+    labelTF_.onClick = std::move(clicked);
+}
+
+}  // namespace vos
