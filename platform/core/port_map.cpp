@@ -1,0 +1,46 @@
+#include "platform/core/port_map.h"
+
+#include <sys/stat.h>
+
+namespace vos {
+
+namespace {
+
+struct DeviceRange {
+    int firstPort;
+    int lastPort;
+    const char* prefix;
+};
+
+// Linux device families standing for the numbered ports when no Ports folder exists.
+constexpr DeviceRange kDefaultMap[] = {
+    {1, 32, "/dev/ttyS"},
+    {33, 64, "/dev/ttyUSB"},
+    {65, 96, "/dev/ttyACM"},
+};
+
+bool isDirectory(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+std::string defaultDevicePath(int n) {
+    for (const auto& range : kDefaultMap) {
+        if (n >= range.firstPort && n <= range.lastPort)
+            return range.prefix + std::to_string(n - range.firstPort);
+    }
+    return {};
+}
+
+std::string devicePathForPort(const std::string& programFolder, int n) {
+    if (n < 1 || n > kMaxPortNumber) return {};
+    std::string ports = programFolder;
+    if (!ports.empty() && ports.back() != '/') ports += '/';
+    ports += "Ports";
+    if (isDirectory(ports)) return ports + "/COM" + std::to_string(n);
+    return defaultDevicePath(n);
+}
+
+}  // namespace vos

@@ -1,0 +1,22 @@
+#pragma once
+// Port number -> device path.
+//
+// When the program folder holds a folder "Ports", its entries COM<n> (usually
+// symbolic links to a device or a pseudo-terminal) are the whole map: port n is
+// <folder>/Ports/COM<n>, whether or not that entry exists. Without that folder
+// the default map applies: COM1-32 = /dev/ttyS0-31, COM33-64 = /dev/ttyUSB0-31,
+// COM65-96 = /dev/ttyACM0-31. Ports are numbered 1 to 255.
+#include <string>
+
+namespace vos {
+
+inline constexpr int kMaxPortNumber = 255;
+
+// The device path of port `n`, or "" when the number names no device.
+// `programFolder` is the folder of the executable (a trailing "/" is optional).
+std::string devicePathForPort(const std::string& programFolder, int n);
+
+// The default map alone (no Ports folder): "" when n names no device.
+std::string defaultDevicePath(int n);
+
+}  // namespace vos

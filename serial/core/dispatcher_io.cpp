@@ -1,0 +1,87 @@
+// GUI-thread operations of the dispatcher on the rings: taking, writing,
+// clearing and counting bytes.
+#include "serial/core/dispatcher_base.h"
+
+namespace vos {
+
+int TSerialBaseDispatcher::takeByte(std::uint8_t& byte) {
+    bool wasFull = false;
+    {
+        std::lock_guard lk(dataMutex_);
+        const std::size_t available = inRing_.used();
+        if (InAvailDelivery) {
+            // Taken in place; the tail moves when the event returns.
+            if (TakenCount >= available) return kBufferIsEmpty;
+            byte = inRing_.peek(TakenCount);
+            ++TakenCount;
+            return 0;
+        }
+        if (available == 0) return kBufferIsEmpty;
+        wasFull = inRing_.full();
+        byte = inRing_.peek(0);
+        inRing_.advanceTail(1);
+    }
+    // Chunks may be waiting for room in the ring.
+    if (wasFull) dispatcherWake_.set();
+    return 0;
+}
+
+int TSerialBaseDispatcher::writeBlock(const std::uint8_t* data, std::size_t length) {
+    if (length == 0) return 0;
+    {
+        std::lock_guard lk(outMutex_);
+        if (length > outRing_.freeSpace()) return kOutputBufferTooSmall;
+        outRing_.write(data, length);
+    }
+    sent_ = true;
+    outputReady();
+    return 0;
+}
+
+bool TSerialBaseDispatcher::takeOutput(std::vector<std::uint8_t>& block) {
+    std::lock_guard lk(outMutex_);
+    return outRing_.takeAll(block) > 0;
+}
+
+int TSerialBaseDispatcher::clearOutput() {
+    {
+        std::lock_guard lk(outMutex_);
+        outRing_.clear();
+    }
+    if (!deviceIsOpen()) return 0;
+    devicePurgeOutput();
+    if (writerRunning()) {
+        startAck_.reset();
+        wakeWriterForClear();
+        startAck_.wait(kClearOutputTimeoutMs);
+    }
+    return 0;
+}
+
+int TSerialBaseDispatcher::clearInput() {
+    if (deviceIsOpen()) devicePurgeInput();
+    queue_.clear();
+    std::lock_guard lk(dataMutex_);
+    if (InAvailDelivery) {
+        // Everything announced counts as taken: the tail passes it all when
+        // the running event returns, and nothing more can be taken in it.
+        TakenCount = MaxTakenCount = inRing_.used();
+    } else {
+        inRing_.clear();
+        TakenCount = 0;
+    }
+    return 0;
+}
+
+int TSerialBaseDispatcher::inputCount() {
+    std::lock_guard lk(dataMutex_);
+    return static_cast<int>(inRing_.used() - (InAvailDelivery ? TakenCount : 0));
+}
+
+int TSerialBaseDispatcher::outputCount() {
+    if (deviceIsOpen()) refreshLineErrors();
+    std::lock_guard lk(outMutex_);
+    return static_cast<int>(outRing_.used());
+}
+
+}  // namespace vos
