@@ -28,7 +28,10 @@ std::string programFolder();
 // Runs the application: builds the windows through `build`, then serves
 // events until the main window has closed. An exception escaping `build` (or
 // the first show, i.e. the start-up sequence) is shown in the error box and
-// the program ends with status 1. Returns the exit status.
+// the program ends with status 1. Returns the exit status. When `build` has
+// not shown the first form created (the main form), it is shown here. The
+// application object outlives the call, so the windows may be destroyed after
+// it returns. Call once per process.
 int runApplication(int argc, char** argv, const std::function<void()>& build);
 
 // Ends the event loop with the given status (after the current handler).

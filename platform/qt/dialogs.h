@@ -13,7 +13,9 @@ void showInfoBoxAt(const std::string& utf8, int x, int y);
 void showMessage(const std::string& utf8);
 
 // Tests and headless runs: when set, boxes are not shown; each text is passed
-// to the sink instead (and the call returns at once).
+// to the sink instead (and the call returns at once). kind is "error",
+// "info" or "message" after the function that was called. An empty function
+// restores the real boxes.
 void setMessageSink(std::function<void(const std::string& kind, const std::string& text)> sink);
 
 }  // namespace vos

@@ -9,17 +9,20 @@ namespace vos {
 // Drawing surface handed to a paint callback, in the control's coordinates.
 class Canvas {
 public:
-    explicit Canvas(QPainter& p) : p_(p) {}
+    // parentBackground: the colour of the surface the control lies on.
+    explicit Canvas(QPainter& p, Rgb parentBackground = colors::Black)
+        : p_(p), parentBackground_(parentBackground) {}
     void fillRect(Bounds r, Rgb c);
     // One-pixel line from (x1,y1) to (x2,y2), the end point excluded.
     void line(int x1, int y1, int x2, int y2, Rgb c);
     // Copies the src rectangle of an image file's pixels to (x, y); pixels of
     // the colour `transparent` are not copied.
     void drawImage(const class Bitmap& img, Bounds src, int x, int y, Rgb transparent);
-    Rgb parentBackground() const;
+    Rgb parentBackground() const { return parentBackground_; }
 
 private:
     QPainter& p_;
+    Rgb parentBackground_;
 };
 
 // A picture in memory (a light's optional glyph).

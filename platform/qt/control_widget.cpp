@@ -1,0 +1,79 @@
+#include "platform/qt/control_widget.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "platform/qt/control.h"
+#include "platform/qt/form_impl.h"
+#include "platform/qt/guard.h"
+#include "platform/qt/qt_convert.h"
+
+namespace vos {
+
+ControlWidget::ControlWidget(QWidget* parent) : QWidget(parent) {}
+
+void ControlWidget::setPassMouseWhenDisabled(bool on) {
+    passMouseWhenDisabled_ = on;
+    syncMouseTransparency();
+}
+
+void ControlWidget::syncMouseTransparency() {
+    setAttribute(Qt::WA_TransparentForMouseEvents, passMouseWhenDisabled_ && !isEnabled());
+}
+
+void ControlWidget::paintEvent(QPaintEvent*) {
+    dirty_ = false;
+    QPainter p(this);
+    paintControl(p);
+}
+
+void ControlWidget::mousePressEvent(QMouseEvent* e) { handlePress(e, false); }
+
+void ControlWidget::handlePress(QMouseEvent* e, bool doubleClick) {
+    e->accept();
+    if (!control_) return;
+    Form::Impl& f = control_->form().impl();
+    const QPoint local = e->position().toPoint();
+    if (f.pressStartsDrag(*e, mapTo(f.window, local))) return;
+    MouseButton b;
+    if (!qtconv::toMouseButton(e->button(), b)) return;
+    if (b == MouseButton::Left) leftDown_ = true;
+    ShiftState s = qtconv::toShiftState(e->modifiers(), e->buttons());
+    s.doubleClick = doubleClick;
+    if (auto& h = control_->onMouseDown) guarded([&] { h(b, s, local.x(), local.y()); });
+}
+
+void ControlWidget::mouseMoveEvent(QMouseEvent* e) {
+    e->accept();
+    if (control_) control_->form().impl().dragMove(e->globalPosition().toPoint());
+}
+
+void ControlWidget::mouseReleaseEvent(QMouseEvent* e) {
+    e->accept();
+    if (!control_) return;
+    if (control_->form().impl().endDrag()) return;
+    MouseButton b;
+    if (!qtconv::toMouseButton(e->button(), b)) return;
+    const QPoint local = e->position().toPoint();
+    const ShiftState s = qtconv::toShiftState(e->modifiers(), e->buttons());
+    const bool click = b == MouseButton::Left && leftDown_ && rect().contains(local);
+    if (b == MouseButton::Left) leftDown_ = false;
+    // The handlers may hide or move the control; keep the pointer to it only.
+    Control* c = control_;
+    if (auto& h = c->onMouseUp) guarded([&] { h(b, s, local.x(), local.y()); });
+    if (click && c->onClick) guarded([&] { c->onClick(); });
+}
+
+// Qt delivers the second press of a double click only as this event: the
+// double-click handler runs, then the press as usual (flagged as double).
+void ControlWidget::mouseDoubleClickEvent(QMouseEvent* e) {
+    e->accept();
+    if (!control_) return;
+    if (e->button() == Qt::LeftButton && control_->onDblClick) {
+        Control* c = control_;
+        guarded([&] { c->onDblClick(); });
+    }
+    handlePress(e, true);
+}
+
+}  // namespace vos

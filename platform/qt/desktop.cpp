@@ -1,0 +1,79 @@
+#include "platform/qt/desktop.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QProcess>
+#include <QUrl>
+
+#include "platform/qt/app_services.h"
+#include "platform/qt/dialogs.h"
+#include "platform/qt/form.h"
+#include "platform/qt/guard.h"
+#include "platform/qt/qt_convert.h"
+
+namespace vos {
+
+void openDocument(const std::string& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(qtconv::toQString(path)));
+}
+
+bool startDetached(const std::string& program, const std::vector<std::string>& args) {
+    QStringList list;
+    for (const auto& a : args) list << qtconv::toQString(a);
+    return QProcess::startDetached(qtconv::toQString(program), list);
+}
+
+std::string programFolder() { return qtconv::toStd(QCoreApplication::applicationDirPath()) + "/"; }
+
+void processPendingEvents() { QCoreApplication::processEvents(); }
+
+// Outside the event loop (during start-up) the request is remembered and
+// runApplication returns it instead of entering the loop.
+void quitApplication(int status) {
+    AppServices& s = appServices();
+    s.quitRequested = true;
+    s.quitStatus = status;
+    if (s.inEventLoop) QCoreApplication::exit(status);
+}
+
+namespace {
+
+// Builds the windows and shows the main form; false (after the error box)
+// when an exception escapes.
+bool startUp(const std::function<void()>& build) {
+    AppServices& s = appServices();
+    s.startingUp = true;
+    bool ok = true;
+    try {
+        build();
+        if (!s.quitRequested && s.mainForm && !s.mainForm->visible()) s.mainForm->show();
+    } catch (...) {
+        ok = false;
+        s.startingUp = false;
+        reportException(std::current_exception());
+    }
+    s.startingUp = false;
+    return ok;
+}
+
+}  // namespace
+
+// The application object is never destroyed: windows that `build` created on
+// the caller's objects may then be destroyed after this returns.
+int runApplication(int argc, char** argv, const std::function<void()>& build) {
+    static int qtArgc = argc;
+    static QApplication* application = new QApplication(qtArgc, argv);
+    QApplication& app = *application;
+    // The main form's close ends the program, whatever other window is up.
+    app.setQuitOnLastWindowClosed(false);
+    AppServices& s = appServices();
+    if (!startUp(build)) return 1;
+    if (s.quitRequested) return s.quitStatus;
+    if (!s.mainForm) return 0;
+    s.inEventLoop = true;
+    const int status = app.exec();
+    s.inEventLoop = false;
+    return s.quitRequested ? s.quitStatus : status;
+}
+
+}  // namespace vos

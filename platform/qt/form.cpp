@@ -1,0 +1,245 @@
+#include "platform/qt/form.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+#include <algorithm>
+
+#include "platform/qt/app_services.h"
+#include "platform/qt/bitmap_impl.h"
+#include "platform/qt/form_impl.h"
+#include "platform/qt/graphic_control.h"
+#include "platform/qt/guard.h"
+#include "platform/qt/key_preview.h"
+#include "platform/qt/label.h"
+#include "platform/qt/list_controls.h"
+#include "platform/qt/picture.h"
+#include "platform/qt/qt_convert.h"
+#include "platform/qt/shape.h"
+
+namespace vos {
+
+namespace {
+
+Qt::WindowFlags flagsFor(FormStyle style) {
+    switch (style) {
+    case FormStyle::Borderless:
+        return Qt::Window | Qt::FramelessWindowHint;
+    case FormStyle::Single:
+        return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+               Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    case FormStyle::Dialog:
+        return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+               Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    }
+    return Qt::Window;
+}
+
+}  // namespace
+
+Form::Impl::Impl(Form& f, FormStyle style) : form(f), window(new FormWidget(f, flagsFor(style))) {
+    QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, window,
+                     [this](QWindow* now) { focusWindowChanged(now); });
+    QPalette pal = window->palette();
+    pal.setColor(QPalette::Window, qtconv::toQColor(color));
+    window->setPalette(pal);
+    window->setFont(qtconv::toQFont(font));
+}
+
+Form::Impl::~Impl() {
+    preview.reset();
+    // Controls first (each deletes its widget), newest first, then the window.
+    while (!owned.empty()) owned.pop_back();
+    timers.clear();
+    delete window;
+}
+
+void Form::Impl::registerControl(Control* c) { controls.push_back(c); }
+
+void Form::Impl::unregisterControl(Control* c) {
+    controls.erase(std::remove(controls.begin(), controls.end(), c), controls.end());
+}
+
+Form::Form(std::string name, FormStyle style)
+    : name_(std::move(name)), impl_(std::make_unique<Impl>(*this, style)) {
+    impl_->window->setObjectName(qtconv::toQString(name_));
+    if (!appServices().mainForm) appServices().mainForm = this;
+}
+
+Form::~Form() {
+    if (appServices().mainForm == this) appServices().mainForm = nullptr;
+}
+
+template <class T>
+static T& adopt(Form::Impl& d, std::unique_ptr<T> c) {
+    T& ref = *c;
+    d.owned.push_back(std::move(c));
+    return ref;
+}
+
+Label& Form::addLabel(std::string name) { return adopt(*impl_, std::make_unique<Label>(*this, std::move(name))); }
+Shape& Form::addShape(std::string name) { return adopt(*impl_, std::make_unique<Shape>(*this, std::move(name))); }
+Picture& Form::addPicture(std::string name) {
+    return adopt(*impl_, std::make_unique<Picture>(*this, std::move(name)));
+}
+ComboBox& Form::addComboBox(std::string name) {
+    return adopt(*impl_, std::make_unique<ComboBox>(*this, std::move(name)));
+}
+ProgressBar& Form::addProgressBar(std::string name) {
+    return adopt(*impl_, std::make_unique<ProgressBar>(*this, std::move(name)));
+}
+Button& Form::addButton(std::string name) { return adopt(*impl_, std::make_unique<Button>(*this, std::move(name))); }
+CheckBox& Form::addCheckBox(std::string name) {
+    return adopt(*impl_, std::make_unique<CheckBox>(*this, std::move(name)));
+}
+GraphicControl& Form::addGraphic(std::string name) {
+    return adopt(*impl_, std::make_unique<GraphicControl>(*this, std::move(name)));
+}
+
+Timer& Form::addTimer(std::string name, int intervalMs) {
+    impl_->timers.push_back(std::make_unique<Timer>(*this, std::move(name), intervalMs));
+    return *impl_->timers.back();
+}
+
+Control* Form::find(const std::string& name) const {
+    for (Control* c : impl_->controls)
+        if (c->name() == name) return c;
+    return nullptr;
+}
+
+const std::vector<Control*>& Form::controls() const { return impl_->controls; }
+
+void Form::setCaption(const std::string& utf8) { impl_->window->setWindowTitle(qtconv::toQString(utf8)); }
+std::string Form::caption() const { return qtconv::toStd(impl_->window->windowTitle()); }
+
+// The client area has a fixed size: none of the styles lets the user resize.
+void Form::setClientSize(int width, int height) { impl_->window->setFixedSize(width, height); }
+int Form::clientWidth() const { return impl_->window->width(); }
+int Form::clientHeight() const { return impl_->window->height(); }
+
+void Form::setColor(Rgb background) {
+    impl_->color = background;
+    QPalette pal = impl_->window->palette();
+    pal.setColor(QPalette::Window, qtconv::toQColor(background));
+    impl_->window->setPalette(pal);
+}
+
+void Form::setFont(const FontSpec& f) {
+    impl_->font = f;
+    impl_->window->setFont(qtconv::toQFont(f));
+}
+
+int Form::left() const { return impl_->window->geometry().x(); }
+int Form::top() const { return impl_->window->geometry().y(); }
+void Form::moveTo(int left, int top) {
+    QWidget* w = impl_->window;
+    w->setGeometry(left, top, w->width(), w->height());
+}
+
+// The first show runs onShow before the window appears, then raises the
+// first activation. While the application starts up, an exception in onShow
+// goes on to runApplication (it ends the program); otherwise it is reported.
+void Form::show() {
+    Impl& d = *impl_;
+    const bool first = !d.shownOnce;
+    d.closeRequested = false;
+    if (first) {
+        d.shownOnce = true;
+        if (onShow) {
+            const auto handler = onShow;
+            if (appServices().startingUp)
+                handler();
+            else
+                guarded(handler);
+        }
+        if (d.closeRequested || appServices().quitRequested) return;
+    }
+    d.window->show();
+    d.window->raise();
+    d.window->activateWindow();
+    if (first) d.fireActivate();
+}
+
+void Form::hide() { impl_->window->hide(); }
+bool Form::visible() const { return impl_->window->isVisible(); }
+
+void Form::close() {
+    Impl& d = *impl_;
+    if (d.window->isVisible()) {
+        d.window->close();  // closeEvent runs onClose
+        return;
+    }
+    // Not shown (yet): the close still runs its handler and counts as closed.
+    if (d.closing) return;
+    d.closing = true;
+    if (onClose) {
+        const auto handler = onClose;
+        guarded(handler);
+    }
+    d.closing = false;
+    d.closeRequested = true;
+    d.closed();
+}
+
+// Closing the main form ends the program (after the running handler).
+void Form::Impl::closed() {
+    AppServices& s = appServices();
+    if (s.mainForm != &form) return;
+    if (!s.quitRequested) {
+        s.quitRequested = true;
+        s.quitStatus = 0;
+    }
+    if (s.inEventLoop) QCoreApplication::exit(s.quitStatus);
+}
+
+void Form::minimize() { impl_->window->showMinimized(); }
+bool Form::isActive() const { return impl_->window->isActiveWindow(); }
+void Form::activate() {
+    impl_->window->raise();
+    impl_->window->activateWindow();
+}
+
+void Form::repaintNow() { impl_->window->repaint(); }
+
+int Form::pixelsPerInch() const { return impl_->window->logicalDpiY(); }
+
+void Form::scaleBy(int num, int den) {
+    for (Control* c : impl_->controls) c->scaleBy(num, den);
+    QWidget* w = impl_->window;
+    setClientSize(qtconv::mulDiv(w->width(), num, den), qtconv::mulDiv(w->height(), num, den));
+}
+
+static QScreen* screenOf(const QWidget* w) {
+    QScreen* s = w->screen();
+    return s ? s : QGuiApplication::primaryScreen();
+}
+
+int Form::screenWidth() const {
+    QScreen* s = screenOf(impl_->window);
+    return s ? s->geometry().width() : 0;
+}
+
+int Form::screenHeight() const {
+    QScreen* s = screenOf(impl_->window);
+    return s ? s->geometry().height() : 0;
+}
+
+// Inside a mouse handler: where that press or release happened. Elsewhere:
+// the pointer's current position.
+std::pair<int, int> Form::cursorPos() const {
+    const QPoint p = impl_->eventPos ? *impl_->eventPos : impl_->window->mapFromGlobal(QCursor::pos());
+    return {p.x(), p.y()};
+}
+
+Bitmap Form::grab() const { return bitmapFromImage(impl_->window->grab().toImage()); }
+
+void Form::setKeyPreview(bool on) {
+    if (on == static_cast<bool>(impl_->preview)) return;
+    if (on)
+        impl_->preview = std::make_unique<KeyPreviewFilter>(*this);
+    else
+        impl_->preview.reset();
+}
+
+}  // namespace vos

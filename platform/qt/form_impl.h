@@ -1,0 +1,87 @@
+#pragma once
+// Form::Impl: the state behind a Form and the Qt top-level widget that shows
+// it. Private to platform/qt (controls reach their form through it).
+#include <QPoint>
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/qt/form.h"
+#include "platform/qt/timer.h"
+
+class QKeyEvent;
+class QMouseEvent;
+class QWindow;
+
+namespace vos {
+
+class KeyPreviewFilter;
+
+// The client area of a form: a top-level widget whose coordinates are the
+// form's client coordinates.
+class FormWidget : public QWidget {
+public:
+    FormWidget(Form& form, Qt::WindowFlags flags);
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void press(QMouseEvent* e, bool doubleClick);
+    Form& form_;
+};
+
+struct Form::Impl {
+    Impl(Form& f, FormStyle style);
+    ~Impl();
+
+    Form& form;
+    FormWidget* window;                          // owned; deleted last
+    std::vector<std::unique_ptr<Control>> owned;  // creation (z-) order
+    std::vector<Control*> controls;               // every live control
+    std::vector<std::unique_ptr<Timer>> timers;
+    FontSpec font;
+    Rgb color = colors::Black;
+
+    // Key preview: the filter sees every key for the form's widgets first.
+    std::unique_ptr<KeyPreviewFilter> preview;
+    // Runs onKeyDown / onKeyPress for one key press, through the guard.
+    void dispatchKey(const QKeyEvent& e);
+
+    // Show and activation.
+    bool shownOnce = false;
+    bool activatedOnce = false;
+    bool activating = false;
+    bool lastFocusMine = true;  // the last window of this program that had the focus was this one
+    bool closeRequested = false;
+    bool closing = false;
+    void fireActivate();
+    void closed();
+    void focusWindowChanged(QWindow* now);
+
+    // Mouse: a press in a "caption" area (onNcHitTest) moves the window and
+    // is not seen by the mouse handlers, nor is its release.
+    bool captionPress = false;
+    bool manualDrag = false;
+    QPoint dragFromGlobal, dragFromPos;
+    bool pressStartsDrag(const QMouseEvent& e, QPoint client);
+    void dragMove(QPoint global);
+    bool endDrag();
+
+    // Position of the mouse event being delivered (client coordinates), so
+    // cursorPos() in a mouse handler is where the press happened.
+    std::optional<QPoint> eventPos;
+
+    void registerControl(Control* c);
+    void unregisterControl(Control* c);
+    QWidget* parentForControls() const { return window; }
+};
+
+}  // namespace vos
