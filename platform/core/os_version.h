@@ -20,5 +20,7 @@ OsVersion readOsVersion();
 OsVersion parseKernelRelease(const std::string& release);
 // PRETTY_NAME from the text of an os-release file (quotes removed), or "".
 std::string prettyNameFromOsRelease(const std::string& text);
+// The service-pack text cut to its 128-character limit (whole UTF-8 characters).
+std::string limitServicePack(std::string text);
 
 }  // namespace vos
