@@ -71,7 +71,7 @@ char32_t decodeUtf8(std::string_view s, std::size_t& pos) {
     const auto lead = static_cast<unsigned char>(s[pos]);
     if (lead < 0x80) {
         ++pos;
-        return lead;
+        return ansiToCodePoint(lead);
     }
     int extra = 0;
     char32_t cp = 0;
@@ -85,7 +85,7 @@ char32_t decodeUtf8(std::string_view s, std::size_t& pos) {
     }
     if (extra == 0 || pos + extra >= s.size()) {
         ++pos;
-        return lead;
+        return ansiToCodePoint(lead);
     }
     for (int i = 1; i <= extra; ++i) {
         const auto c = static_cast<unsigned char>(s[pos + i]);
@@ -97,7 +97,7 @@ char32_t decodeUtf8(std::string_view s, std::size_t& pos) {
     }
     if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
         ++pos;
-        return lead;
+        return ansiToCodePoint(lead);
     }
     pos += extra + 1;
     return cp;

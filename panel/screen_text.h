@@ -28,8 +28,8 @@ char32_t ansiToCodePoint(std::uint8_t b);
 std::uint8_t codePointToAnsi(char32_t cp);
 void appendUtf8(std::string& out, char32_t cp);
 // Decodes the code point at `pos` and moves `pos` past it. A byte that does
-// not start a valid sequence is taken as the Latin-1 character of that byte,
-// so every byte string decodes and nothing is lost.
+// not start a valid sequence is taken as the ANSI character of that byte, so
+// every byte string decodes, one column a byte, and converts back unchanged.
 char32_t decodeUtf8(std::string_view s, std::size_t& pos);
 
 // ANSI bytes <-> UTF-8 (names follow the screen's usage: one byte a column).

@@ -1,0 +1,125 @@
+// Caption <-> line text conversions and the one-pass caption edits of the
+// character screen.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "panel/screen_text.h"
+
+using namespace vos::panel;
+
+namespace {
+
+const std::string kPlusMinus = "\xC2\xB1";  // ± in UTF-8
+const std::string kOSlash = "\xC3\x98";     // Ø in UTF-8
+const std::string kEuro = "\xE2\x82\xAC";   // € in UTF-8
+
+}  // namespace
+
+TEST(PanelScreenText, AnsiBytesRoundTripThroughUtf8) {
+    std::string all;
+    for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+    const std::string utf8 = latin1ToUtf8(all);
+    EXPECT_EQ(utf8ToLatin1(utf8), all);
+    EXPECT_EQ(latin1ToUtf8("\xB1\xD8"), kPlusMinus + kOSlash);
+    EXPECT_EQ(latin1ToUtf8("\x80"), kEuro);
+    EXPECT_EQ(utf8ToLatin1(kEuro), "\x80");
+}
+
+TEST(PanelScreenText, CharactersWithoutAnsiByteBecomeQuestionMarks) {
+    EXPECT_EQ(utf8ToLatin1("a\xE4\xB8\xAD" "b"), "a?b");  // a CJK character
+}
+
+TEST(PanelScreenText, BrokenUtf8KeepsOneColumnPerByte) {
+    // A lone lead byte and a lone continuation byte are each one column.
+    const std::string broken = "A\xC3" "B\x98" "C";
+    EXPECT_EQ(columnCount(broken), 5);
+    EXPECT_EQ(utf8ToLatin1(broken), "A\xC3" "B\x98" "C");
+    std::string out;
+    ASSERT_TRUE(replaceColumn(broken, 5, U'Z', out));
+    EXPECT_EQ(utf8ToLatin1(out), "A\xC3" "B\x98" "Z");
+    // Truncated multi-byte sequence at the very end.
+    EXPECT_EQ(columnCount("AB\xE2\x82"), 4);
+}
+
+TEST(PanelScreenText, AmpersandsCollapseLeftToRight) {
+    struct Case {
+        const char* caption;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"&&", "&"},       {"&&&&", "&&"}, {"&&&", "&&"}, {"&", "&"},
+        {"A&B", "A&B"},    {"A&&B", "A&B"}, {"", ""},      {"&&&&&", "&&&"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(collapseAmpersands(c.caption), c.text) << c.caption;
+        EXPECT_EQ(textFromCaption(c.caption), c.text) << c.caption;
+        EXPECT_EQ(columnCount(c.caption), static_cast<int>(std::string(c.text).size())) << c.caption;
+    }
+    EXPECT_EQ(doubleAmpersands("A&B&&"), "A&&B&&&&");
+    EXPECT_EQ(captionFromText("&\xB1"), "&&" + kPlusMinus);
+}
+
+TEST(PanelScreenText, ReplaceColumnCountsCollapsedCharacters) {
+    struct Case {
+        std::string caption;
+        int column;
+        char32_t cp;
+        std::string expected;
+        bool replaced;
+    };
+    const Case cases[] = {
+        {"ABCD", 1, U'x', "xBCD", true},
+        {"ABCD", 4, U'x', "ABCx", true},
+        {"ABCD", 5, U'x', "ABCD", false},           // never grows
+        {"ABCD", 0, U'x', "ABCD", false},
+        {"A&&CD", 3, U'x', "A&&xD", true},          // "&&" is one column
+        {"A&&CD", 2, U'x', "AxCD", true},           // both "&" go
+        {"ABCD", 2, U'&', "A&&CD", true},           // "&" is doubled
+        {"A&CD", 3, U'x', "A&&xD", true},           // lone "&" is one column, normalised
+        {"AB" + kPlusMinus + "D", 4, U'\u00D8', "AB" + kPlusMinus + kOSlash, true},
+        {kEuro + "B", 2, U'C', kEuro + "C", true},  // non-ANSI-able column survives
+    };
+    for (const Case& c : cases) {
+        std::string out = "garbage";
+        EXPECT_EQ(replaceColumn(c.caption, c.column, c.cp, out), c.replaced) << c.caption;
+        EXPECT_EQ(out, c.expected) << c.caption << " col " << c.column;
+    }
+}
+
+TEST(PanelScreenText, KeepColumnsPadsToWidthWithBlanks) {
+    struct Case {
+        std::string caption;
+        int keep;
+        std::string expected;  // before padding to 10 columns
+    };
+    const Case cases[] = {
+        {"ABCDEFGHIJ", 0, ""},
+        {"ABCDEFGHIJ", -1, ""},
+        {"ABCDEFGHIJ", 3, "ABC"},
+        {"A&&&&DEFGHIJ", 3, "A&&&&"},  // counts a shown "&" as one column
+        {"AB", 5, "AB"},                // beyond the old text stays blank
+        {"ABCDEFGHIJKLMNOP", 12, "ABCDEFGHIJ"},
+    };
+    for (const Case& c : cases) {
+        std::string out;
+        keepColumns(c.caption, c.keep, 10, out);
+        EXPECT_EQ(columnCount(out), 10) << c.caption;
+        EXPECT_EQ(out.substr(0, c.expected.size()), c.expected) << c.caption;
+        EXPECT_EQ(out.find_first_not_of(' ', c.expected.size()), std::string::npos) << c.caption;
+    }
+}
+
+TEST(PanelScreenText, StripCaptionHasTheMarkAtTheColumnOnly) {
+    for (int col = -1; col <= kColumns + 1; ++col) {
+        const std::string s = stripCaption(col, 'E');
+        ASSERT_EQ(s.size(), 40u);
+        EXPECT_TRUE(isStripCaption(s, col, 'E'));
+        for (int i = 1; i <= kColumns; ++i) {
+            EXPECT_EQ(s[i - 1], i == col ? 'E' : ' ') << "col " << col << " i " << i;
+        }
+    }
+    EXPECT_FALSE(isStripCaption(stripCaption(3, 'E'), 4, 'E'));
+    EXPECT_FALSE(isStripCaption(std::string(39, ' '), 0, 'E'));
+    EXPECT_FALSE(isStripCaption("1234567890123456789012345678901234567890", 0, 'E'));
+}
