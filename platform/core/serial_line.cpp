@@ -55,14 +55,14 @@ std::uint32_t baudFromSpeed(speed_t speed) {
 
 int applyLineParams(const LineParams& params, termios& t) {
     const speed_t speed = speedConstant(params.baud);
-    tcflag_t size = 0;
+    const SizeRow* size = nullptr;
     for (const auto& row : kSizes)
-        if (row.bits == params.dataBits) size = row.flag;
-    if (speed == B0 || size == 0) return EINVAL;
+        if (row.bits == params.dataBits) size = &row;
+    if (speed == B0 || !size) return EINVAL;
 
     makeRawTermios(t);
     t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
-    t.c_cflag |= size;
+    t.c_cflag |= size->flag;
     switch (params.parity) {
     case LineParity::None: break;
     case LineParity::Odd: t.c_cflag |= PARENB | PARODD; break;

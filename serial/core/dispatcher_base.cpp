@@ -36,7 +36,7 @@ void TSerialBaseDispatcher::shutdown() {
     if (dispatcherThread_.thread.joinable()) joinServing(dispatcherThread_);
 }
 
-bool TSerialBaseDispatcher::deviceOpen() const { return deviceIsOpen(); }
+bool TSerialBaseDispatcher::isDeviceOpen() const { return deviceIsOpen(); }
 
 int TSerialBaseDispatcher::start(const StartSettings& settings) {
     if (deviceIsOpen()) throw std::logic_error("Dispatcher already started.");

@@ -97,7 +97,7 @@ public:
     // Any worker thread still runs. After a device failure all threads end by
     // themselves: not started, while the device stays open until stop().
     bool started() const { return activeThreads_.load() > 0; }
-    bool deviceOpen() const;
+    bool isDeviceOpen() const;
 
     // Line settings. Unchanged settings write nothing; changed ones first wait
     // for the output ring to drain (polled every 2 ms, at most 5000 times) and
@@ -120,8 +120,9 @@ public:
     // All or nothing: kOutputBufferTooSmall when `length` exceeds the free
     // space (nothing is copied). Wakes the writer.
     int writeBlock(const std::uint8_t* data, std::size_t length);
-    // Drops unsent output (ring and driver queue); waits up to 5000 ms for the
-    // writer's acknowledge, which also abandons a block it is writing.
+    // Drops unsent output: empties the ring, has the writer abandon the block
+    // it is writing (waits up to 5000 ms for its acknowledge), then purges the
+    // driver's transmit queue.
     int clearOutput();
     // Drops unread input (driver queue, I/O queue, ring).
     int clearInput();

@@ -49,12 +49,14 @@ int TSerialBaseDispatcher::clearOutput() {
         outRing_.clear();
     }
     if (!deviceIsOpen()) return 0;
-    devicePurgeOutput();
     if (writerRunning()) {
+        // The writer gives up its block first; purging before that would let
+        // it push the rest of the old block into the emptied driver queue.
         startAck_.reset();
         wakeWriterForClear();
         startAck_.wait(kClearOutputTimeoutMs);
     }
+    devicePurgeOutput();
     return 0;
 }
 

@@ -1,0 +1,199 @@
+// The dispatcher and its device threads on a pseudo-terminal: bytes both
+// ways, data-available events, the rings' limits, clearing.
+#include "tests/serial/serial_core_fixture.h"
+
+namespace vos::test {
+namespace {
+
+using DispatcherData = PtyDispatcherTest;
+
+std::vector<std::uint8_t> pattern(std::size_t n, std::size_t offset = 0) {
+    std::vector<std::uint8_t> v(n);
+    for (std::size_t i = 0; i < n; ++i) v[i] = static_cast<std::uint8_t>((i + offset) % 251);
+    return v;
+}
+
+TEST_F(DispatcherData, AllByteValuesPassUnchangedBothWays) {
+    std::vector<std::uint8_t> received;
+    onEvent = [&](const Event& e) {
+        if (e.kind != kEventDataAvail) return;
+        for (std::uint32_t i = 0; i < e.first; ++i) {
+            std::uint8_t b = 0;
+            ASSERT_EQ(port->takeByte(b), 0);
+            received.push_back(b);
+        }
+    };
+    ASSERT_EQ(open(), 0);
+    const auto all = allByteValues();
+    ASSERT_TRUE(peer.write(all));
+    ASSERT_TRUE(pumpUntil([&] { return received.size() >= 256; }));
+    EXPECT_EQ(received, all);
+
+    ASSERT_EQ(port->writeBlock(all.data(), all.size()), 0);
+    EXPECT_EQ(peer.read(256), all);
+}
+
+TEST_F(DispatcherData, OneEventPerArrivalAndUnreadBytesAnnouncedAgain) {
+    std::vector<std::uint8_t> taken;
+    onEvent = [&](const Event& e) {
+        std::uint8_t b = 0;
+        if (e.kind == kEventDataAvail && port->takeByte(b) == 0) taken.push_back(b);
+    };
+    ASSERT_EQ(open(), 0);
+    ASSERT_TRUE(peer.write(std::vector<std::uint8_t>{1, 2, 3}));
+    ASSERT_TRUE(pumpUntil([&] { return !events.empty(); }));
+    EXPECT_EQ(events[0].kind, kEventDataAvail);
+    EXPECT_EQ(events[0].first, 3u);
+    EXPECT_EQ(events[0].second >> 16, static_cast<std::uint32_t>(port->slot()));
+    ASSERT_TRUE(waitUntil([&] { return port->inputCount() == 2; }));
+
+    // No new arrival, no new event, however many cycles pass.
+    const auto cycles = port->cycleCount();
+    port->wakeDispatcher();
+    ASSERT_TRUE(pumpUntil([&] { return port->cycleCount() >= cycles + 3; }));
+    EXPECT_EQ(events.size(), 1u);
+
+    ASSERT_TRUE(peer.write(std::vector<std::uint8_t>{4}));
+    ASSERT_TRUE(pumpUntil([&] { return events.size() >= 2; }));
+    EXPECT_EQ(events[1].first, 3u);  // 2 old + 1 new
+    EXPECT_EQ(taken, (std::vector<std::uint8_t>{1, 2}));
+    ASSERT_TRUE(waitUntil([&] { return port->inputCount() == 2; }));
+    EXPECT_EQ(takeAll(), (std::vector<std::uint8_t>{3, 4}));
+}
+
+TEST_F(DispatcherData, OverTakingFailsButTheTailMovesByWhatWasTaken) {
+    std::vector<int> codes;
+    onEvent = [&](const Event& e) {
+        if (e.kind != kEventDataAvail) return;
+        EXPECT_EQ(port->inputCount(), static_cast<int>(e.first));
+        for (std::uint32_t i = 0; i < e.first + 2; ++i) {
+            std::uint8_t b = 0;
+            codes.push_back(port->takeByte(b));
+        }
+        EXPECT_EQ(port->inputCount(), 0);
+    };
+    ASSERT_EQ(open(), 0);
+    ASSERT_TRUE(peer.write(std::vector<std::uint8_t>{9}));
+    ASSERT_TRUE(pumpUntil([&] { return events.size() == 1; }));
+    EXPECT_EQ(codes, (std::vector<int>{0, kBufferIsEmpty, kBufferIsEmpty}));
+    ASSERT_TRUE(peer.write(std::vector<std::uint8_t>{10, 11}));
+    ASSERT_TRUE(pumpUntil([&] { return events.size() == 2; }));
+    EXPECT_EQ(events[1].first, 2u);  // the taken byte left the ring
+}
+
+TEST_F(DispatcherData, FullInputRingKeepsChunksQueuedAndLosesNothing) {
+    bool taking = false;
+    std::vector<std::uint8_t> received;
+    onEvent = [&](const Event& e) {
+        if (e.kind != kEventDataAvail || !taking) return;
+        for (std::uint32_t i = 0; i < e.first; ++i) {
+            std::uint8_t b = 0;
+            ASSERT_EQ(port->takeByte(b), 0);
+            received.push_back(b);
+        }
+    };
+    ASSERT_EQ(open(), 0);
+    constexpr std::size_t kExtra = 3000;
+    const auto sent = pattern(kInputRingSize + kExtra);
+    ASSERT_TRUE(peer.write(sent));
+    ASSERT_TRUE(pumpUntil([&] {
+        return port->inputCount() == static_cast<int>(kInputRingSize) &&
+               port->queuedInputBytes() == kExtra && !events.empty() &&
+               events.back().first == kInputRingSize && !port->deliveryRunning();
+    }));
+    // Ring full and announced: nothing moves, no event comes.
+    const auto cycles = port->cycleCount();
+    const auto eventCount = events.size();
+    port->wakeDispatcher();
+    ASSERT_TRUE(pumpUntil([&] { return port->cycleCount() >= cycles + 3; }));
+    EXPECT_EQ(events.size(), eventCount);
+    EXPECT_EQ(port->queuedInputBytes(), kExtra);
+    // The handler starts reading. One byte taken outside an event makes room:
+    // the queued chunks come in and are announced.
+    taking = true;
+    std::uint8_t first = 0;
+    ASSERT_EQ(port->takeByte(first), 0);
+    received.push_back(first);
+    ASSERT_TRUE(pumpUntil([&] { return received.size() >= sent.size(); }));
+    EXPECT_EQ(received, sent);
+    EXPECT_EQ(port->queuedInputBytes(), 0u);
+}
+
+TEST_F(DispatcherData, AWriteOfExactlyTheFreeSpaceFillsTheRing) {
+    ASSERT_EQ(open(), 0);
+    // Nobody reads the peer: once the terminal is full the writer is stuck
+    // on its block and the ring keeps what comes next.
+    std::vector<std::uint8_t> accepted;
+    std::size_t offset = 0;
+    for (int i = 0; i < 1000; ++i) {
+        const auto block = pattern(256, offset);
+        if (port->writeBlock(block.data(), block.size()) == kOutputBufferTooSmall) break;
+        accepted.insert(accepted.end(), block.begin(), block.end());
+        offset += 256;
+        if (i % 16 == 15) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_GT(port->outputCount(), 0);
+    const int freeSpace = 256 - port->outputCount();
+    const auto fill = pattern(static_cast<std::size_t>(freeSpace), offset);
+    ASSERT_EQ(port->writeBlock(fill.data(), fill.size()), 0);
+    accepted.insert(accepted.end(), fill.begin(), fill.end());
+    EXPECT_EQ(port->outputCount(), 256);
+    const std::uint8_t one = 0;
+    EXPECT_EQ(port->writeBlock(&one, 1), kOutputBufferTooSmall);
+    EXPECT_EQ(port->writeBlock(&one, 0), 0);
+    // Everything accepted arrives, in order, once the peer reads.
+    EXPECT_EQ(peer.read(accepted.size()), accepted);
+}
+
+TEST_F(DispatcherData, ClearingOutputAbandonsAPendingWrite) {
+    ASSERT_EQ(open(settings(32768)), 0);
+    const auto big = pattern(32768);
+    ASSERT_EQ(port->writeBlock(big.data(), big.size()), 0);
+    // The writer took the block and is stuck on the full terminal.
+    ASSERT_TRUE(waitUntil([&] { return port->outputCount() == 0; }));
+    EXPECT_EQ(port->clearOutput(), 0);
+    EXPECT_EQ(port->outputCount(), 0);
+    const std::string marker = "<after clear>";
+    ASSERT_EQ(port->writeBlock(reinterpret_cast<const std::uint8_t*>(marker.data()), marker.size()), 0);
+    const auto got = peer.readUntilQuiet(300);
+    ASSERT_GE(got.size(), marker.size());
+    EXPECT_LT(got.size(), big.size());
+    const std::size_t prefix = got.size() - marker.size();
+    EXPECT_TRUE(std::equal(got.begin(), got.begin() + static_cast<std::ptrdiff_t>(prefix), big.begin()));
+    EXPECT_EQ(std::string(got.begin() + static_cast<std::ptrdiff_t>(prefix), got.end()), marker);
+}
+
+TEST_F(DispatcherData, ClearingInputDropsEverythingUnread) {
+    ASSERT_EQ(open(), 0);
+    port->setPortHandlerSet(false);  // no events: bytes just pile up
+    ASSERT_TRUE(peer.write(pattern(100)));
+    ASSERT_TRUE(waitUntil([&] { return port->inputCount() == 100; }));
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(port->clearInput(), 0);
+    EXPECT_EQ(port->inputCount(), 0);
+    std::uint8_t b = 0;
+    EXPECT_EQ(port->takeByte(b), kBufferIsEmpty);
+    ASSERT_TRUE(peer.write(std::vector<std::uint8_t>{42}));
+    ASSERT_TRUE(waitUntil([&] { return port->inputCount() == 1; }));
+    EXPECT_EQ(takeAll(), (std::vector<std::uint8_t>{42}));
+}
+
+TEST_F(DispatcherData, ClearingInputInsideAnEventCountsEverythingAsTaken) {
+    std::vector<int> after;
+    onEvent = [&](const Event& e) {
+        if (e.kind != kEventDataAvail) return;
+        std::uint8_t b = 0;
+        port->clearInput();
+        after.push_back(port->inputCount());
+        after.push_back(port->takeByte(b));
+    };
+    ASSERT_EQ(open(), 0);
+    ASSERT_TRUE(peer.write(pattern(5)));
+    ASSERT_TRUE(pumpUntil([&] { return events.size() == 1; }));
+    EXPECT_EQ(after, (std::vector<int>{0, kBufferIsEmpty}));
+    ASSERT_TRUE(waitUntil([&] { return !port->deliveryRunning(); }));
+    EXPECT_EQ(port->inputCount(), 0);
+}
+
+}  // namespace
+}  // namespace vos::test

@@ -1,0 +1,170 @@
+// Opening and closing: codes, exclusivity, repeated cycles under traffic,
+// the peer hanging up, the availability test.
+#include <sys/resource.h>
+#include <time.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "serial/core/port_availability.h"
+#include "tests/serial/serial_core_fixture.h"
+
+namespace vos::test {
+namespace {
+
+using Lifecycle = PtyDispatcherTest;
+
+double processCpuMs() {
+    timespec t{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+TEST_F(Lifecycle, OpenCodes) {
+    StartSettings missing = settings();
+    missing.deviceName = devicePathForPort(folder.path(), 9);
+    EXPECT_EQ(open(missing), -2);
+    EXPECT_FALSE(port->isDeviceOpen());
+    EXPECT_FALSE(port->started());
+    missing.deviceName = "";
+    EXPECT_EQ(port->start(missing), -2);
+
+    ASSERT_EQ(port->start(settings()), 0);
+    EXPECT_TRUE(port->started());
+    EXPECT_THROW(
+        {
+            try {
+                port->start(settings());
+            } catch (const std::logic_error& e) {
+                EXPECT_STREQ(e.what(), "Dispatcher already started.");
+                throw;
+            }
+        },
+        std::logic_error);
+
+    // A second dispatcher on the held port.
+    TSerialPlatformDispatcher second(DispatcherOptions{&gui, nullptr, nullptr, nullptr});
+    EXPECT_EQ(second.start(settings()), -5);
+    port->stop();
+    EXPECT_EQ(second.start(settings()), 0);
+    second.stop();
+}
+
+TEST_F(Lifecycle, BadLineSettingsFailTheStartAndLeaveNothingOpen) {
+    StartSettings s = settings();
+    s.line.baud = 12345;  // no such speed
+    EXPECT_EQ(open(s), -162);
+    EXPECT_FALSE(port->isDeviceOpen());
+    EXPECT_FALSE(port->started());
+    EXPECT_EQ(probeDevice(s.deviceName), 0);  // released
+}
+
+TEST_F(Lifecycle, LineSettingsAndOutputsOnAnOpenPort) {
+    ASSERT_EQ(open(), 0);
+    EXPECT_EQ(port->setLineSettings({19200, pNone, 8, 1}), 0);
+    EXPECT_EQ(port->setLineSettings({19200, pNone, 8, 1}), 0);  // unchanged
+    EXPECT_EQ(port->setLineSettings({300, pNone, 8, 2}), 0);
+    EXPECT_EQ(port->setDtr(true), 0);  // a pseudo-terminal has no modem lines
+    EXPECT_EQ(port->setRts(false), 0);
+    EXPECT_EQ(port->modemStatus(), 0);
+    EXPECT_EQ(port->setFlowSettings(248, 10, 0), 0);
+    EXPECT_EQ(port->setFlowSettings(10, 248, 0), kBadArgument);
+    EXPECT_EQ(port->setFlowSettings(4097, 10, 0), kBadArgument);  // above inSize
+    EXPECT_EQ(port->setQueueSizes(1024, 1024), 0);
+    EXPECT_EQ(port->lineErrors(), 0);
+    // Bytes still flow after the changes.
+    ASSERT_TRUE(peer.write(std::vector<std::uint8_t>{0x11, 0x13, 0x0D}));  // XON, XOFF, CR
+    ASSERT_TRUE(pumpUntil([&] { return port->inputCount() == 3; }));
+    EXPECT_EQ(takeAll(), (std::vector<std::uint8_t>{0x11, 0x13, 0x0D}));
+}
+
+TEST_F(Lifecycle, ManyOpenCloseCyclesWhileThePeerStreams) {
+    std::atomic<bool> streaming{true};
+    std::thread streamer([&] {
+        const std::vector<std::uint8_t> chunk(64, 0xA5);
+        while (streaming.load()) {
+            if (!peer.write(chunk, 20)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    onEvent = [&](const Event&) { takeAll(); };
+    ASSERT_EQ(open(), 0);
+    port->stop();
+    const int fdsBefore = openDescriptorCount();
+    const int threadsBefore = threadCount();
+    constexpr int kCycles = 1000;
+    auto slowestClose = std::chrono::nanoseconds(0);
+    int failures = 0;
+    for (int i = 0; i < kCycles && failures == 0; ++i) {
+        if (const int rc = port->start(settings()); rc != 0) {
+            ADD_FAILURE() << "cycle " << i << ": start gave " << rc;
+            ++failures;
+        }
+        if (i % 10 == 0) gui.pumpFor(1);  // let some deliveries through
+        const auto t0 = std::chrono::steady_clock::now();
+        port->stop();
+        slowestClose = std::max(slowestClose, std::chrono::steady_clock::now() - t0);
+        // A joined thread can linger in /proc for a moment after its join.
+        if (!waitUntil([&] { return threadCount() == threadsBefore; }, 2000)) {
+            ADD_FAILURE() << "cycle " << i << ": " << threadCount() << " threads, " << threadsBefore << " before";
+            ++failures;
+        }
+    }
+    streaming = false;
+    streamer.join();
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(openDescriptorCount(), fdsBefore);
+    EXPECT_LT(slowestClose, std::chrono::milliseconds(500));
+    EXPECT_GT(events.size(), 0u);
+}
+
+TEST_F(Lifecycle, PeerHangUpEndsTheThreadsWithoutSpinning) {
+    const int threadsBefore = threadCount();
+    std::vector<int> reported;
+    ASSERT_EQ(open(), 0);
+    port->setThreadErrorHandler([&](int code) { reported.push_back(code); });
+    const int lineError = port->NewStatusTrigger(kStatusLineError);
+    ASSERT_EQ(port->ArmStatusTrigger(lineError, kLineOverrun, true), 0);
+    ASSERT_TRUE(peer.write(std::vector<std::uint8_t>{1}));
+    ASSERT_TRUE(pumpUntil([&] { return countOf(kEventDataAvail) == 1; }));
+
+    peer.closeMaster();
+    // The reader ends with a read failure, which stops every thread; the
+    // line-error trigger sees the -1.
+    ASSERT_TRUE(pumpUntil([&] { return !port->started() && countOf(kEventStatus) == 1; }));
+    EXPECT_EQ(events.back().first, static_cast<std::uint32_t>(lineError));
+    EXPECT_EQ(port->lineErrors(), -1);
+    EXPECT_TRUE(port->isDeviceOpen());  // nominally open until closed
+    EXPECT_TRUE(reported.empty());      // -161 is not an error report
+    EXPECT_TRUE(waitUntil([&] { return threadCount() == threadsBefore; }));
+
+    const double cpu0 = processCpuMs();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_LT(processCpuMs() - cpu0, 150.0);  // nothing spins on the hang-up
+
+    std::uint8_t b = 0;
+    EXPECT_EQ(port->writeBlock(&b, 1), 0);  // accepted, never sent: the port is silent
+    port->stop();
+    EXPECT_FALSE(port->isDeviceOpen());
+}
+
+TEST_F(Lifecycle, AvailabilityTest) {
+    EXPECT_TRUE(PortAvailable(folder.path(), 1));
+    EXPECT_FALSE(PortAvailable(folder.path(), 0));
+    EXPECT_FALSE(PortAvailable(folder.path(), 2));  // no entry
+    folder.linkPort(3, folder.path() + "nothing-here");
+    EXPECT_FALSE(PortAvailable(folder.path(), 3));
+    folder.linkPort(4, folder.writeFile("plain", "x"));
+    EXPECT_FALSE(PortAvailable(folder.path(), 4));  // not a terminal
+    ASSERT_EQ(open(), 0);
+    EXPECT_TRUE(PortAvailable(folder.path(), 1));  // held (by us): present
+    EXPECT_TRUE(port->started());                  // and undisturbed
+    ASSERT_TRUE(peer.write(std::vector<std::uint8_t>{5}));
+    ASSERT_TRUE(pumpUntil([&] { return countOf(kEventDataAvail) == 1; }));
+    EXPECT_TRUE(openCodeMeansPresent(-13));
+    EXPECT_FALSE(openCodeMeansPresent(-2));
+    EXPECT_FALSE(openCodeMeansPresent(-162));
+}
+
+}  // namespace
+}  // namespace vos::test
