@@ -1,0 +1,145 @@
+#include "app/aux_commands.h"
+
+#include <utility>
+
+#include "app/aux_about.h"
+#include "app/aux_design.h"
+#include "app/dechiffrer.h"
+#include "panel/screen_text.h"
+#include "platform/qt/desktop.h"
+#include "platform/qt/dialogs.h"
+
+namespace vos::app {
+
+namespace {
+
+Label& creerZone(Form& form, AuxAreaIndex i) { return createCommandArea(form, kAuxAreas[i].area); }
+
+Label& creerLegende(Form& form, AuxAreaIndex i) {
+    Label& l = createCommandCaption(form, kAuxAreas[i].area);
+    if (kAuxAreas[i].captionHint) l.setHint(kAuxAreas[i].captionHint);
+    return l;
+}
+
+Label& creerLabelClient(Form& form) {
+    Label& l = form.addLabel("LabelClient");
+    l.setAutoSize(false);
+    l.setBounds(kLabelClientBounds);
+    l.setAlignment(Alignment::Center);
+    l.setFont(FontSpec{"Arial", kLabelClientFontPixels, false, false, kLabelClientDesignColor});
+    l.setTransparent(true);
+    l.setCaption("");
+    return l;
+}
+
+Button& creerBoutonQuitter(Form& form) {
+    Button& b = form.addButton("BoutonQuitter");
+    b.setBounds(kBoutonQuitterBounds);
+    b.setCaption(std::string(kBoutonQuitterCaption));
+    b.hide();
+    return b;
+}
+
+Button& creerBoutonEditerIni(Form& form) {
+    Button& b = form.addButton("BoutonEditerIni");
+    b.setBounds(kBoutonEditerIniBounds);
+    b.setCaption(std::string(kBoutonEditerIniCaption));
+    b.setFont(FontSpec{"Arial", kBoutonEditerIniFontPixels, true});
+    b.hide();
+    b.setEnabled(false);
+    return b;
+}
+
+}  // namespace
+
+AuxCommands::AuxCommands(Form& form, Context ctx)
+    : form_(form),
+      ctx_(std::move(ctx)),
+      labelLogo_(creerZone(form, kLogo)),
+      labelFin_(creerZone(form, kFin)),
+      legendeFin_(creerLegende(form, kFin)),
+      labelAide_(creerZone(form, kAide)),
+      legendeAide_(creerLegende(form, kAide)),
+      labelAccesCfg_(creerZone(form, kAccesCfg)),
+      legendeAccesCfg_(creerLegende(form, kAccesCfg)),
+      // Offered: visible at its place (the area lies over the skin's button).
+      labelIconiser_(creerZone(form, kIconiser)),
+      labelClient_(creerLabelClient(form)),
+      boutonQuitter_(creerBoutonQuitter(form)),
+      boutonEditerIni_(creerBoutonEditerIni(form)) {
+    labelLogo_.onClick = [this] { LabelLogoClick(); };
+    labelFin_.onClick = [this] { BoutonQuitterClick(); };
+    labelAide_.onClick = [this] { LabelAideClick(); };
+    labelAccesCfg_.onClick = [this] { LabelAccesCfgClick(); };
+    labelIconiser_.onClick = [this] { LabelIconiserClick(); };
+    boutonQuitter_.onClick = [this] { BoutonQuitterClick(); };
+    boutonEditerIni_.onClick = [this] { BoutonEditerIniClick(); };
+}
+
+void AuxCommands::setLinkControls(std::array<Control*, 9> controls, Label& labelNoCom) {
+    liaison_ = controls;
+    labelNoCom_ = &labelNoCom;
+    labelNoCom.onDblClick = [this] { LabelNoComDblClick(); };
+}
+
+void AuxCommands::LabelLogoClick() {
+    const OsVersion version = ctx_.version ? *ctx_.version : OsVersion{};
+    const auto ppi = static_cast<unsigned>(form_.pixelsPerInch());
+    showInfoBoxAt(TexteAPropos(version, ppi), form_.left() + kAProposDx, form_.top() + kAProposDy);
+}
+
+void AuxCommands::LabelAideClick() {
+    const std::string page = ctx_.repertoireExe + std::string(kHelpPage);
+    if (ctx_.ouvrirDocument)
+        ctx_.ouvrirDocument(page);
+    else
+        openDocument(page);
+}
+
+void AuxCommands::LabelAccesCfgClick() {
+    if (!labelNoCom_) return;
+    const bool montrer = !labelNoCom_->visible();
+    for (Control* c : liaison_)
+        if (c) c->setVisible(montrer);
+}
+
+void AuxCommands::BoutonQuitterClick() {
+    if (ctx_.fermer) ctx_.fermer();
+}
+
+void AuxCommands::LabelIconiserClick() { form_.minimize(); }
+
+bool AuxCommands::WMNCHitTest(int x, int y) const { return estZoneDeplacement(x, y); }
+
+// Also run by the 5-minute timer: restores the text and the look whatever
+// changed them. The text is Latin-1; the caption keeps "&" doubled so that
+// the label shows the text as it is.
+void AuxCommands::AfficherClient() {
+    labelClient_.setCaption(panel::captionFromText(DechiffrerTexte(std::string(kTexteClientChiffre))));
+    labelClient_.setFontColor(kClientTextColor);
+    labelClient_.setTransparent(false);
+    labelClient_.setColor(kClientBackground);
+    labelClient_.setUnderline(true);
+}
+
+void AuxCommands::LabelNoComDblClick() {
+    boutonEditerIni_.show();
+    boutonEditerIni_.setEnabled(true);
+}
+
+void AuxCommands::BoutonEditerIniClick() {
+    showMessage(std::string(kMessageEditionIni));
+    EditerIni(ctx_.cheminIni ? ctx_.cheminIni() : std::string());
+    BoutonQuitterClick();
+}
+
+void AuxCommands::EditerIni(const std::string& path) {
+    const std::vector<std::string> args{path};
+    for (std::string_view editeur : kEditeursTexte) {
+        const std::string programme(editeur);
+        const bool demarre = ctx_.demarrer ? ctx_.demarrer(programme, args) : startDetached(programme, args);
+        if (demarre) return;
+    }
+}
+
+}  // namespace vos::app

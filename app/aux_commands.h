@@ -1,0 +1,92 @@
+#pragma once
+// The auxiliary commands of the main window: about box, help page, showing
+// and hiding the link controls, quit, minimise, dragging the borderless
+// window, the customer label and the configuration edit.
+//
+// Threading: GUI thread only; the handlers run through the platform's guard
+// (the Form wires them). Ownership: the main window owns the AuxCommands; the
+// controls it creates belong to the Form; the link controls handed to
+// setLinkControls belong to the Form too and are only remembered.
+// Re-entrancy: LabelLogoClick and BoutonEditerIniClick run a message box with
+// its nested loop; timer ticks (AfficherClient) may run meanwhile.
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/core/os_version.h"
+#include "platform/qt/form.h"
+#include "platform/qt/label.h"
+#include "platform/qt/list_controls.h"
+
+namespace vos::app {
+
+class AuxCommands {
+public:
+    struct Context {
+        std::string repertoireExe;                // program folder with trailing '/'
+        const OsVersion* version = nullptr;       // VersionWindows, filled at start-up
+        std::function<void()> fermer;             // closes the main window (its close sequence)
+        std::function<std::string()> cheminIni;   // CheminIni
+        // Services of the desktop; empty = the platform's openDocument and
+        // startDetached (tests put recorders here).
+        std::function<void(const std::string& path)> ouvrirDocument;
+        std::function<bool(const std::string& program, const std::vector<std::string>& args)> demarrer;
+    };
+
+    // Creates the controls on the form, in this z-order: LabelLogo, LabelFin
+    // and "FIN", LabelAide and "AIDE", LabelAccesCfg and "CONF",
+    // LabelIconiser, LabelClient, BoutonQuitter, BoutonEditerIni; wires their
+    // clicks to the handlers below.
+    AuxCommands(Form& form, Context ctx);
+
+    // The nine link controls in the toggle order: ComboBox_NoCom,
+    // ComboBox_Bauds, TXDLight, RXDLight, OKLight, LabelTXD, LabelRXD,
+    // LabelPortsDispos, LabelNoCom. Also wires LabelNoCom's double click to
+    // LabelNoComDblClick. Until it is called LabelAccesCfgClick does nothing.
+    void setLinkControls(std::array<Control*, 9> controls, Label& labelNoCom);
+
+    void LabelLogoClick();       // about box at the window's left + 150, top + 100
+    void LabelAideClick();       // help page with the desktop's program; no message if missing
+    void LabelAccesCfgClick();   // shows or hides the nine, told by LabelNoCom's visibility
+    void BoutonQuitterClick();   // closes the main window
+    void LabelIconiserClick();   // minimises the main window
+    // Client point (x, y): true = it acts as the caption bar (a press drags).
+    bool WMNCHitTest(int x, int y) const;
+    void AfficherClient();       // deciphered customer text, white underlined on black
+    void LabelNoComDblClick();   // shows and enables BoutonEditerIni
+    void BoutonEditerIniClick(); // message, editor on CheminIni, then closes the window
+    // Starts a text editor on `path`, detached; a failure gives no message.
+    void EditerIni(const std::string& path);
+
+    Label& labelLogo() { return labelLogo_; }
+    Label& labelFin() { return labelFin_; }
+    Label& legendeFin() { return legendeFin_; }
+    Label& labelAide() { return labelAide_; }
+    Label& legendeAide() { return legendeAide_; }
+    Label& labelAccesCfg() { return labelAccesCfg_; }
+    Label& legendeAccesCfg() { return legendeAccesCfg_; }
+    Label& labelIconiser() { return labelIconiser_; }
+    Label& labelClient() { return labelClient_; }
+    Button& boutonQuitter() { return boutonQuitter_; }
+    Button& boutonEditerIni() { return boutonEditerIni_; }
+
+private:
+    Form& form_;
+    Context ctx_;
+    Label& labelLogo_;
+    Label& labelFin_;
+    Label& legendeFin_;
+    Label& labelAide_;
+    Label& legendeAide_;
+    Label& labelAccesCfg_;
+    Label& legendeAccesCfg_;
+    Label& labelIconiser_;
+    Label& labelClient_;
+    Button& boutonQuitter_;
+    Button& boutonEditerIni_;
+    std::array<Control*, 9> liaison_{};
+    Label* labelNoCom_ = nullptr;
+};
+
+}  // namespace vos::app

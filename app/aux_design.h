@@ -1,0 +1,79 @@
+#pragma once
+// Design values of the auxiliary commands: the command areas of the shell
+// (with their captions beneath), the customer label, the two buttons, the
+// areas that drag the borderless window, and the texts of the commands.
+#include <array>
+#include <string_view>
+
+#include "app/form1_design.h"
+#include "input/command_area.h"
+#include "platform/qt/control.h"
+
+namespace vos::app {
+
+// A command area of the shell; captionHint overrides the caption's tooltip
+// (nullptr: the area's own). An area without a caption has captionName nullptr.
+struct AuxArea {
+    CommandArea area;
+    const char* captionHint;
+};
+
+enum AuxAreaIndex { kLogo, kFin, kAide, kAccesCfg, kIconiser, kAuxAreaCount };
+
+// In creation (z-) order.
+inline constexpr std::array<AuxArea, kAuxAreaCount> kAuxAreas{{
+    {{"LabelLogo", {50, 15, 160, 34}, "Informations de version", nullptr, nullptr, 0, 0}, nullptr},
+    {{"LabelFin", {840, 52, 24, 29}, "Fin", "LabelFinLegende", "FIN", 842, 81}, "Quitter"},
+    {{"LabelAide", {838, 250, 25, 25}, "Aide (Html)", "LabelAideLegende", "AIDE", 839, 278}, nullptr},
+    {{"LabelAccesCfg", {8, 643, 25, 25}, "Configuration liaison", "LabelAccesCfgLegende", "CONF", 8, 669},
+     nullptr},
+    {{"LabelIconiser", {838, 104, 22, 33}, "Réduire", nullptr, nullptr, 0, 0}, nullptr},
+}};
+
+// The customer label: centred, Arial 13, red on transparent until the first
+// AfficherClient, which makes it white, underlined, on opaque black.
+inline constexpr Bounds kLabelClientBounds{50, 362, 433, 17};
+inline constexpr int kLabelClientFontPixels = 13;
+inline constexpr Rgb kLabelClientDesignColor = colors::Red;
+inline constexpr Rgb kClientTextColor = colors::White;
+inline constexpr Rgb kClientBackground = colors::Black;
+
+inline constexpr Bounds kBoutonQuitterBounds{826, 3, 36, 27};
+inline constexpr std::string_view kBoutonQuitterCaption = "&Fin";
+inline constexpr Bounds kBoutonEditerIniBounds{8, 8, 105, 25};
+inline constexpr std::string_view kBoutonEditerIniCaption = "Editer .ini";
+inline constexpr int kBoutonEditerIniFontPixels = 12;
+
+// Client rectangles that act as the caption bar (left <= x < right,
+// top <= y < bottom). Fixed design pixels: they do not follow the scaling
+// by pixels per inch; right and bottom edges are the design client size.
+struct DragRect {
+    int left, top, right, bottom;
+    constexpr bool contains(int x, int y) const { return left <= x && x < right && top <= y && y < bottom; }
+};
+inline constexpr std::array<DragRect, 4> kDragRects{{
+    {0, 0, kClientWidth, 14},               // top strip
+    {211, 0, kClientWidth, 50},             // top band right of the logo
+    {460, 538, 837, kClientHeight},         // lower right block
+    {0, 680, kClientWidth, kClientHeight},  // bottom strip
+}};
+
+constexpr bool estZoneDeplacement(int x, int y) {
+    for (const DragRect& r : kDragRects)
+        if (r.contains(x, y)) return true;
+    return false;
+}
+
+// Offset of the about box's top-left corner from the window's.
+inline constexpr int kAProposDx = 150;
+inline constexpr int kAProposDy = 100;
+
+inline constexpr std::string_view kMessageEditionIni = "Vostrelle sera fermé après l'édition";
+
+// Programs tried in turn to edit the configuration file: the desktop's
+// program for the file's type first, then common text editors in case that
+// launcher is not installed. The first one that starts is kept.
+inline constexpr std::array<std::string_view, 6> kEditeursTexte{
+    "xdg-open", "gnome-text-editor", "gedit", "kate", "mousepad", "xed"};
+
+}  // namespace vos::app
