@@ -1,0 +1,190 @@
+// Screen change and the 300-ms tick, on the real screen labels.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "input/zoom.h"
+#include "panel/screen.h"
+#include "platform/qt/form.h"
+#include "platform/qt/label.h"
+#include "platform/qt/shape.h"
+
+namespace vos {
+namespace {
+
+// Everything ChangerEcran may touch, plus what it must not.
+struct LabelState {
+    Bounds bounds;
+    FontSpec font;
+    int cellWidth;
+    bool visible;
+    std::string caption;
+    bool operator==(const LabelState&) const = default;
+};
+
+struct Snapshot {
+    std::vector<LabelState> labels;
+    bool bigScreen;
+    bool operator==(const Snapshot&) const = default;
+};
+
+class ZoomTest : public ::testing::Test {
+protected:
+    Snapshot snapshot() {
+        Snapshot s{{}, zoom.grandeVisu().visible()};
+        for (int n = 1; n <= 12; ++n)
+            for (Label* l : {&screen.ligne(n), &screen.ligneC(n)})
+                s.labels.push_back({l->bounds(), l->font(), l->cellWidth(), l->visible(), l->caption()});
+        return s;
+    }
+
+    Form form{"TForm1", FormStyle::Borderless};
+    Zoom zoom{form, screen};  // created before the screen, as the main window does
+    panel::Screen screen{form};
+};
+
+TEST_F(ZoomTest, ControlsAsDesigned) {
+    Shape& gv = zoom.grandeVisu();
+    EXPECT_EQ(form.find("GrandeVisu"), &gv);
+    EXPECT_EQ(gv.bounds(), (Bounds{40, 49, 792, 630}));
+    EXPECT_FALSE(gv.visible());
+    EXPECT_FALSE(gv.brushClear());
+    EXPECT_EQ(gv.brushColor(), colors::Black);
+    EXPECT_EQ(gv.penColor(), colors::Black);
+
+    Label& area = zoom.labelChgtEcran();
+    EXPECT_EQ(form.find("LabelChgtEcran"), &area);
+    EXPECT_EQ(area.bounds(), (Bounds{8, 53, 25, 25}));
+    EXPECT_TRUE(area.transparent());
+    EXPECT_EQ(area.hint(), "Zoom");
+    EXPECT_EQ(area.caption(), "");
+
+    Label& caption = zoom.legendeZoom();
+    EXPECT_EQ(caption.caption(), "ZOOM");
+    EXPECT_EQ(caption.left(), 6);
+    EXPECT_EQ(caption.top(), 81);
+    EXPECT_EQ(caption.font().face, "Arial");
+    EXPECT_EQ(caption.font().pixelHeight, 9);
+    EXPECT_EQ(caption.font().color, colors::White);
+    EXPECT_EQ(caption.hint(), "Zoom");
+    EXPECT_FALSE(zoom.ModeZoom());
+}
+
+TEST_F(ZoomTest, BigScreenLayout) {
+    screen.ligne(3).setCaption("ABC");
+    screen.ligneC(5).hide();
+    const Snapshot before = snapshot();
+    zoom.ChangerEcran();
+    EXPECT_TRUE(zoom.ModeZoom());
+    EXPECT_TRUE(zoom.grandeVisu().visible());
+    for (int n = 1; n <= 12; ++n) {
+        const Label& line = screen.ligne(n);
+        const Label& strip = screen.ligneC(n);
+        EXPECT_EQ(line.left(), 62);
+        EXPECT_EQ(line.top(), 78 + 44 * (n - 1)) << n;
+        EXPECT_EQ(line.height(), 36) << n;
+        EXPECT_EQ(line.font().pixelHeight, 32) << n;
+        EXPECT_EQ(line.cellWidth(), 20) << n;
+        EXPECT_GE(line.width(), 800) << n;  // 40 cells of 20 px stay visible
+        EXPECT_EQ(strip.bounds(), (Bounds{62, 108 + 44 * (n - 1), 770, 8})) << n;
+        EXPECT_EQ(strip.font().pixelHeight, 32) << n;
+        EXPECT_EQ(strip.cellWidth(), 20) << n;
+        // Only the layout changes: text, face, colours and visibility stay.
+        const LabelState& was = before.labels[static_cast<std::size_t>(2 * (n - 1))];
+        EXPECT_EQ(line.caption(), was.caption);
+        EXPECT_EQ(line.font().face, was.font.face);
+        EXPECT_EQ(line.font().bold, was.font.bold);
+        EXPECT_EQ(line.font().color, was.font.color);
+        EXPECT_EQ(strip.visible(), n != 5);
+    }
+    EXPECT_EQ(screen.ligneC(12).top(), 592);
+    EXPECT_EQ(screen.ligne(12).top(), 562);
+}
+
+TEST_F(ZoomTest, TwoChangesGiveBackTheStartLayout) {
+    const Snapshot start = snapshot();
+    EXPECT_EQ(screen.ligne(1).bounds(), (Bounds{62, 78, 400, 18}));
+    EXPECT_EQ(screen.ligneC(12).bounds(), (Bounds{62, 335, 400, 4}));
+    zoom.ChangerEcran();
+    EXPECT_NE(snapshot(), start);
+    zoom.ChangerEcran();
+    EXPECT_FALSE(zoom.ModeZoom());
+    EXPECT_EQ(snapshot(), start);
+}
+
+TEST_F(ZoomTest, AnyButtonOnTheZoomAreaSwitches) {
+    auto& press = zoom.labelChgtEcran().onMouseDown;
+    ASSERT_TRUE(press);
+    bool expected = false;
+    for (MouseButton b : {MouseButton::Left, MouseButton::Right, MouseButton::Middle, MouseButton::Left}) {
+        press(b, ShiftState{}, 3, 3);
+        expected = !expected;
+        EXPECT_EQ(zoom.ModeZoom(), expected);
+        EXPECT_EQ(zoom.grandeVisu().visible(), expected);
+    }
+}
+
+TEST_F(ZoomTest, BlinkInBothModes) {
+    screen.LigneCurseur = 12;
+    screen.ColonneCurseur = 1;
+    screen.CurseurClignotant();
+    for (bool big : {false, true}) {
+        if (big) zoom.ChangerEcran();
+        Label& strip = screen.ligneC(12);
+        const bool first = strip.visible();
+        zoom.Timer3Timer();
+        EXPECT_NE(strip.visible(), first) << big;
+        zoom.Timer3Timer();
+        EXPECT_EQ(strip.visible(), first) << big;
+        EXPECT_TRUE(screen.ligneC(11).visible());  // other strips untouched
+    }
+    EXPECT_EQ(screen.ligneC(12).top(), 592);
+
+    // A steady cursor is kept shown.
+    screen.CurseurFixe();
+    screen.ligneC(12).hide();
+    zoom.Timer3Timer();
+    EXPECT_TRUE(screen.ligneC(12).visible());
+    zoom.Timer3Timer();
+    EXPECT_TRUE(screen.ligneC(12).visible());
+}
+
+TEST_F(ZoomTest, SwitchingModesDoesNotShowAHiddenCursor) {
+    screen.EteindreCurseur();
+    zoom.ChangerEcran();
+    zoom.ChangerEcran();
+    for (int n = 1; n <= 12; ++n) EXPECT_FALSE(screen.ligneC(n).visible()) << n;
+}
+
+TEST_F(ZoomTest, StatusLightsFollowTheLinkControls) {
+    Label& labelNoCom = form.addLabel("LabelNoCom");
+    Label& txd = form.addLabel("TXDLight");
+    Label& rxd = form.addLabel("RXDLight");
+    Label& ok = form.addLabel("OKLight");
+    auto lights = [&] { return std::vector<bool>{txd.visible(), rxd.visible(), ok.visible()}; };
+
+    zoom.Timer3Timer();  // not wired yet: nothing to hide
+    EXPECT_EQ(lights(), (std::vector<bool>{true, true, true}));
+
+    zoom.setLinkControls(labelNoCom, txd, rxd, ok);
+    labelNoCom.hide();
+    zoom.Timer3Timer();
+    EXPECT_EQ(lights(), (std::vector<bool>{false, false, false}));
+
+    labelNoCom.show();
+    txd.show();
+    rxd.show();
+    ok.show();
+    zoom.Timer3Timer();
+    zoom.Timer3Timer();
+    EXPECT_EQ(lights(), (std::vector<bool>{true, true, true}));
+
+    labelNoCom.hide();
+    rxd.show();
+    zoom.Timer3Timer();
+    EXPECT_EQ(lights(), (std::vector<bool>{false, false, false}));
+}
+
+}  // namespace
+}  // namespace vos
