@@ -1,6 +1,7 @@
 #include "platform/qt/form.h"
 
 #include <QCursor>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
@@ -108,6 +109,8 @@ Control* Form::find(const std::string& name) const {
     return nullptr;
 }
 
+QWidget* Form::window() const { return impl_->window; }
+
 const std::vector<Control*>& Form::controls() const { return impl_->controls; }
 
 void Form::setCaption(const std::string& utf8) { impl_->window->setWindowTitle(qtconv::toQString(utf8)); }
@@ -156,8 +159,7 @@ void Form::show() {
         if (d.closeRequested || appServices().quitRequested) return;
     }
     d.window->show();
-    d.window->raise();
-    d.window->activateWindow();
+    d.raiseAndActivate();
     if (first) d.fireActivate();
 }
 
@@ -184,6 +186,10 @@ void Form::close() {
 
 // Closing the main form ends the program (after the running handler).
 void Form::Impl::closed() {
+    if (modalLoop) {
+        if (modalResult == ModalResult::None) modalResult = ModalResult::Cancel;
+        modalLoop->quit();
+    }
     AppServices& s = appServices();
     if (s.mainForm != &form) return;
     if (!s.quitRequested) {
@@ -193,11 +199,36 @@ void Form::Impl::closed() {
     if (s.inEventLoop) QCoreApplication::exit(s.quitStatus);
 }
 
+ModalResult Form::showModal() {
+    Impl& d = *impl_;
+    d.modalResult = ModalResult::None;
+    d.window->setWindowModality(Qt::ApplicationModal);
+    show();
+    if (d.modalResult == ModalResult::None && d.window->isVisible()) {
+        QEventLoop loop;
+        d.modalLoop = &loop;
+        loop.exec(QEventLoop::DialogExec);
+        d.modalLoop = nullptr;
+    }
+    d.window->hide();
+    d.window->setWindowModality(Qt::NonModal);
+    return d.modalResult == ModalResult::None ? ModalResult::Cancel : d.modalResult;
+}
+
+void Form::setModalResult(ModalResult r) {
+    if (r == ModalResult::None) return;
+    impl_->modalResult = r;
+    if (impl_->modalLoop) impl_->modalLoop->quit();
+}
+
 void Form::minimize() { impl_->window->showMinimized(); }
 bool Form::isActive() const { return impl_->window->isActiveWindow(); }
-void Form::activate() {
-    impl_->window->raise();
-    impl_->window->activateWindow();
+void Form::activate() { impl_->raiseAndActivate(); }
+
+// The offscreen platform (tests, headless runs) has no stacking to change.
+void Form::Impl::raiseAndActivate() {
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) window->raise();
+    window->activateWindow();
 }
 
 void Form::repaintNow() { impl_->window->repaint(); }

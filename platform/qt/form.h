@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/qt/control.h"
+#include "platform/qt/graphic_control.h"  // Bitmap, returned by grab()
 
 namespace vos {
 
@@ -27,6 +28,9 @@ class CheckBox;
 class GraphicControl;
 class Timer;
 class Bitmap;
+
+// How a modal run of a form ended (showModal).
+enum class ModalResult { None, Ok, Cancel, Abort };
 
 enum class FormStyle {
     Borderless,  // no frame, no caption bar (the panel)
@@ -97,6 +101,13 @@ public:
     // Renders the whole client area (controls included) into an image.
     Bitmap grab() const;
 
+    // Shows the form as an application-modal window and serves events until
+    // setModalResult() gives a result other than None or the window is
+    // closed (Cancel). Returns that result; the form is hidden again.
+    ModalResult showModal();
+    // Ends a running showModal() with `r` (None does nothing).
+    void setModalResult(ModalResult r);
+
     // Key preview: the form's key handlers see every key before the child
     // control that has the focus, which still receives it afterwards.
     void setKeyPreview(bool on);
@@ -118,6 +129,9 @@ public:
     // Non-client hit test: true = "caption" (a press there drags the window
     // through the window system and does not reach the mouse handlers).
     std::function<bool(int x, int y)> onNcHitTest;
+
+    // The Qt top-level widget whose area is the client area (tests, checks).
+    QWidget* window() const;
 
     struct Impl;
     Impl& impl() const { return *impl_; }

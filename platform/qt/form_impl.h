@@ -11,6 +11,7 @@
 #include "platform/qt/form.h"
 #include "platform/qt/timer.h"
 
+class QEventLoop;
 class QKeyEvent;
 class QMouseEvent;
 class QWindow;
@@ -63,7 +64,12 @@ struct Form::Impl {
     bool closeRequested = false;
     bool closing = false;
     void fireActivate();
+    void raiseAndActivate();
     void closed();
+
+    // A running showModal(): its loop and result.
+    QEventLoop* modalLoop = nullptr;
+    ModalResult modalResult = ModalResult::None;
     void focusWindowChanged(QWindow* now);
 
     // Mouse: a press in a "caption" area (onNcHitTest) moves the window and
