@@ -25,12 +25,6 @@
 
 namespace vos {
 
-// Modem input bits as the serial layer keeps them (modem status register order).
-inline constexpr std::uint8_t kModemCts = 0x10;
-inline constexpr std::uint8_t kModemDsr = 0x20;
-inline constexpr std::uint8_t kModemRing = 0x40;
-inline constexpr std::uint8_t kModemDcd = 0x80;
-
 // Running totals of line errors since the device was opened.
 struct LineCounters {
     std::uint32_t frame = 0;

@@ -2,7 +2,6 @@
 // synchronous delivery of events to the GUI thread.
 #include <algorithm>
 
-#include "platform/core/serial_device.h"
 #include "serial/core/dispatcher_base.h"
 
 namespace vos {

@@ -9,8 +9,8 @@ namespace {
 // kLine* bits for the counters that moved between two readings.
 int lineErrorsBetween(const LineCounters& before, const LineCounters& now) {
     int bits = 0;
-    if (now.bufferOverrun != before.bufferOverrun) bits |= kLineRxOver;
-    if (now.overrun != before.overrun) bits |= kLineOverrun;
+    if (now.bufferOverrun != before.bufferOverrun || now.overrun != before.overrun)
+        bits |= kLineOverrun;
     if (now.parity != before.parity) bits |= kLineParity;
     if (now.frame != before.frame) bits |= kLineFrame;
     if (now.brk != before.brk) bits |= kLineBreak;

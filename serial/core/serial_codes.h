@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/core/errno_codes.h"
+#include "platform/core/serial_line.h"
 
 namespace vos {
 
@@ -42,13 +43,13 @@ inline constexpr int kStatusOutSent = 5;     // no value
 inline constexpr int kStatusKindCount = 5;
 
 // Line-error bits (accumulated; -1 after a device read or write failure).
-inline constexpr int kLineRxOver = 0x01;   // the driver's input queue overflowed
-inline constexpr int kLineOverrun = 0x02;  // hardware overrun
-inline constexpr int kLineParity = 0x04;
-inline constexpr int kLineFrame = 0x08;
-inline constexpr int kLineBreak = 0x10;
+// Status triggers of kind 2 select among them: 7 = any error, 8 = break.
+inline constexpr int kLineOverrun = 0x01;  // hardware overrun or driver queue overflow
+inline constexpr int kLineParity = 0x02;
+inline constexpr int kLineFrame = 0x04;
+inline constexpr int kLineBreak = 0x08;
 
-// Modem status: the kModem* line bits of platform/core/serial_device.h in the
+// Modem status: the kModem* line bits of platform/core/serial_line.h in the
 // upper nibble, change bits in the lower nibble.
 inline constexpr std::uint8_t kModemDeltaCts = 0x01;
 inline constexpr std::uint8_t kModemDeltaDsr = 0x02;
