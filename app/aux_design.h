@@ -68,7 +68,7 @@ constexpr bool estZoneDeplacement(int x, int y) {
 inline constexpr int kAProposDx = 150;
 inline constexpr int kAProposDy = 100;
 
-inline constexpr std::string_view kMessageEditionIni = "Vostrelle sera fermé après l'édition";
+inline constexpr std::string_view kMessageEditionIni = "Corvexa sera fermé après l'édition";
 
 // Programs tried in turn to edit the configuration file: the desktop's
 // program for the file's type first, then common text editors in case that

@@ -1,0 +1,152 @@
+#include "app/form1.h"
+
+#include <filesystem>
+
+#include "app/form1_design.h"
+#include "app/form1_modules.h"
+#include "platform/qt/desktop.h"
+#include "platform/qt/dialogs.h"
+#include "platform/qt/guard.h"
+#include "platform/qt/label.h"
+#include "platform/qt/picture.h"
+#include "platform/qt/shape.h"
+#include "platform/qt/timer.h"
+
+namespace vos::app {
+
+namespace {
+
+// Created first, so that it lies below every other control. Disabled: presses
+// on the skin reach the window's own mouse handlers (the hit map).
+Picture& createFond(Form& form) {
+    form.setCaption(std::string(kCaption));
+    form.setClientSize(kClientWidth, kClientHeight);
+    form.setColor(colors::Black);
+    Picture& fond = form.addPicture("Fond");
+    fond.setBounds({0, 0, kClientWidth, kClientHeight});
+    fond.setEnabled(false);
+    fond.loadDesignPicture();
+    return fond;
+}
+
+}  // namespace
+
+TForm1::TForm1(std::string programFolder)
+    : form_("Form1", FormStyle::Borderless),
+      Fond(createFond(form_)),
+      Timer1(form_.addTimer("Timer1", 2)),
+      Timer2(form_.addTimer("Timer2", 300000)),
+      Timer3(form_.addTimer("Timer3", 300)) {
+    RepertoireExe = std::move(programFolder);
+    etat.CheminIni = RepertoireExe + std::string(NomIni);
+    m_ = std::make_unique<Modules>(*this);
+    wireEvents();
+    // The design settings mark the port to be opened once the window is
+    // built; a failure is shown once and creation goes on with it closed.
+    m_->link.openAtCreation();
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+panel::LampBank& TForm1::lamps() { return m_->lamps; }
+HitMap& TForm1::hitMap() { return m_->hitMap; }
+Zoom& TForm1::zoom() { return m_->zoom; }
+panel::Screen& TForm1::screen() { return m_->screen; }
+panel::Decoder& TForm1::decoder() { return m_->decoder; }
+panel::Receiver& TForm1::receiver() { return m_->receiver; }
+Keyboard& TForm1::keyboard() { return m_->keyboard; }
+AuxCommands& TForm1::aux() { return m_->aux; }
+PortLink& TForm1::link() { return m_->link; }
+
+void TForm1::FormCreate() {
+    form_.setKeyPreview(true);
+    if (auto num = scalingNumerator(form_.pixelsPerInch())) form_.scaleBy(*num, 1000);
+}
+
+void TForm1::FormShow() {
+    // An error escaping a start-up step is shown, then the program ends
+    // without writing its configuration (EnDemarrage stays true).
+    try {
+        if (!startupSequence()) {
+            demarrageAbandonne = true;
+            quitApplication(1);
+        }
+    } catch (...) {
+        demarrageAbandonne = true;
+        m_->link.closeQuietly();
+        reportException(std::current_exception());
+        quitApplication(1);
+    }
+}
+
+// Returns false when start-up stops early (configuration file missing).
+bool TForm1::startupSequence() {
+    etat.EnDemarrage = true;
+    m_->link.colorerBarreProgression();
+    etat.VersionWindows = readOsVersion();
+    etat.CheminIni = RepertoireExe + std::string(NomIni);
+    if (!std::filesystem::exists(etat.CheminIni)) {
+        showErrorBox("Fichier " + std::string(NomIni) + " introuvable, réinstaller Vostrelle");
+        m_->link.closeQuietly();
+        return false;
+    }
+    m_->link.RechercherPorts();
+    etat.RepertoireSkins = RepertoireExe + std::string(kSkinsFolder);
+    installFont(RepertoireExe + std::string(kFontFile));
+    LireConfiguration(etat, typeMachine, m_->configTarget);
+    m_->link.AppliquerPort();
+    if (!m_->link.PortAbsent()) {
+        m_->link.setLightsActive(true);
+        m_->link.openPort();
+    }
+    etat.EnDemarrage = false;
+    return true;
+}
+
+void TForm1::FormActivate() {
+    placerEnHautAuCentre();
+    ecrireBanniere();
+    m_->hitMap.colorerCadresActivation();
+}
+
+void TForm1::placerEnHautAuCentre() {
+    form_.moveTo((form_.screenWidth() - form_.clientWidth()) / 2, 0);
+}
+
+void TForm1::ecrireBanniere() {
+    for (int n = 1; n <= panel::Screen::kRows; ++n) {
+        m_->screen.ligne(n).setCaption(std::string(n == kBannerLine ? kBannerText : kBlankLine));
+        m_->screen.ligneC(n).setCaption(std::string(kBlankLine));
+    }
+}
+
+// The close always completes: a failing step is reported (queued behind any
+// box already up) and the next steps still run.
+void TForm1::FormClose() {
+    guarded([&] { m_->link.setLightsActive(false); });
+    guarded([&] { m_->link.closeForExit(); });
+    if (demarrageAbandonne) return;
+    if (!etat.EnDemarrage) guarded([&] { EcrireConfiguration(etat, m_->configTarget); });
+    guarded([&] { ReformaterIni(etat.CheminIni); });
+}
+
+void TForm1::Timer1Timer() { m_->keyboard.Timer1Timer(); }
+void TForm1::Timer2Timer() { m_->aux.AfficherClient(); }
+void TForm1::Timer3Timer() { m_->zoom.Timer3Timer(); }
+
+void TForm1::wireEvents() {
+    form_.onShow = [this] { FormShow(); };
+    form_.onActivate = [this] { FormActivate(); };
+    form_.onClose = [this] { FormClose(); };
+    form_.onKeyDown = [this](std::uint16_t key, ShiftState s) { m_->keyboard.FormKeyDown(key, s); };
+    form_.onKeyPress = [this](std::uint8_t ch) { m_->keyboard.FormKeyPress(ch); };
+    form_.onMouseDown = [this](MouseButton b, ShiftState s, int, int) { m_->hitMap.FormMouseDown(b, s); };
+    form_.onMouseUp = [this](MouseButton b, ShiftState, int, int) { m_->hitMap.FormMouseUp(b); };
+    form_.onNcHitTest = [this](int x, int y) { return m_->aux.WMNCHitTest(x, y); };
+    Timer1.onTimer = [this] { Timer1Timer(); };
+    Timer2.onTimer = [this] { Timer2Timer(); };
+    Timer3.onTimer = [this] { Timer3Timer(); };
+}
+
+}  // namespace vos::app

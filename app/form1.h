@@ -1,0 +1,98 @@
+#pragma once
+// The main window TForm1: the operator panel. It owns every control, module
+// and timer of the program and wires the window's events to them. Its
+// handlers are the start-up sequence (FormShow), the activation (placement
+// and banner), the close sequence and the data path between the serial port
+// and the panel.
+//
+// Threading: GUI thread only; every handler runs through the platform's
+// guard. Ownership: everything here lives as long as the TForm1; members are
+// declared in the order the controls are created, which is their z-order
+// (skin < lamps < key frames < big screen < cursor strips < lines < labels).
+#include <memory>
+#include <string>
+
+#include "app/config_file.h"
+#include "input/machine_type.h"
+#include "platform/core/os_version.h"
+#include "platform/qt/form.h"
+
+namespace vos {
+class Picture;
+class Timer;
+class HitMap;
+class Keyboard;
+class MachineSwitch;
+namespace panel {
+class LampBank;
+class Screen;
+class Decoder;
+class Receiver;
+}  // namespace panel
+class Zoom;
+}  // namespace vos
+
+namespace vos::app {
+
+class AuxCommands;
+class PortLink;
+
+class TForm1 {
+    // Declared first: every control below is created on it.
+    Form form_;
+
+public:
+    // Builds the window with its design values for the program folder
+    // `programFolder` (with its trailing '/'), opens the port with its design
+    // settings (a failure is shown once and creation goes on), then runs
+    // FormCreate. Nothing of the machine is touched outside this folder.
+    explicit TForm1(std::string programFolder);
+    ~TForm1();
+    TForm1(const TForm1&) = delete;
+    TForm1& operator=(const TForm1&) = delete;
+
+    Form& form() { return form_; }
+
+    // --- handlers of the window's events ---
+    void FormCreate();
+    void FormShow();
+    void FormActivate();
+    void FormClose();
+    void Timer1Timer();
+    void Timer2Timer();
+    void Timer3Timer();
+
+    // --- program-wide state of the main window ---
+    std::string RepertoireExe;  // program folder, with its trailing '/'
+    ConfigState etat;           // paths, EnDemarrage, VersionWindows, FichierFond, ...
+    MachineType typeMachine;    // EstTour / EstFraiseuse
+    // True once start-up has given up (missing configuration, error): the
+    // close then writes nothing.
+    bool demarrageAbandonne = false;
+
+    // --- modules (tests drive them directly) ---
+    Picture& Fond;
+    panel::LampBank& lamps();
+    HitMap& hitMap();
+    Zoom& zoom();
+    panel::Screen& screen();
+    panel::Decoder& decoder();
+    panel::Receiver& receiver();
+    Keyboard& keyboard();
+    AuxCommands& aux();
+    PortLink& link();
+    Timer& Timer1;
+    Timer& Timer2;
+    Timer& Timer3;
+
+private:
+    void wireEvents();
+    void ecrireBanniere();
+    void placerEnHautAuCentre();
+    bool startupSequence();
+
+    struct Modules;
+    std::unique_ptr<Modules> m_;
+};
+
+}  // namespace vos::app

@@ -1,0 +1,49 @@
+#pragma once
+// Design values of the main window that belong to no other module: the
+// window itself, the start-up banner, the pixels-per-inch scaling table and
+// the names of the program's files.
+#include <array>
+#include <optional>
+#include <string_view>
+
+#include "platform/qt/control.h"
+
+namespace vos::app {
+
+inline constexpr int kClientWidth = 870;
+inline constexpr int kClientHeight = 720;
+inline constexpr std::string_view kCaption = "Vostrelle";
+inline constexpr std::string_view NomIni = "Vostrelle.ini";
+inline constexpr std::string_view kSkinsFolder = "Skins/";
+inline constexpr std::string_view kFontFile = "ltypeb.ttf";
+inline constexpr std::string_view kHelpPage = "Vostrelle.htm";
+
+// The start-up banner: line 4 is 39 characters long, all other lines and
+// every cursor strip 40 blanks.
+inline constexpr int kBannerLine = 4;
+inline constexpr std::string_view kBannerText = "         Vostrelle  Version 1.00       ";
+inline constexpr std::string_view kBlankLine = "                                        ";
+static_assert(kBannerText.size() == 39);
+static_assert(kBlankLine.size() == 40);
+
+// Extra scaling by the screen's pixels per inch (numerator over 1000).
+struct PpiScale {
+    int ppi;
+    int numerator;
+};
+inline constexpr std::array<PpiScale, 4> kPpiScaling{{{72, 1400}, {120, 875}, {144, 735}, {192, 558}}};
+
+constexpr std::optional<int> scalingNumerator(int ppi) {
+    for (const auto& s : kPpiScaling)
+        if (s.ppi == ppi) return s.numerator;
+    return std::nullopt;
+}
+
+// The main window's design settings of the port component.
+inline constexpr int kDesignComNumber = 1;
+inline constexpr int kDesignBaud = 9600;
+inline constexpr int kDesignOutSize = 256;
+inline constexpr int kDesignBufferFull = 248;
+inline constexpr int kDesignBufferResume = 10;
+
+}  // namespace vos::app
