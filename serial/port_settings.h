@@ -49,21 +49,4 @@ constexpr bool flowLevelsValid(std::uint16_t full, std::uint16_t resume, std::ui
     return resume <= full && full <= inSize;
 }
 
-// Time of 18 characters at `line`'s speed, in whole milliseconds (rounded
-// up): what the output needs to leave the wire after the output ring is
-// empty, before the line settings change. A character is 1 start bit, the
-// data bits, a parity bit if any and the stop bits (one and a half with 5
-// data bits); a total below 1 ms is doubled.
-constexpr std::uint32_t drainPauseMs(const LineSettings& line) {
-    const std::uint64_t speed = line.baud > 0 ? static_cast<std::uint64_t>(line.baud) : 1;
-    const std::uint64_t bitTime = 10000000 / speed;  // 100-ns units
-    std::uint64_t stopHalves = line.stopBits >= 2 ? 4 : 2;
-    if (line.dataBits == 5) stopHalves = 3;
-    const std::uint64_t halves =
-        2 * (1 + line.dataBits + (line.parity != pNone ? 1 : 0)) + stopHalves;
-    std::uint64_t total = 18 * halves * bitTime / 2;  // 100-ns units
-    if (total < 10000) total *= 2;
-    return static_cast<std::uint32_t>((total + 9999) / 10000);
-}
-
 }  // namespace vos
