@@ -74,6 +74,8 @@ TEST_F(KeyboardTest, KeyDownSendsTheTableCodeWhateverTheModifiers) {
         {"Tab", vk::Tab, none, {}},
         {"F12", vk::F12, none, {}},
         {"letter A on key-down", 0x41, shift, {}},
+        {"the + key on key-down", 0xBB, none, {}},
+        {"F1 with a high byte", 0x0170, none, {}},
     };
     for (const auto& c : cases) {
         sink.bytes.clear();
@@ -94,6 +96,7 @@ TEST_F(KeyboardTest, CharactersSendTheirCodeOrNothing) {
         {'U', {}},     {'u', {}},     {'Z', {}},     {'z', {}},
         {' ', {0xA0}}, {'0', {0xB0}}, {'+', {0xAB}}, {'@', {0xC0}},
         {13, {}},      {19, {}},      {8, {}},       {27, {}},
+        {'_', {}},     {'`', {}},     {'~', {}},     {0x7F, {}},
         {0xE9, {}},  // é from a French layout: no code
     };
     for (const auto& [ch, sent] : cases) {
