@@ -1,5 +1,6 @@
 #include "panel/screen_text.h"
 
+#include <algorithm>
 #include <array>
 
 namespace vos::panel {
@@ -68,11 +69,8 @@ void appendUtf8(std::string& out, char32_t cp) {
 }
 
 char32_t decodeUtf8(std::string_view s, std::size_t& pos) {
-    const auto lead = static_cast<unsigned char>(s[pos]);
-    if (lead < 0x80) {
-        ++pos;
-        return ansiToCodePoint(lead);
-    }
+    const auto lead = static_cast<unsigned char>(s[pos++]);
+    if (lead < 0x80) return lead;
     int extra = 0;
     char32_t cp = 0;
     char32_t min = 0;
@@ -83,23 +81,16 @@ char32_t decodeUtf8(std::string_view s, std::size_t& pos) {
     } else if ((lead & 0xF8) == 0xF0) {
         extra = 3, cp = lead & 0x07, min = 0x10000;
     }
-    if (extra == 0 || pos + extra >= s.size()) {
-        ++pos;
-        return ansiToCodePoint(lead);
-    }
-    for (int i = 1; i <= extra; ++i) {
+    // Not a valid sequence: the lead byte alone is one ANSI character.
+    const char32_t asAnsi = ansiToCodePoint(lead);
+    if (extra == 0 || pos + extra > s.size()) return asAnsi;
+    for (int i = 0; i < extra; ++i) {
         const auto c = static_cast<unsigned char>(s[pos + i]);
-        if (!isContinuation(c)) {
-            ++pos;
-            return lead;
-        }
+        if (!isContinuation(c)) return asAnsi;
         cp = (cp << 6) | (c & 0x3F);
     }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        ++pos;
-        return ansiToCodePoint(lead);
-    }
-    pos += extra + 1;
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return asAnsi;
+    pos += extra;
     return cp;
 }
 
@@ -161,19 +152,47 @@ int columnCount(std::string_view caption) {
     return n;
 }
 
+namespace {
+
+// Length of the run of plain columns at `pos`: ASCII bytes other than "&",
+// one column each, copied as they are.
+std::size_t plainRun(std::string_view s, std::size_t pos) {
+    std::size_t end = pos;
+    while (end < s.size()) {
+        const auto c = static_cast<unsigned char>(s[end]);
+        if (c >= 0x80 || c == '&') break;
+        ++end;
+    }
+    return end - pos;
+}
+
+}  // namespace
+
 bool replaceColumn(std::string_view caption, int column, char32_t cp, std::string& out) {
     out.clear();
     out.reserve(caption.size() + 4);
     bool replaced = false;
-    int col = 1;
-    for (std::size_t pos = 0; pos < caption.size(); ++col) {
-        const char32_t old = nextColumn(caption, pos);
-        if (col == column) {
-            appendColumn(out, cp);
-            replaced = true;
-        } else {
-            appendColumn(out, old);
+    int col = 1;  // column of caption[pos]
+    for (std::size_t pos = 0; pos < caption.size();) {
+        const std::size_t run = plainRun(caption, pos);
+        if (run > 0) {
+            const auto offset = static_cast<std::size_t>(column - col);
+            if (column >= col && offset < run) {
+                out.append(caption.substr(pos, offset));
+                appendColumn(out, cp);
+                out.append(caption.substr(pos + offset + 1, run - offset - 1));
+                replaced = true;
+            } else {
+                out.append(caption.substr(pos, run));
+            }
+            pos += run;
+            col += static_cast<int>(run);
+            continue;
         }
+        const char32_t old = nextColumn(caption, pos);
+        replaced |= col == column;
+        appendColumn(out, col == column ? cp : old);
+        ++col;
     }
     return replaced;
 }
@@ -181,9 +200,18 @@ bool replaceColumn(std::string_view caption, int column, char32_t cp, std::strin
 void keepColumns(std::string_view caption, int keep, int width, std::string& out) {
     out.clear();
     out.reserve(static_cast<std::size_t>(width) + 4);
-    int col = 0;
-    for (std::size_t pos = 0; pos < caption.size() && col < keep && col < width; ++col) {
+    const int limit = std::min(keep, width);
+    int col = 0;  // columns copied so far
+    for (std::size_t pos = 0; pos < caption.size() && col < limit;) {
+        const std::size_t run = std::min<std::size_t>(plainRun(caption, pos), static_cast<std::size_t>(limit - col));
+        if (run > 0) {
+            out.append(caption.substr(pos, run));
+            pos += run;
+            col += static_cast<int>(run);
+            continue;
+        }
         appendColumn(out, nextColumn(caption, pos));
+        ++col;
     }
     out.append(static_cast<std::size_t>(width - col), ' ');
 }

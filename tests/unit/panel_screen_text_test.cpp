@@ -2,6 +2,9 @@
 // character screen.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <random>
 #include <string>
 
 #include "panel/screen_text.h"
@@ -38,8 +41,11 @@ TEST(PanelScreenText, BrokenUtf8KeepsOneColumnPerByte) {
     std::string out;
     ASSERT_TRUE(replaceColumn(broken, 5, U'Z', out));
     EXPECT_EQ(utf8ToLatin1(out), "A\xC3" "B\x98" "Z");
-    // Truncated multi-byte sequence at the very end.
+    // Truncated multi-byte sequence at the very end; an overlong encoding.
     EXPECT_EQ(columnCount("AB\xE2\x82"), 4);
+    EXPECT_EQ(utf8ToLatin1("AB\xE2\x82"), "AB\xE2\x82");
+    EXPECT_EQ(columnCount("\xC0\xAF"), 2);
+    EXPECT_EQ(columnCount("\xF0\x9F\x98\x80"), 1);  // a 4-byte character
 }
 
 TEST(PanelScreenText, AmpersandsCollapseLeftToRight) {
@@ -122,4 +128,54 @@ TEST(PanelScreenText, StripCaptionHasTheMarkAtTheColumnOnly) {
     EXPECT_FALSE(isStripCaption(stripCaption(3, 'E'), 4, 'E'));
     EXPECT_FALSE(isStripCaption(std::string(39, ' '), 0, 'E'));
     EXPECT_FALSE(isStripCaption("1234567890123456789012345678901234567890", 0, 'E'));
+}
+
+namespace {
+
+// The edits written the long way, as the screen's rules state them: caption
+// -> line text (collapse "&&") -> edit -> caption (double "&").
+std::u32string referenceText(std::string_view caption) {
+    std::u32string cps;
+    for (std::size_t pos = 0; pos < caption.size();) cps += decodeUtf8(caption, pos);
+    std::u32string text;
+    for (std::size_t i = 0; i < cps.size(); ++i) {
+        text += cps[i];
+        if (cps[i] == U'&' && i + 1 < cps.size() && cps[i + 1] == U'&') ++i;
+    }
+    return text;
+}
+
+std::string referenceCaption(const std::u32string& text) {
+    std::string out;
+    for (char32_t c : text) {
+        appendUtf8(out, c);
+        if (c == U'&') out += '&';
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(PanelScreenText, OnePassEditsMatchCollapseEditDouble) {
+    const std::string pieces[] = {"a", "Z", " ", "&", "&&", "\xC2\xB1", "\xE2\x82\xAC", "\x98", "\xC3", "0"};
+    std::mt19937 rng(42);
+    for (int trial = 0; trial < 3000; ++trial) {
+        std::string caption;
+        const int n = static_cast<int>(rng() % 45);
+        for (int i = 0; i < n; ++i) caption += pieces[rng() % std::size(pieces)];
+        const std::u32string text = referenceText(caption);
+        const int column = static_cast<int>(rng() % 44) - 1;
+
+        std::u32string edited = text;
+        const bool inRange = column >= 1 && column <= static_cast<int>(text.size());
+        if (inRange) edited[static_cast<std::size_t>(column - 1)] = U'&';
+        std::string out;
+        EXPECT_EQ(replaceColumn(caption, column, U'&', out), inRange) << caption;
+        EXPECT_EQ(out, referenceCaption(edited)) << caption << " col " << column;
+
+        std::u32string kept = text.substr(0, static_cast<std::size_t>(std::clamp(column, 0, 40)));
+        kept.resize(40, U' ');
+        keepColumns(caption, column, 40, out);
+        EXPECT_EQ(out, referenceCaption(kept)) << caption << " keep " << column;
+    }
 }
