@@ -1,0 +1,231 @@
+// The status-light controller on a real port component over a
+// pseudo-terminal (reached through a private program folder's Ports/COM1).
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <cstdint>
+#include <vector>
+
+#include "platform/qt/form.h"
+#include "serial/core/serial_errors.h"
+#include "serial/port_component.h"
+#include "serial/sl_controller.h"
+#include "serial/status_light.h"
+#include "tests/support/pty.h"
+#include "tests/support/qt/gui_test_support.h"
+
+namespace vos {
+namespace {
+
+// Stand-ins for the main window's PortTriggerAvail and PortTriggerTimer:
+// functor types, so a test can tell by target<>() whose handler the port holds.
+struct MainAvail {
+    std::vector<std::uint8_t>* received;
+    std::vector<bool>* rxdLitOnEntry;
+    const TSerialStatusLight* rxd;
+    void operator()(TSerialComPort& cp, std::uint16_t count) const {
+        rxdLitOnEntry->push_back(rxd->Lit());
+        for (std::uint16_t i = 0; i < count; ++i) received->push_back(cp.TakeByte());
+    }
+};
+
+struct MainTimer {
+    std::vector<std::uint16_t>* expired;
+    void operator()(TSerialComPort& cp, std::uint16_t handle) const {
+        expired->push_back(handle);
+        cp.ArmTimerTrigger(handle, 2, true);  // the main window's re-arm for 2 ticks
+    }
+};
+
+struct StatusProbe {
+    std::vector<bool>* txdLitOnEntry;
+    const TSerialStatusLight* txd;
+    void operator()(TSerialComPort&, std::uint16_t) const { txdLitOnEntry->push_back(txd->Lit()); }
+};
+
+class ControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder.linkPort(1, pty.slavePath());
+        port.setComNumber(1);
+        port.setBaud(9600);
+        port.setAutoOpen(false);
+        port.OnTriggerAvail = MainAvail{&received, &rxdLitOnEntry, &rxd};
+        port.OnTriggerTimer = MainTimer{&expired};
+        TLightSet set;
+        set.TXDLight = &txd;
+        set.RXDLight = &rxd;
+        controller.setLights(set);
+    }
+
+    bool mainHandlersInstalled() const {
+        return port.OnTriggerAvail.target<MainAvail>() && port.OnTriggerTimer.target<MainTimer>();
+    }
+
+    test::PtyPair pty;
+    test::ProgramFolder folder;
+    Form form{"Form1", FormStyle::Borderless};
+    TSerialStatusLight txd{form, "TXDLight"};
+    TSerialStatusLight rxd{form, "RXDLight"};
+    TSerialComPort port{folder.path()};
+    TSerialSLController controller{&port};
+
+    std::vector<std::uint8_t> received;
+    std::vector<bool> rxdLitOnEntry;
+    std::vector<std::uint16_t> expired;
+};
+
+TEST_F(ControllerTest, ActivationWaitsForTheOpenAndFollowsCloseAndReopen) {
+    controller.setLightsActive(true);  // port closed: only the wish is kept
+    EXPECT_FALSE(controller.LightsActive());
+    EXPECT_TRUE(controller.pending());
+    EXPECT_TRUE(mainHandlersInstalled());
+    EXPECT_EQ(controller.handles(), TSerialSLController::Handles{});
+
+    port.setOpen(true);
+    EXPECT_TRUE(controller.LightsActive());
+    EXPECT_FALSE(controller.pending());
+    EXPECT_FALSE(mainHandlersInstalled());
+    const auto h = controller.handles();
+    // RXD timer, output-sent status trigger (kind 5), TXD timer, in that order.
+    ASSERT_NE(h.rxdTimer, 0);
+    ASSERT_NE(h.outSent, 0);
+    ASSERT_NE(h.txdTimer, 0);
+    EXPECT_EQ(h.outSent & 7, 5);
+    EXPECT_LT(h.rxdTimer, h.outSent & ~7);
+    EXPECT_LT(h.outSent & ~7, h.txdTimer);
+    for (std::uint16_t other : {h.modemStatus, h.lineError, h.breakStatus, h.errorTimer, h.breakTimer, h.ringTimer})
+        EXPECT_EQ(other, 0);
+
+    port.setOpen(false);
+    EXPECT_FALSE(controller.LightsActive());
+    EXPECT_TRUE(controller.pending());  // active again at the next open
+    EXPECT_TRUE(mainHandlersInstalled());
+
+    port.setOpen(true);
+    EXPECT_TRUE(controller.LightsActive());
+    EXPECT_FALSE(mainHandlersInstalled());
+    // The triggers the port kept across the close were dropped before the
+    // new ones were made, so the same handles come back, each once.
+    EXPECT_EQ(controller.handles(), h);
+    controller.setLightsActive(false);
+    EXPECT_THROW(port.ArmTimerTrigger(h.rxdTimer, 1, true), EBadTriggerHandle);
+    EXPECT_THROW(port.ArmTimerTrigger(h.txdTimer, 1, true), EBadTriggerHandle);
+}
+
+TEST_F(ControllerTest, SecondActivationInstallsOnceAndDeactivationRestores) {
+    port.setOpen(true);
+    controller.setLightsActive(true);
+    const auto h = controller.handles();
+    controller.setLightsActive(true);
+    EXPECT_EQ(controller.handles(), h);
+    txd.setLit(true);
+    rxd.setLit(true);
+
+    controller.setLightsActive(false);
+    EXPECT_FALSE(controller.LightsActive());
+    EXPECT_TRUE(mainHandlersInstalled());   // not the controller's own
+    EXPECT_FALSE(port.OnTriggerStatus);
+    EXPECT_FALSE(txd.Lit());
+    EXPECT_FALSE(rxd.Lit());
+    EXPECT_EQ(controller.handles(), TSerialSLController::Handles{});
+    // Its triggers are gone from the port.
+    EXPECT_THROW(port.ArmTimerTrigger(h.rxdTimer, 1, true), EBadTriggerHandle);
+    EXPECT_THROW(port.ArmTimerTrigger(h.txdTimer, 1, true), EBadTriggerHandle);
+    EXPECT_THROW(port.ArmStatusTrigger(h.outSent, 0, true), EBadTriggerHandle);
+}
+
+TEST_F(ControllerTest, FalseOnAClosedPortWithdrawsThePendingWish) {
+    controller.setLightsActive(true);
+    ASSERT_TRUE(controller.pending());
+    controller.setLightsActive(false);
+    EXPECT_FALSE(controller.pending());
+    port.setOpen(true);
+    EXPECT_FALSE(controller.LightsActive());
+    EXPECT_TRUE(mainHandlersInstalled());
+}
+
+TEST_F(ControllerTest, NoPortRaisesPortNotAssigned) {
+    TSerialSLController alone;
+    try {
+        alone.setLightsActive(true);
+        FAIL() << "no exception";
+    } catch (const EPortNotAssigned& e) {
+        EXPECT_STREQ(e.what(), "ComPort component not assigned");
+    }
+    EXPECT_FALSE(alone.LightsActive());
+}
+
+// Trigger slots exhausted: the activation fails half-way and is undone
+// completely (triggers dropped, handlers back, inactive), then works once
+// slots are free again.
+TEST_F(ControllerTest, FailedActivationIsUndone) {
+    port.setOpen(true);
+    std::vector<std::uint16_t> mine;
+    for (int i = 0; i < 4094; ++i) mine.push_back(port.NewTimerTrigger());
+    const std::uint16_t rxdWouldBe = static_cast<std::uint16_t>(mine.back() + 8);
+
+    EXPECT_THROW(controller.setLightsActive(true), ENoMoreTriggers);
+    EXPECT_FALSE(controller.LightsActive());
+    EXPECT_TRUE(mainHandlersInstalled());
+    EXPECT_EQ(controller.handles(), TSerialSLController::Handles{});
+    EXPECT_THROW(port.ArmTimerTrigger(rxdWouldBe, 1, true), EBadTriggerHandle);  // dropped
+
+    for (int i = 0; i < 3; ++i) port.DropTrigger(mine[static_cast<std::size_t>(i)]);
+    controller.setLightsActive(true);
+    EXPECT_TRUE(controller.LightsActive());
+    EXPECT_FALSE(mainHandlersInstalled());
+}
+
+TEST_F(ControllerTest, OneByteLightsRxdWhichGoesOffAgain) {
+    port.setOpen(true);
+    controller.setLightsActive(true);
+    const std::uint16_t rxdTimer = controller.handles().rxdTimer;
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        received.clear();
+        rxdLitOnEntry.clear();
+        ASSERT_TRUE(pty.write(std::vector<std::uint8_t>{0x41}));
+        ASSERT_TRUE(test::waitUntil([&] { return !received.empty(); }));
+        QElapsedTimer sinceArrival;
+        sinceArrival.start();
+        EXPECT_EQ(received, std::vector<std::uint8_t>{0x41});
+        ASSERT_EQ(rxdLitOnEntry.size(), 1u);
+        EXPECT_TRUE(rxdLitOnEntry[0]);  // lit before the main window's handler ran
+        ASSERT_TRUE(test::waitUntil([&] { return !rxd.Lit(); }));
+        // Nominally 55 to 215 ms; loose here, the machine may be loaded.
+        EXPECT_LT(sinceArrival.elapsed(), 5000);
+        std::printf("RXD off %lld ms after the byte was handed over\n",
+                    static_cast<long long>(sinceArrival.elapsed()));
+        EXPECT_FALSE(txd.Lit());
+    }
+    // The RXD timer passed on to the main window, which re-armed it.
+    EXPECT_NE(std::find(expired.begin(), expired.end(), rxdTimer), expired.end());
+}
+
+TEST_F(ControllerTest, SentByteLightsTxdWhichGoesOffAgain) {
+    std::vector<bool> txdLitOnStatus;
+    port.OnTriggerStatus = StatusProbe{&txdLitOnStatus, &txd};
+    port.setOpen(true);
+    controller.setLightsActive(true);
+
+    const std::uint8_t key = 0x9B;
+    port.SendBlock(&key, 1);
+    EXPECT_EQ(pty.read(1), std::vector<std::uint8_t>{key});
+    ASSERT_TRUE(test::waitUntil([&] { return !txdLitOnStatus.empty(); }));
+    EXPECT_TRUE(txdLitOnStatus[0]);  // lit before the saved status handler ran
+    ASSERT_TRUE(test::waitUntil([&] { return !txd.Lit(); }));
+    EXPECT_FALSE(rxd.Lit());
+
+    // The output-sent trigger was armed again: the next write lights it again.
+    txdLitOnStatus.clear();
+    port.SendBlock(&key, 1);
+    EXPECT_EQ(pty.read(1), std::vector<std::uint8_t>{key});
+    ASSERT_TRUE(test::waitUntil([&] { return !txdLitOnStatus.empty(); }));
+    EXPECT_TRUE(txdLitOnStatus[0]);
+    ASSERT_TRUE(test::waitUntil([&] { return !txd.Lit(); }));
+}
+
+}  // namespace
+}  // namespace vos
