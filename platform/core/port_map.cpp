@@ -6,19 +6,6 @@ namespace vos {
 
 namespace {
 
-struct DeviceRange {
-    int firstPort;
-    int lastPort;
-    const char* prefix;
-};
-
-// Linux device families standing for the numbered ports when no Ports folder exists.
-constexpr DeviceRange kDefaultMap[] = {
-    {1, 32, "/dev/ttyS"},
-    {33, 64, "/dev/ttyUSB"},
-    {65, 96, "/dev/ttyACM"},
-};
-
 bool isDirectory(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -27,7 +14,7 @@ bool isDirectory(const std::string& path) {
 }  // namespace
 
 std::string defaultDevicePath(int n) {
-    for (const auto& range : kDefaultMap) {
+    for (const auto& range : kDefaultPortMap) {
         if (n >= range.firstPort && n <= range.lastPort)
             return range.prefix + std::to_string(n - range.firstPort);
     }

@@ -12,6 +12,20 @@ namespace vos {
 
 inline constexpr int kMaxPortNumber = 255;
 
+// One family of device nodes standing for a range of port numbers.
+struct PortRange {
+    int firstPort;
+    int lastPort;
+    const char* prefix;  // the node of firstPort is <prefix>0
+};
+
+// The default map, used when the program folder has no Ports folder.
+inline constexpr PortRange kDefaultPortMap[] = {
+    {1, 32, "/dev/ttyS"},
+    {33, 64, "/dev/ttyUSB"},
+    {65, 96, "/dev/ttyACM"},
+};
+
 // The device path of port `n`, or "" when the number names no device.
 // `programFolder` is the folder of the executable (a trailing "/" is optional).
 std::string devicePathForPort(const std::string& programFolder, int n);

@@ -1,6 +1,8 @@
 #include "serial/core/dispatcher_base.h"
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 #include <system_error>
 
@@ -25,6 +27,13 @@ TSerialBaseDispatcher::TSerialBaseDispatcher(const DispatcherOptions& options)
 }
 
 TSerialBaseDispatcher::~TSerialBaseDispatcher() {
+    if (jobsRunning_.load() > 0) {
+        // Destroyed from inside its own delivery: the dispatcher thread waits
+        // for that delivery and the delivery for this destructor. Fail loudly
+        // rather than hang.
+        std::fputs("TSerialBaseDispatcher destroyed inside its own delivery\n", stderr);
+        std::abort();
+    }
     // The subclass has stopped everything in shutdown(); this only catches a
     // dispatcher thread left by a close-later stop.
     if (dispatcherThread_.thread.joinable()) joinServing(dispatcherThread_);
