@@ -26,6 +26,9 @@ struct PortLink::Impl {
     TSerialComPort Port;
     TSerialSLController SerialSLController1;
     PortSelection selection;
+    // The start-up check has already shown why the port cannot be opened:
+    // the open of the next start-up step fails the same way and says nothing.
+    bool nonDisponibleSignale = false;
 };
 
 namespace {
@@ -101,7 +104,7 @@ void PortLink::openPort() {
         impl_->Port.setOpen(true);
     } catch (const ESerialException&) {
         if (!impl_->hooks.enDemarrage()) throw;
-        reportException(std::current_exception());
+        if (!impl_->nonDisponibleSignale) reportException(std::current_exception());
         signalerNonDisponible();
     }
 }
@@ -110,6 +113,7 @@ void PortLink::signalerNonDisponible() {
     PortSelection& s = impl_->selection;
     s.OKLight().setLit(false);
     s.LabelNoCom().setCaption("COM" + std::to_string(impl_->Port.ComNumber()) + " NON DISPONIBLE");
+    impl_->nonDisponibleSignale = true;
 }
 
 void PortLink::closeForExit() {

@@ -1,0 +1,236 @@
+// The real main window on pseudo-terminals: bytes from the control reach the
+// screen and the lamps, keys and soft-key clicks go out among the idle bytes
+// in order, a port change keeps the triggers, and the link's refusals (port
+// closed, port held elsewhere) are the component's errors.
+#include "tests/gui/app_mainwindow_fixture.h"
+
+#include <QCursor>
+#include <QWindow>
+
+#include "input/hit_map.h"
+#include "input/hit_map_tables.h"
+#include "input/zoom.h"
+#include "panel/lamps.h"
+#include "panel/screen.h"
+#include "platform/qt/label.h"
+#include "platform/qt/list_controls.h"
+#include "platform/qt/shape.h"
+#include "serial/core/serial_errors.h"
+#include "serial/port_component.h"
+#include "serial/port_selection.h"
+#include "serial/sl_controller.h"
+
+namespace vos::test {
+namespace {
+
+constexpr const char* kNotOpen = "ie_NOpen - device not open";
+constexpr const char* kAlreadyOpen = "ie_Open - device already open";
+
+// Runs f; it must raise exactly an E with `message`.
+template <class E, class F>
+void expectRaises(F&& f, const std::string& message) {
+    try {
+        f();
+        ADD_FAILURE() << "nothing raised; expected \"" << message << "\"";
+    } catch (const E& e) {
+        EXPECT_EQ(std::string(e.what()), message);
+    }
+}
+
+class MainWindowLinkTest : public MainWindowTest {
+protected:
+    // The window started on COM1 with the configuration's port 1.
+    PtyPair& startOnCom1() {
+        PtyPair& com1 = addPort(1);
+        writeIni(iniText(1, ""));
+        buildAndShow();
+        EXPECT_TRUE(recordedMessages().empty());
+        EXPECT_TRUE(form1->link().port().Open());
+        return com1;
+    }
+
+    // Reads until `count` more idle bytes have come after what `line` holds.
+    bool moreIdleBytes(PtyPair& pty, Bytes& line, std::size_t count) {
+        const std::size_t before = zeros(line);
+        return receiveUntil(pty, line, [&](const Bytes& b) { return zeros(b) >= before + count; });
+    }
+};
+
+TEST_F(MainWindowLinkTest, BytesFromTheControlReachTheScreenAndTheLamps) {
+    PtyPair& com1 = startOnCom1();
+    app::TForm1& f = *form1;
+    panel::Screen& screen = f.screen();
+    panel::LampBank& lamps = f.lamps();
+    ASSERT_FALSE(lamps.led(16).visible());
+
+    // Clear, blinking cursor, "AB", Led16 (group 64, bit 0), Led41 and Led42
+    // (group 112, bits 0 and 2), Led02 (selector 16).
+    ASSERT_TRUE(com1.write(Bytes{0x83, 0x84, 0xC1, 0xC2, 0x41, 0x75, 0x12}));
+    ASSERT_TRUE(waitUntil([&] { return lamps.led(2).visible(); }));
+
+    EXPECT_EQ(screen.lineText(1), "AB" + std::string(38, ' '));
+    for (int n = 2; n <= panel::Screen::kRows; ++n) EXPECT_EQ(screen.lineText(n), std::string(40, ' ')) << n;
+    EXPECT_EQ(screen.LigneCurseur, 1);
+    EXPECT_EQ(screen.ColonneCurseur, 3);
+    EXPECT_TRUE(screen.ClignotementCurseur);
+    for (int i : {2, 16, 41, 42}) EXPECT_TRUE(lamps.led(i).visible()) << "Led" << i;
+    for (int i : {0, 1, 17, 18, 19, 40}) EXPECT_FALSE(lamps.led(i).visible()) << "Led" << i;
+
+    // A sequence split over several writes reads as one: home, "Z" over the
+    // A, then the lamps of group 64 off.
+    ASSERT_TRUE(com1.write(Bytes{0x8C}));
+    ASSERT_TRUE(com1.write(Bytes{0xDA}));
+    ASSERT_TRUE(com1.write(Bytes{0x40}));
+    ASSERT_TRUE(waitUntil([&] { return !lamps.led(16).visible(); }));
+    EXPECT_EQ(screen.lineText(1).substr(0, 3), "ZB ");
+    EXPECT_EQ(screen.ColonneCurseur, 2);
+    EXPECT_TRUE(recordedMessages().empty());
+}
+
+TEST_F(MainWindowLinkTest, KeysAndSoftKeyClicksGoOutAmongTheIdleBytesInOrder) {
+    PtyPair& com1 = startOnCom1();
+    app::TForm1& f = *form1;
+    QWidget* window = f.form().window();
+    QWindow* win = window->windowHandle();
+    ASSERT_NE(win, nullptr);
+    Bytes line;
+    ASSERT_TRUE(moreIdleBytes(com1, line, 10));
+    ASSERT_TRUE(nonZero(line).empty());
+
+    QTest::keyClick(window, Qt::Key_F3);  // 0x82
+    ASSERT_TRUE(moreIdleBytes(com1, line, 5));
+    QTest::keyClick(window, Qt::Key_A);  // 'a' -> 0xC1
+    ASSERT_TRUE(moreIdleBytes(com1, line, 5));
+    // Keys outside the tables send nothing; Escape changes screen only.
+    QTest::keyClick(window, Qt::Key_U);
+    QTest::keyClick(window, Qt::Key_Return);
+    QTest::keyClick(window, Qt::Key_Escape);
+    ASSERT_TRUE(f.zoom().ModeZoom());
+    QTest::keyClick(window, Qt::Key_Escape);
+    ASSERT_FALSE(f.zoom().ModeZoom());
+    ASSERT_TRUE(moreIdleBytes(com1, line, 5));
+
+    // Soft key 1: the hit map reads the pointer, so it is put there first.
+    const hitmap::LeftRow& rowA = hitmap::kLeftRows[0];
+    const hitmap::Column& col1 = hitmap::kLeftColumns[0];
+    const QPoint p((col1.x.lo + col1.x.hi) / 2, (rowA.y.lo + rowA.y.hi) / 2);
+    QCursor::setPos(window->mapToGlobal(p));
+    QTest::mousePress(win, Qt::LeftButton, {}, p);
+    EXPECT_TRUE(f.hitMap().cadre(rowA.firstFrame).visible());
+    QTest::mouseRelease(win, Qt::LeftButton, {}, p);
+    EXPECT_FALSE(f.hitMap().cadre(rowA.firstFrame).visible());
+    ASSERT_TRUE(moreIdleBytes(com1, line, 5));
+
+    EXPECT_EQ(nonZero(line), (Bytes{0x82, 0xC1, hitmap::kSoftKeyCodes[0]}));
+    // Idle bytes before, between and after the codes.
+    std::vector<std::size_t> at;
+    for (std::size_t i = 0; i < line.size(); ++i)
+        if (line[i] != 0) at.push_back(i);
+    ASSERT_EQ(at.size(), 3u);
+    EXPECT_GT(at[0], 0u);
+    EXPECT_GT(at[1], at[0] + 1);
+    EXPECT_GT(at[2], at[1] + 1);
+    EXPECT_GT(line.size(), at[2] + 1);
+    EXPECT_TRUE(recordedMessages().empty());
+}
+
+// The controller's triggers and one of the port's own survive the change with
+// the same handles, and the link then runs on the new device only.
+TEST_F(MainWindowLinkTest, PortNumberChangeOnAnOpenPortKeepsEveryTriggerHandle) {
+    PtyPair& com1 = startOnCom1();
+    PtyPair& com2 = addPort(2);
+    app::TForm1& f = *form1;
+    // The search at start-up ran before COM2 existed: search again.
+    f.link().selection().LabelDetectePortsClick();
+    ASSERT_EQ(f.link().selection().NbPortsTrouves(), 2);
+    TSerialComPort& port = f.link().port();
+    TSerialSLController& controller = f.link().controller();
+    ASSERT_TRUE(controller.LightsActive());
+    const TSerialSLController::Handles before = controller.handles();
+    ASSERT_NE(before.rxdTimer, 0);
+    ASSERT_NE(before.outSent, 0);
+    ASSERT_NE(before.txdTimer, 0);
+    const std::uint16_t own = port.NewTimerTrigger();
+    port.ArmTimerTrigger(own, 1000, true);
+
+    ComboBox& combo = f.link().selection().ComboBox_NoCom();
+    combo.setItemIndex(1);  // "COM  2", as the operator picks it
+    f.link().selection().ComboBox_NoComChange();
+
+    ASSERT_TRUE(recordedMessages().empty()) << recordedMessages().front().second;
+    EXPECT_TRUE(port.Open());
+    EXPECT_EQ(port.ComNumber(), 2);
+    EXPECT_TRUE(controller.LightsActive());
+    EXPECT_EQ(controller.handles(), before);
+    for (std::uint16_t h : {before.rxdTimer, before.txdTimer, own})
+        EXPECT_NO_THROW(port.ArmTimerTrigger(h, 0, true)) << h;
+    EXPECT_NO_THROW(port.ArmStatusTrigger(before.outSent, 0, true));
+    EXPECT_EQ(f.link().selection().LabelNoCom().caption(), "COM2 9600");
+
+    // The idle stream moved to COM2; COM2's bytes reach the screen.
+    Bytes line2;
+    ASSERT_TRUE(moreIdleBytes(com2, line2, 20));
+    com1.readUntilQuiet(50);
+    serveEventsFor(std::chrono::milliseconds(100));
+    EXPECT_TRUE(com1.readUntilQuiet(50).empty());
+    ASSERT_TRUE(com2.write(Bytes{0x83, 0xC3}));
+    ASSERT_TRUE(waitUntil([&] { return f.screen().lineText(1)[0] == 'C'; }));
+    EXPECT_TRUE(recordedMessages().empty());
+}
+
+TEST_F(MainWindowLinkTest, SendingOnAClosedPortRaisesNotOpenAndAKeyReportsItOnce) {
+    PtyPair& com1 = startOnCom1();
+    app::TForm1& f = *form1;
+    f.link().port().setOpen(false);
+    ASSERT_FALSE(f.link().port().Open());
+    com1.readUntilQuiet(100);  // what was sent before the close
+
+    const std::uint8_t code = 0x82;
+    expectRaises<ECommNotOpen>([&] { f.link().SendBlock(&code, 1); }, kNotOpen);
+    expectRaises<ECommNotOpen>([&] { f.keyboard().EnvoyerCode(code); }, kNotOpen);
+
+    // Through the window: one box per key; the idle timer stays silent.
+    QTest::keyClick(f.form().window(), Qt::Key_F3);
+    serveEventsFor(std::chrono::milliseconds(300));
+    ASSERT_EQ(recordedErrors().size(), 1u);
+    EXPECT_EQ(recordedErrors()[0], kNotOpen);
+    EXPECT_TRUE(com1.readUntilQuiet(50).empty());
+}
+
+TEST_F(MainWindowLinkTest, OpeningAPortThatAnotherProcessHoldsRaisesAlreadyOpen) {
+    startOnCom1();
+    PtyPair& com2 = addPort(2);
+    HeldPort holder(com2.slavePath());
+    ASSERT_TRUE(holder.held());
+    TSerialComPort& port = form1->link().port();
+
+    // Open port, new number: the reopen fails and the port stays closed.
+    expectRaises<EAlreadyOpen>([&] { port.setComNumber(2); }, kAlreadyOpen);
+    EXPECT_FALSE(port.Open());
+    EXPECT_EQ(port.PortState(), psClosed);
+    // Closed port: the open itself fails the same way.
+    expectRaises<EAlreadyOpen>([&] { port.setOpen(true); }, kAlreadyOpen);
+    EXPECT_FALSE(port.Open());
+    // The device counts as present for the search all the same.
+    EXPECT_TRUE(port.PortAvailable(2));
+
+    holder.release();
+    EXPECT_NO_THROW(port.setOpen(true));
+    EXPECT_TRUE(port.Open());
+}
+
+TEST_F(MainWindowLinkTest, ASecondPortComponentCannotOpenTheWindowsPort) {
+    PtyPair& com1 = startOnCom1();
+    TSerialComPort second(folder.path());
+    second.setAutoOpen(false);
+    second.setComNumber(1);
+    expectRaises<EAlreadyOpen>([&] { second.setOpen(true); }, kAlreadyOpen);
+    EXPECT_FALSE(second.Open());
+    // The window's link is untouched.
+    Bytes line;
+    ASSERT_TRUE(moreIdleBytes(com1, line, 10));
+    EXPECT_TRUE(form1->link().port().Open());
+}
+
+}  // namespace
+}  // namespace vos::test

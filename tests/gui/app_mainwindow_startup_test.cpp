@@ -1,0 +1,271 @@
+// The main window's start-up, activation and close on a private program
+// folder: with a configuration and a pseudo-terminal as COM1, without a
+// configuration file, on a machine without any port, and with the configured
+// port held by another program.
+#include "tests/gui/app_mainwindow_fixture.h"
+
+#include <set>
+
+#include "app/form1_design.h"
+#include "input/hit_map.h"
+#include "input/hit_map_tables.h"
+#include "panel/screen.h"
+#include "platform/qt/label.h"
+#include "platform/qt/picture.h"
+#include "platform/qt/shape.h"
+#include "serial/port_component.h"
+#include "serial/port_selection.h"
+#include "serial/sl_controller.h"
+
+namespace vos::test {
+namespace {
+
+using app::kBannerLine;
+using app::kBannerText;
+using app::kBlankLine;
+
+constexpr const char* kIniMissing = "Fichier Vostrelle.ini introuvable, réinstaller Vostrelle";
+constexpr const char* kAlreadyOpen = "ie_Open - device already open";
+
+std::set<std::string> folderEntries(const std::string& dir) {
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) names.insert(e.path().filename().string());
+    return names;
+}
+
+void expectBanner(app::TForm1& f) {
+    panel::Screen& s = f.screen();
+    for (int n = 1; n <= panel::Screen::kRows; ++n) {
+        EXPECT_EQ(s.lineText(n), n == kBannerLine ? std::string(kBannerText) : std::string(kBlankLine))
+            << "Ligne" << n;
+        EXPECT_EQ(s.ligneC(n).caption(), std::string(kBlankLine)) << "strip " << n;
+    }
+    EXPECT_EQ(s.lineText(kBannerLine).size(), 39u);
+}
+
+void expectTopCentre(app::TForm1& f) {
+    Form& w = f.form();
+    EXPECT_EQ(w.left(), (w.screenWidth() - w.clientWidth()) / 2);
+    EXPECT_EQ(w.top(), 0);
+}
+
+TEST_F(MainWindowTest, StartUpOpensTheConfiguredPortAndActivationWritesTheBanner) {
+    PtyPair& com1 = addPort(1);
+    const std::string ini = iniText(1, "num760f.jpg");
+    writeIni(ini);
+    const std::string skin = writeSkin("num760f.jpg", QColor(30, 60, 90));
+    copyFont();
+
+    app::TForm1& f = buildAndShow();
+
+    EXPECT_TRUE(recordedMessages().empty()) << recordedMessages().front().second;
+    EXPECT_FALSE(f.etat.EnDemarrage);
+    EXPECT_FALSE(f.demarrageAbandonne);
+    EXPECT_FALSE(appServices().quitRequested);
+    EXPECT_TRUE(f.form().visible());
+    // The configured skin and the machine type it names.
+    EXPECT_EQ(f.Fond.fileName(), skin);
+    EXPECT_TRUE(f.typeMachine.EstFraiseuse);
+    EXPECT_FALSE(f.typeMachine.EstTour);
+    // The port: found by the search, open, watched by the lights' controller.
+    PortSelection& sel = f.link().selection();
+    EXPECT_EQ(sel.NbPortsTrouves(), 1);
+    EXPECT_EQ(sel.PortsTrouves(1), 1);
+    EXPECT_FALSE(sel.PortAbsent());
+    EXPECT_TRUE(f.link().port().Open());
+    EXPECT_EQ(f.link().port().ComNumber(), 1);
+    EXPECT_EQ(f.link().port().Baud(), 9600);
+    EXPECT_TRUE(f.link().controller().LightsActive());
+    EXPECT_TRUE(sel.OKLight().Lit());
+    EXPECT_EQ(sel.LabelNoCom().caption(), "COM1 9600");
+    // Activation: placement, banner, frame pens.
+    expectTopCentre(f);
+    expectBanner(f);
+    EXPECT_EQ(f.hitMap().cadre(32).penColor(), hitmap::kActivationPen);
+    EXPECT_EQ(f.hitMap().cadre(115).penColor(), hitmap::kActivationPen);
+    EXPECT_EQ(f.hitMap().cadre(56).penColor(), hitmap::kFrameDesignPen);
+    // The port is really open: idle bytes arrive on the line.
+    Bytes line;
+    ASSERT_TRUE(receiveUntil(com1, line, [](const Bytes& b) { return b.size() >= 20; }));
+    EXPECT_TRUE(nonZero(line).empty());
+    // Nothing was written to the configuration file during start-up.
+    EXPECT_EQ(readFile(iniPath()), ini);
+}
+
+TEST_F(MainWindowTest, EachActivationPlacesTheWindowAgainAndRewritesTheBanner) {
+    addPort(1);
+    writeIni(iniText(1, ""));
+    app::TForm1& f = buildAndShow();
+    ASSERT_TRUE(recordedMessages().empty());
+
+    f.form().moveTo(17, 140);
+    f.screen().ligne(4).setCaption("autre chose");
+    f.screen().ligne(9).setCaption("ABC");
+    f.screen().ligneC(2).setCaption("E");
+    f.FormActivate();
+    expectTopCentre(f);
+    expectBanner(f);
+}
+
+TEST_F(MainWindowTest, TheSkinNameDecidesTheMachineType) {
+    struct Case {
+        const char* fond;
+        bool fraiseuse;
+        bool skinFile;
+    };
+    for (const Case c : {Case{"", false, false}, Case{"num760t.jpg", false, true}, Case{"num760f.jpg", true, true}}) {
+        SCOPED_TRACE(c.fond);
+        writeSkin("num760t.jpg", QColor(90, 60, 30));
+        writeSkin("num760f.jpg", QColor(30, 60, 90));
+        addPort(1);
+        writeIni(iniText(1, c.fond));
+        app::TForm1& f = buildAndShow();
+        EXPECT_TRUE(recordedMessages().empty());
+        EXPECT_EQ(f.typeMachine.EstFraiseuse, c.fraiseuse);
+        EXPECT_EQ(f.typeMachine.EstTour, !c.fraiseuse);
+        EXPECT_EQ(f.etat.FichierFond, c.fond);
+        // Without a name the design picture stays.
+        EXPECT_EQ(f.Fond.fileName(), c.skinFile ? folder.path() + "Skins/" + c.fond : std::string());
+        TearDown();
+    }
+}
+
+// The box, then the end: the quit request is all a running program needs
+// (outside the event loop runApplication returns its status instead of
+// entering the loop); the window never appears and nothing is written.
+TEST_F(MainWindowTest, MissingConfigurationShowsOneBoxAsksToQuitAndWritesNothing) {
+    PtyPair& com1 = addPort(1);  // the open at creation succeeds: no other box
+    app::TForm1& f = build();
+    ASSERT_TRUE(f.link().port().Open());
+    ASSERT_TRUE(recordedMessages().empty());
+
+    f.form().show();
+
+    ASSERT_EQ(recordedMessages().size(), 1u);
+    EXPECT_EQ(recordedMessages()[0].first, "error");
+    EXPECT_EQ(recordedMessages()[0].second, kIniMissing);
+    EXPECT_TRUE(appServices().quitRequested);
+    EXPECT_EQ(appServices().quitStatus, 1);
+    EXPECT_FALSE(appServices().inEventLoop);
+    // Start-up stopped at the check: no activation, no search, port closed.
+    EXPECT_TRUE(f.etat.EnDemarrage);
+    EXPECT_TRUE(f.demarrageAbandonne);
+    EXPECT_FALSE(f.form().visible());
+    EXPECT_NE(f.screen().lineText(kBannerLine), std::string(kBannerText));
+    EXPECT_EQ(f.link().selection().NbPortsTrouves(), 0);
+    EXPECT_FALSE(f.link().port().Open());
+    com1.readUntilQuiet(100);
+    serveEventsFor(std::chrono::milliseconds(100));
+    EXPECT_TRUE(com1.readUntilQuiet(100).empty()) << "the idle timer still sends";
+
+    // A close request on the way out writes nothing either, nor does the
+    // window's destruction; the folder holds what it held before.
+    f.form().close();
+    EXPECT_EQ(recordedMessages().size(), 1u);
+    form1.reset();
+    EXPECT_FALSE(std::filesystem::exists(iniPath()));
+    EXPECT_EQ(folderEntries(folder.path()), std::set<std::string>{"Ports"});
+}
+
+// The configuration file as an operator may leave it: comments, unknown keys,
+// stray blank lines, LF line ends.
+constexpr const char* kUntidyIni =
+    "[Port]\n; port de la liaison\nCom=1\n\n\nBauds=9600\nInSize=4096\nCle=inconnue\n"
+    "[Perso]\nFond=\n\n\n\n[Contexte]\nEditeur=notepad.exe\n";
+
+TEST_F(MainWindowTest, WithoutAnyPortStartUpGoesOnAndTheCloseWritesTheConfigurationBack) {
+    writeIni(kUntidyIni);
+    app::TForm1& f = buildAndShow();
+
+    // Only the open at creation failed, once; the idle timer raises nothing.
+    serveEventsFor(std::chrono::milliseconds(200));
+    ASSERT_EQ(recordedErrors().size(), 1u);
+    EXPECT_EQ(recordedErrors()[0], "ie_BadId - Specified comport doesn't exist");
+    EXPECT_FALSE(f.etat.EnDemarrage);
+    EXPECT_TRUE(f.form().visible());
+    expectBanner(f);
+    PortSelection& sel = f.link().selection();
+    EXPECT_EQ(sel.NbPortsTrouves(), 0);
+    EXPECT_TRUE(sel.PortAbsent());
+    EXPECT_FALSE(f.link().port().Open());
+    EXPECT_FALSE(f.link().controller().LightsActive());
+    EXPECT_FALSE(f.link().controller().pending());
+    EXPECT_FALSE(sel.OKLight().Lit());
+    EXPECT_EQ(sel.LabelNoCom().caption(), "COM1 NON DISPONIBLE");
+    EXPECT_EQ(readFile(iniPath()), kUntidyIni) << "written during start-up";
+
+    f.form().close();
+    EXPECT_EQ(recordedErrors().size(), 1u);
+    EXPECT_TRUE(appServices().quitRequested);
+    EXPECT_EQ(appServices().quitStatus, 0);
+
+    const std::string text = readFile(iniPath());
+    const auto port = iniSection(text, "Port");
+    const auto perso = iniSection(text, "Perso");
+    const auto contexte = iniSection(text, "Contexte");
+    EXPECT_EQ(port.at("Com"), "1");
+    EXPECT_EQ(port.at("Bauds"), "9600");
+    EXPECT_EQ(port.at("Cle"), "inconnue");
+    EXPECT_EQ(perso.at("Fond"), "");
+    EXPECT_EQ(contexte.at("Version"), "1.00");
+    EXPECT_EQ(contexte.at("Windows"), TexteVersionWindows(f.etat.VersionWindows));
+    EXPECT_EQ(contexte.at("Editeur"), "notepad.exe");
+    // Tidy: CR LF everywhere, one blank line before each later section and
+    // none elsewhere, the comment kept in place.
+    EXPECT_EQ(text.find("\r\n\r\n\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("\n\r\n[Port]"), std::string::npos);
+    EXPECT_EQ(text.rfind("[Port]\r\n; port de la liaison\r\nCom=1\r\n", 0), 0u) << text;
+    EXPECT_NE(text.find("\r\n\r\n[Perso]\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r\n\r\n[Contexte]\r\n"), std::string::npos) << text;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        ASSERT_TRUE(text[i] != '\n' || (i > 0 && text[i - 1] == '\r')) << "bare LF at " << i;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 14);  // 12 lines + 2 blank
+}
+
+// A configured port that another program holds must not end the program: the
+// operator needs the window to choose another port.
+TEST_F(MainWindowTest, ConfiguredPortHeldByAnotherProgramLeavesTheWindowRunningWithoutLink) {
+    struct Case {
+        int configured;  // COM1 is also the port opened at creation
+        std::size_t boxes;
+    };
+    for (const Case c : {Case{1, 2}, Case{2, 1}}) {
+        SCOPED_TRACE("COM" + std::to_string(c.configured));
+        PtyPair& com1 = addPort(1);
+        PtyPair& com2 = addPort(2);
+        HeldPort holder(c.configured == 1 ? com1.slavePath() : com2.slavePath());
+        ASSERT_TRUE(holder.held());
+        writeIni(iniText(c.configured, ""));
+
+        app::TForm1& f = buildAndShow();
+
+        EXPECT_FALSE(f.etat.EnDemarrage);
+        EXPECT_FALSE(f.demarrageAbandonne);
+        EXPECT_FALSE(appServices().quitRequested);
+        EXPECT_TRUE(f.form().visible());
+        expectBanner(f);
+        EXPECT_FALSE(f.link().port().Open());
+        EXPECT_EQ(f.link().port().ComNumber(), c.configured);
+        EXPECT_FALSE(f.link().selection().OKLight().Lit());
+        EXPECT_EQ(f.link().selection().LabelNoCom().caption(),
+                  "COM" + std::to_string(c.configured) + " NON DISPONIBLE");
+        // Once for the open at creation (when that was the held port), once
+        // for the start-up check; the open of the next step fails the same
+        // way and does not repeat it.
+        EXPECT_EQ(recordedErrors().size(), c.boxes);
+        for (const std::string& e : recordedErrors()) EXPECT_EQ(e, kAlreadyOpen);
+
+        // Once the other program lets go, the operator's "Init" opens it.
+        holder.release();
+        clearRecordedMessages();
+        f.link().selection().CheckBox_InitPortClick();
+        EXPECT_TRUE(recordedErrors().empty());
+        EXPECT_TRUE(f.link().port().Open());
+        EXPECT_TRUE(f.link().selection().OKLight().Lit());
+        EXPECT_EQ(f.link().selection().LabelNoCom().caption(), "COM" + std::to_string(c.configured) + " 9600");
+        TearDown();
+    }
+}
+
+}  // namespace
+}  // namespace vos::test
