@@ -113,6 +113,47 @@ TEST_F(ControllerTest, ActivationWaitsForTheOpenAndFollowsCloseAndReopen) {
     EXPECT_THROW(port.ArmTimerTrigger(h.txdTimer, 1, true), EBadTriggerHandle);
 }
 
+// With every slot filled: one trigger per need, made in the order modem
+// lines (+ RING timer), line error + ERROR timer, break + BREAK timer, RXD
+// timer, output sent + TXD timer; the status kinds ride in the low bits.
+TEST_F(ControllerTest, EveryLightGetsItsTriggersInOrder) {
+    TSerialStatusLight cts{form, "CTSLight"}, dsr{form, "DSRLight"}, dcd{form, "DCDLight"},
+        ring{form, "RINGLight"}, error{form, "ERRORLight"}, brk{form, "BREAKLight"};
+    struct Forget {  // the lights above go before the controller does
+        TSerialSLController& c;
+        ~Forget() { c.setLights(TLightSet{}); }
+    } forget{controller};
+    controller.setLights(TLightSet{&cts, &dsr, &dcd, &ring, &txd, &rxd, &error, &brk});
+    for (TSerialStatusLight* l : {&cts, &dsr, &dcd, &ring, &txd, &rxd, &error, &brk}) l->setLit(true);
+    port.setOpen(true);
+    controller.setLightsActive(true);
+
+    const auto h = controller.handles();
+    const std::pair<std::uint16_t, int> inOrder[] = {
+        {h.modemStatus, 1}, {h.ringTimer, 0}, {h.lineError, 2}, {h.errorTimer, 0}, {h.breakStatus, 2},
+        {h.breakTimer, 0},  {h.rxdTimer, 0},  {h.outSent, 5},   {h.txdTimer, 0}};
+    int previous = 0;
+    for (const auto& [handle, kind] : inOrder) {
+        ASSERT_NE(handle, 0);
+        EXPECT_EQ(handle & 7, kind) << handle;
+        EXPECT_GT(handle & ~7, previous) << handle;
+        previous = handle & ~7;
+    }
+    // Every light starts off; the modem lights show the lines, which a
+    // pseudo-terminal reads as off.
+    for (TSerialStatusLight* l : {&cts, &dsr, &dcd, &ring, &txd, &rxd, &error, &brk})
+        EXPECT_FALSE(l->Lit()) << l->control().name();
+
+    controller.setLightsActive(false);
+    for (const auto& entry : inOrder) {
+        const std::uint16_t handle = entry.first;
+        if (entry.second == 0)
+            EXPECT_THROW(port.ArmTimerTrigger(handle, 1, true), EBadTriggerHandle) << handle;
+        else
+            EXPECT_THROW(port.ArmStatusTrigger(handle, 1, true), EBadTriggerHandle) << handle;
+    }
+}
+
 TEST_F(ControllerTest, SecondActivationInstallsOnceAndDeactivationRestores) {
     port.setOpen(true);
     controller.setLightsActive(true);
