@@ -249,7 +249,7 @@ TEST_F(AuxCommandsTest, DoubleClickOnLabelNoComOffersTheEdit) {
     // The button can now be pressed: message, editor on the file, close.
     QTest::mouseClick(aux.boutonEditerIni().widget(), Qt::LeftButton);
     EXPECT_EQ(journal, (std::vector<std::string>{
-                           "message:Vostrelle sera ferm\u00e9 apr\u00e8s l'\u00e9dition",
+                           "message:Corvexa sera ferm\u00e9 apr\u00e8s l'\u00e9dition",
                            "demarrer:xdg-open /opt/vostrelle/Vostrelle.ini", "fermer"}));
 }
 
