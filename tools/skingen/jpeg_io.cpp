@@ -1,0 +1,113 @@
+// libjpeg reports fatal errors through a callback that must not return: it
+// longjmps back into the function that set the jump, whose frame holds only
+// trivially destructible objects, so no C++ destructor is skipped.
+#include "tools/skingen/jpeg_io.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <stdexcept>
+
+#include <jpeglib.h>
+
+namespace vos::skingen {
+
+namespace {
+
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void onFatal(j_common_ptr cinfo) {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, err->message);
+    std::longjmp(err->jump, 1);
+}
+
+bool encode(std::FILE* f, const RgbPicture* pic, int quality, ErrorManager* err) {
+    jpeg_compress_struct cinfo;
+    cinfo.err = jpeg_std_error(&err->pub);
+    err->pub.error_exit = onFatal;
+    if (setjmp(err->jump)) {
+        jpeg_destroy_compress(&cinfo);
+        return false;
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_stdio_dest(&cinfo, f);
+    cinfo.image_width = static_cast<JDIMENSION>(pic->width);
+    cinfo.image_height = static_cast<JDIMENSION>(pic->height);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    for (int c = 0; c < 3; ++c) cinfo.comp_info[c].h_samp_factor = cinfo.comp_info[c].v_samp_factor = 1;
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        auto* row = const_cast<JSAMPLE*>(&pic->rgb[static_cast<std::size_t>(cinfo.next_scanline) * 3u *
+                                                   static_cast<std::size_t>(pic->width)]);
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return true;
+}
+
+// Fills *pic; the vector is sized before the first scanline is read.
+bool decode(std::FILE* f, RgbPicture* pic, ErrorManager* err) {
+    jpeg_decompress_struct cinfo;
+    cinfo.err = jpeg_std_error(&err->pub);
+    err->pub.error_exit = onFatal;
+    if (setjmp(err->jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_stdio_src(&cinfo, f);
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&cinfo);
+    pic->width = static_cast<int>(cinfo.output_width);
+    pic->height = static_cast<int>(cinfo.output_height);
+    pic->rgb.resize(static_cast<std::size_t>(pic->width) * static_cast<std::size_t>(pic->height) * 3u);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = &pic->rgb[static_cast<std::size_t>(cinfo.output_scanline) * 3u *
+                                 static_cast<std::size_t>(pic->width)];
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
+struct File {
+    std::FILE* f;
+    ~File() {
+        if (f) std::fclose(f);
+    }
+};
+
+}  // namespace
+
+void writeJpeg(const std::string& path, const RgbPicture& pic, int quality) {
+    if (pic.rgb.size() != static_cast<std::size_t>(pic.width) * static_cast<std::size_t>(pic.height) * 3u)
+        throw std::runtime_error(path + ": picture size and data disagree");
+    File out{std::fopen(path.c_str(), "wb")};
+    if (!out.f) throw std::runtime_error(path + ": cannot create the file");
+    ErrorManager err{};
+    if (!encode(out.f, &pic, quality, &err)) throw std::runtime_error(path + ": " + err.message);
+    const bool closed = std::fclose(out.f) == 0;
+    out.f = nullptr;
+    if (!closed) throw std::runtime_error(path + ": write failed");
+}
+
+RgbPicture readJpeg(const std::string& path) {
+    File in{std::fopen(path.c_str(), "rb")};
+    if (!in.f) throw std::runtime_error(path + ": cannot open the file");
+    ErrorManager err{};
+    RgbPicture pic;
+    if (!decode(in.f, &pic, &err)) throw std::runtime_error(path + ": " + err.message);
+    return pic;
+}
+
+}  // namespace vos::skingen

@@ -1,0 +1,44 @@
+// Lamp windows: at every lamp place of the lamp table, a dark ring slightly
+// larger than the lamp's disc round a dark lens tinted with the lamp's
+// colour. The program shows a lit lamp as a disc of its colour over the lens.
+#include <QPainter>
+#include <QRadialGradient>
+
+#include "tools/skingen/skin_geometry.h"
+#include "tools/skingen/skin_paint.h"
+#include "tools/skingen/skin_style.h"
+
+namespace vos::skingen {
+
+namespace {
+
+Rgb lensColour(Rgb lamp) {
+    if (lamp == colors::Yellow) return style::kLensYellow;
+    if (lamp == colors::Lime) return style::kLensGreen;
+    return style::kLensRed;
+}
+
+void drawLampWindow(QPainter& p, const Bounds& disc, Rgb lamp) {
+    const QRectF lens = rectOf(disc);
+    const qreal m = style::kLampRingMargin;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(qc(style::kLampRing));
+    p.drawEllipse(lens.adjusted(-m, -m, m, m));
+    QRadialGradient g(lens.center() - QPointF(1.5, 1.5), lens.width() / 2);
+    g.setColorAt(0.0, qc(lensColour(lamp)).lighter(125));
+    g.setColorAt(1.0, qc(lensColour(lamp)).darker(140));
+    p.setBrush(g);
+    p.drawEllipse(lens);
+    p.restore();
+}
+
+}  // namespace
+
+void drawLampWindows(QPainter& p) {
+    for (int i = 0; i < panel::lamps::kCount; ++i)
+        drawLampWindow(p, lampBounds(i), panel::lamps::kTable[static_cast<std::size_t>(i)].colour);
+}
+
+}  // namespace vos::skingen
