@@ -27,7 +27,6 @@ constexpr std::array<GroupCaption, 5> kCaptions{{
     {"NUMÉRIQUE", hm::kLeftColumns[7].x.lo, hm::kLeftColumns[9].x.hi, hm::kLeftRows[2].y.lo},
     {"AUXILIAIRES", hm::kMachineColumns[1].x.lo, hm::kMachineColumns[6].x.hi, hm::kMachineRows[3].y.lo},
     {"AXES", hm::kMachineColumns[1].x.lo, hm::kMachineColumns[6].x.hi, hm::kMachineRows[4].y.lo},
-    {"CYCLE", hm::kLargeKeys.front().x.lo, hm::kLargeKeys.back().x.hi, hm::kLargeBand.lo},
 }};
 
 // Grooves across the machine plate in the wide gaps between key rows.

@@ -92,12 +92,10 @@ inline constexpr std::array<std::array<KeyLegend, 8>, 2> kAxisLegends{{
     {{{}, {nullptr, "X"}, {nullptr, "Z"}, {}, {}, {}, {nullptr, "MANIV"}, {}}},
 }};
 
-// Large keys 1..3 below the machine pad (an engraved "CYCLE" above them).
-inline constexpr std::array<KeyLegend, 3> kLargeLegends{{
-    {nullptr, "STOP AV", Mark::FeedHold},
-    {nullptr, "ARRÊT", Mark::CycleStop},
-    {nullptr, "DÉPART", Mark::CycleStart},
-}};
+// Large keys 1..3 below the machine pad. The panel sends no code for them, so
+// they are blank caps: a legend such as a cycle stop on a key that does
+// nothing would mislead the operator about the machine's safety.
+inline constexpr std::array<KeyLegend, 3> kLargeLegends{{{}, {}, {}}};
 
 constexpr KeyLegend machineLegend(Machine m, int row, int column) {
     if (row == kAxisRow) return kAxisLegends[static_cast<std::size_t>(m)][static_cast<std::size_t>(column - 1)];
