@@ -109,6 +109,7 @@ std::optional<std::string> ProfileText::Find(std::string_view section, std::stri
 void ProfileText::Set(std::string_view section, std::string_view key, std::string_view value) {
     CheckName(section, "]\r\n", "section");
     CheckName(key, "=\r\n", "key");
+    if (key.front() == '[') throw std::invalid_argument("profile: invalid key name");  // would read as a header
     const size_t header = FindSection(section);
     if (header == std::string::npos) {
         if (!lines_.empty() && !IsBlank(lines_.back())) lines_.emplace_back();

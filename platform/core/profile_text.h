@@ -48,7 +48,8 @@ public:
     // when the text does not already end with a blank line). CR and LF in the
     // value become blanks, since they would split the line. Throws
     // std::invalid_argument for a section or key name that could not be read
-    // back (empty, or holding CR, LF, ']' in a section or '=' in a key).
+    // back (empty, or holding CR, LF, ']' in a section or '=' in a key, or a
+    // key beginning with '[', whose line would read as a section header).
     void Set(std::string_view section, std::string_view key, std::string_view value);
 
 private:
