@@ -1,26 +1,56 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, lays out a private program folder and starts
-# the panel. When the control simulator is built, the panel is wired to it
-# through the folder's Ports/COM1; closing the panel stops the simulator.
+# Demonstration without a machine tool: installs what is needed, builds the
+# panel and the control simulator, lays out a private program folder
+# (build/demo, with its own Ports folder, so no real serial port is ever
+# opened), starts the simulator on the folder's Ports/COM1 and the panel wired
+# to it. Closing the panel (FIN) stops the simulator.
+#
+# Environment: VOS_BUILD_DIR (default build/), VOS_DEMO_DIR (default
+# build/demo). Idempotent: every run starts from a fresh program folder.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install-deps.sh"
-"$root/scripts/build.sh"
 build=${VOS_BUILD_DIR:-$root/build}
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "Aucun écran graphique (DISPLAY vide). Lancez la démonstration sous Xvfb :"
-  echo "  xvfb-run -a -s '-screen 0 1280x800x24' $0"
+demo=${VOS_DEMO_DIR:-$build/demo}
+
+"$root/scripts/install-deps.sh"
+
+# The panel is an X11 window: say so early, before a long build.
+if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+  echo "demo: aucun écran graphique X11 accessible (DISPLAY=${DISPLAY:-vide})." >&2
+  echo "Lancez la démonstration depuis une session graphique, ou sous un écran virtuel Xvfb :" >&2
+  echo "  xvfb-run -a -s '-screen 0 1280x800x24' $0" >&2
+  echo "(sous Xvfb rien n'est visible : prenez une capture avec" >&2
+  echo "  DISPLAY=:<n> import -window root capture.png)" >&2
   exit 1
 fi
-demo=${VOS_DEMO_DIR:-$root/build/demo}
+
+# Only what the demonstration runs: the panel (with its skins) and the simulator.
+cmake -S "$root" -B "$build" -G Ninja >/dev/null
+cmake --build "$build" -j "$(nproc)" --target vostrelle vostrelle-sim
 rm -rf "$demo"
-cp -r "$build/install" "$demo"
+cmake --install "$build" --prefix "$demo" >/dev/null
 mkdir -p "$demo/Ports"
+
 sim_pid=""
-if [ -x "$build/tools/sim/vostrelle-sim" ]; then
-  "$build/tools/sim/vostrelle-sim" --folder "$demo" &
-  sim_pid=$!
-  for _ in $(seq 50); do [ -e "$demo/Ports/COM1" ] && break; sleep 0.1; done
-fi
-trap '[ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true' EXIT
-"$demo/vostrelle"
+stop_simulator() {
+  if [ -n "$sim_pid" ] && kill -0 "$sim_pid" 2>/dev/null; then
+    kill "$sim_pid" 2>/dev/null || true
+    wait "$sim_pid" 2>/dev/null || true
+  fi
+}
+trap stop_simulator EXIT
+trap 'exit 130' INT TERM
+
+"$build/tools/sim/vostrelle-sim" --folder "$demo" --port 1 &
+sim_pid=$!
+for _ in $(seq 100); do
+  [ -L "$demo/Ports/COM1" ] && break
+  kill -0 "$sim_pid" 2>/dev/null || { echo "demo: le simulateur de commande s'est arrêté" >&2; exit 1; }
+  sleep 0.1
+done
+[ -L "$demo/Ports/COM1" ] || { echo "demo: le simulateur n'a pas créé $demo/Ports/COM1" >&2; exit 1; }
+
+echo "demo: pupitre relié au simulateur par $demo/Ports/COM1 ; FIN (en haut à droite) pour quitter."
+status=0
+QT_QPA_PLATFORM=xcb "$demo/vostrelle" || status=$?
+exit "$status"

@@ -1,0 +1,124 @@
+// The send side of the installed program, read on the control's end of the
+// line: real mouse presses on the panel picture and real keys become their
+// one-byte codes, dropped into the stream of idle bytes.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/support/e2e/panel_session.h"
+
+namespace vos::e2e {
+namespace {
+
+constexpr const char* kBannerInk = ".........#########..#######.####........";
+
+using Codes = std::vector<std::uint8_t>;
+
+// One operator action (or a few, in order) and every code it must send. A
+// press that must send nothing is followed by one that sends: when the second
+// code arrives, the first press has been handled too.
+struct Action {
+    const char* what;
+    std::function<void(PanelSession&)> act;
+    Codes codes;
+};
+
+void click(PanelSession& s, int x, int y, Button b = Button::Left) { s.clickAt(x, y, b); }
+
+const std::vector<Action>& actions() {
+    static const std::vector<Action> table{
+        {"left click in soft key 1 (76..106, 395..427)", [](auto& s) { click(s, 91, 411); }, {0x81}},
+        {"left clicks just outside soft key 1, then on its corner",
+         [](auto& s) { click(s, 75, 395); click(s, 107, 427); click(s, 91, 394); click(s, 76, 395); },
+         {0x81}},
+        {"left click on soft key 2", [](auto& s) { click(s, 131, 411); }, {0x80}},
+        {"left click on machine row 1 column 1 (frame only), then column 2",
+         [](auto& s) { click(s, 540, 67); click(s, 578, 67); },
+         {0x11}},
+        {"left click on row E column 8 (frame only), then right click on it",
+         [](auto& s) { click(s, 364, 616); click(s, 364, 616, Button::Right); },
+         {0xB7}},
+        {"key F1", [](auto& s) { s.key("F1"); }, {0x81}},
+        {"key a", [](auto& s) { s.key("a"); }, {0xC1}},
+        {"key Left", [](auto& s) { s.key("Left"); }, {0x89}},
+        {"keys Return (nothing), then shift+t", [](auto& s) { s.key("Return"); s.key("shift+t"); }, {0xD4}},
+    };
+    return table;
+}
+
+std::string hex(const Codes& codes) {
+    std::string s;
+    char buf[8];
+    for (std::uint8_t c : codes) {
+        std::snprintf(buf, sizeof buf, " %02X", c);
+        s += buf;
+    }
+    return "{" + s + " }";
+}
+
+TEST(Send, PanelClicksAndKeysSendTheirCodesAmongIdleBytes) {
+    PanelSession s;
+    s.start();
+    ASSERT_TRUE(s.waitForMainWindow());
+    ASSERT_TRUE(s.waitForLine()) << "the program sends nothing on COM1";
+    ASSERT_TRUE(s.waitForShot([](const PanelShot& p) { return p.lineInk(ScreenLayout::Normal, 4) == kBannerInk; }))
+        << "no banner";
+
+    for (const Action& a : actions()) {
+        SCOPED_TRACE(a.what);
+        const std::size_t mark = s.line().size();
+        a.act(s);
+        // All codes, then idle bytes again after the last one.
+        const bool complete = s.line().waitFor(mark, [&](const Codes& bytes) {
+            Codes codes;
+            std::size_t idleAfter = 0;
+            for (std::uint8_t b : bytes) {
+                if (b != 0x00) {
+                    codes.push_back(b);
+                    idleAfter = 0;
+                } else {
+                    ++idleAfter;
+                }
+            }
+            return codes.size() >= a.codes.size() && idleAfter >= 20;
+        }, kWaitMs);
+        EXPECT_TRUE(complete);
+        EXPECT_EQ(hex(s.line().codesSince(mark)), hex(a.codes));
+        const Codes bytes = s.line().since(mark);
+        ASSERT_FALSE(bytes.empty());
+        EXPECT_EQ(bytes.front(), 0x00) << "no idle byte before the code";
+        EXPECT_EQ(bytes.back(), 0x00) << "no idle byte after the code";
+    }
+    EXPECT_TRUE(s.program().running());
+}
+
+TEST(Send, APressShowsTheKeyFrameUntilTheRelease) {
+    PanelSession s;
+    s.start();
+    ASSERT_TRUE(s.waitForMainWindow());
+    ASSERT_TRUE(s.waitForShot([](const PanelShot& p) { return p.lineInk(ScreenLayout::Normal, 4) == kBannerInk; }));
+    // Soft key 1's frame (Shape56) is a 36 x 36 white square at (73, 393)
+    // with a pen of 2: probe the middle of its top and left edges.
+    auto frameShown = [](const PanelShot& p) {
+        return p.pixelIs(91, 394, Colour::White) && p.pixelIs(74, 411, Colour::White);
+    };
+    const PanelShot before = s.shot();
+    EXPECT_FALSE(frameShown(before));
+    const QRect key(73, 393, 36, 36);
+
+    s.pressAt(91, 411);
+    PanelShot held;
+    EXPECT_TRUE(s.waitForShot(frameShown, kWaitMs, &held)) << "no frame while the button is held";
+    s.release();
+    PanelShot released;
+    EXPECT_TRUE(s.waitForShot([&](const PanelShot& p) { return p.region(key) == before.region(key); }, kWaitMs,
+                              &released))
+        << "the key does not look as before after the release";
+}
+
+}  // namespace
+}  // namespace vos::e2e

@@ -1,0 +1,90 @@
+// The installed program started under a private X server with a
+// pseudo-terminal as COM1: what the operator sees first, what the control
+// receives before any key, and a start without a configuration file.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/support/e2e/panel_session.h"
+
+namespace vos::e2e {
+namespace {
+
+// Line 4 of the start-up banner, cell by cell: 9 blanks, "Vostrelle", 2
+// blanks, "Version", a blank, "1.00", and blanks to the end (the line is 39
+// characters long; the 40th cell shows nothing either).
+constexpr const char* kBannerInk = ".........#########..#######.####........";
+constexpr const char* kBlankInk = "........................................";
+
+TEST(StartUp, ShowsTheBannerInAWindowAtTheTopCentreAndSendsOnlyIdleBytes) {
+    PanelSession s;
+    s.start();
+    ASSERT_TRUE(s.waitForMainWindow()) << "no 870 x 720 window titled Vostrelle";
+
+    // The first activation places the window at the top centre of the screen.
+    WindowGeometry g;
+    pollUntil([&] {
+        g = s.windowGeometry();
+        return g.x == (kScreenWidth - kWindowWidth) / 2 && g.y == 0;
+    });
+    EXPECT_EQ(g.width, 870);
+    EXPECT_EQ(g.height, 720);
+    EXPECT_EQ(g.x, 205);
+    EXPECT_EQ(g.y, 0);
+
+    PanelShot shot;
+    EXPECT_TRUE(s.waitForShot([](const PanelShot& p) { return p.lineInk(ScreenLayout::Normal, 4) == kBannerInk; },
+                              kWaitMs, &shot))
+        << "line 4 shows " << shot.lineInk(ScreenLayout::Normal, 4);
+    for (int line = 1; line <= 12; ++line) {
+        if (line == 4) continue;
+        EXPECT_EQ(shot.lineInk(ScreenLayout::Normal, line), kBlankInk) << "line " << line;
+    }
+
+    // Without operator activity the control receives the idle byte only.
+    ASSERT_TRUE(s.waitForLine()) << "the program sends nothing on COM1";
+    const std::size_t mark = s.line().size();
+    ASSERT_TRUE(s.line().waitFor(mark, [](const auto& b) { return b.size() >= 500; }, kWaitMs));
+    EXPECT_TRUE(s.line().codesSince(mark).empty());
+    EXPECT_TRUE(s.program().running());
+}
+
+TEST(StartUp, WithoutItsConfigurationFileShowsAnErrorAndEndsWithoutCreatingOne) {
+    PanelSession s({PanelSetup::Ini::Missing, "", false});
+    s.start();
+
+    // The error box: a small window titled like the program, with the red
+    // error icon; the panel window itself does not come up.
+    std::uint64_t box = 0;
+    WindowGeometry boxPlace;
+    pollUntil(
+        [&] {
+            for (std::uint64_t id : s.x().visibleWindows("^Vostrelle$")) {
+                const WindowGeometry g = s.x().geometry(id);
+                EXPECT_FALSE(g.width == kWindowWidth && g.height == kWindowHeight) << "the panel window is shown";
+                box = id;
+                boxPlace = g;
+            }
+            return box != 0 || !s.program().running();
+        },
+        kStartTimeoutMs);
+    ASSERT_NE(box, 0u) << "no message box came up";
+    const QRect boxRect(boxPlace.x, boxPlace.y, boxPlace.width, boxPlace.height);
+    const PanelShot screen(s.x().screenshot(), QPoint(0, 0));
+    int red = 0;
+    for (int y = boxRect.top(); y <= boxRect.bottom(); ++y)
+        for (int x = boxRect.left(); x <= boxRect.right(); ++x) red += screen.pixelIs(x, y, Colour::Red) ? 1 : 0;
+    EXPECT_GT(red, 20) << "no error icon in the box";
+
+    // The program waits for the box; dismissing it ends the program.
+    EXPECT_TRUE(s.program().running());
+    s.key("Return");
+    const auto ended = s.program().waitExit(kWaitMs);
+    ASSERT_TRUE(ended.has_value()) << "the program still runs after the box was dismissed";
+    EXPECT_FALSE(ended->signalled) << "killed by signal " << ended->value;
+    EXPECT_NE(ended->value, 0);
+    EXPECT_FALSE(s.iniExists()) << "a configuration file was created";
+}
+
+}  // namespace
+}  // namespace vos::e2e

@@ -1,0 +1,185 @@
+#include "tests/support/e2e/panel_session.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace vos::e2e {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The cmake that configured this build, so the install matches it.
+std::string cmakeCommand() {
+    std::istringstream cache(readFile(std::string(VOS_BINARY_DIR) + "/CMakeCache.txt"));
+    const std::string key = "CMAKE_COMMAND:INTERNAL=";
+    for (std::string line; std::getline(cache, line);)
+        if (line.rfind(key, 0) == 0) return line.substr(key.size());
+    return "cmake";
+}
+
+void writePlainJpeg(const std::string& path, std::uint32_t rgb) {
+    QImage image(kWindowWidth, kWindowHeight, QImage::Format_RGB32);
+    image.fill(QColor::fromRgb(rgb));
+    if (!image.save(QString::fromStdString(path), "JPG", 95))
+        throw std::runtime_error("cannot write " + path);
+}
+
+}  // namespace
+
+bool pollUntil(const std::function<bool()>& done, int timeoutMs, int periodMs) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (Clock::now() >= deadline) return done();
+        std::this_thread::sleep_for(std::chrono::milliseconds(periodMs));
+    }
+    return true;
+}
+
+PanelSession::PanelSession(PanelSetup setup) {
+    install();
+    const std::string ini = iniPath();
+    if (setup.ini == PanelSetup::Ini::Missing) fs::remove(ini);
+    if (setup.ini == PanelSetup::Ini::Given) std::ofstream(ini, std::ios::binary) << setup.iniText;
+    prepareSkins(setup.plainSkins);
+    folder_.linkPort(1, pty_.slavePath());
+    recorder_ = std::make_unique<LineRecorder>(pty_);
+    display_ = std::make_unique<VirtualDisplay>(kScreenWidth, kScreenHeight, scratch_.path() + "xvfb.log");
+    x_ = std::make_unique<XClient>(display_->name(), scratch_.path());
+}
+
+PanelSession::~PanelSession() {
+    if (::testing::Test::HasFailure()) keepDiagnostics();
+    program_.reset();
+    recorder_.reset();
+    x_.reset();
+    display_.reset();
+}
+
+void PanelSession::install() {
+    const ExitStatus s = runTool({cmakeCommand(), "--install", VOS_BINARY_DIR, "--prefix", folder_.path()},
+                                 environmentWith({}), nullptr, 120000);
+    if (!s.success() || !fs::exists(folder_.path() + "vostrelle"))
+        throw std::runtime_error("cmake --install into " + folder_.path() + " failed");
+}
+
+// Until the build makes its own skins, and for tests that must tell the two
+// pictures apart anywhere, plain pictures stand in for them.
+void PanelSession::prepareSkins(bool plain) {
+    const std::string skins = folder_.path() + "Skins/";
+    fs::create_directories(skins);
+    for (const auto& [name, rgb] : {std::pair{"num760f.jpg", kPlainMillingRgb}, {"num760t.jpg", kPlainLatheRgb}})
+        if (plain || !fs::exists(skins + name)) writePlainJpeg(skins + name, rgb);
+}
+
+void PanelSession::start() {
+    const std::string runtime = scratch_.path() + "runtime";
+    fs::create_directories(runtime);
+    ::chmod(runtime.c_str(), 0700);
+    const std::string log = scratch_.path() + "vostrelle.log";
+    program_ = std::make_unique<ChildProcess>(SpawnOptions{
+        {folder_.path() + "vostrelle"},
+        environmentWith({"DISPLAY=" + display_->name(), "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + runtime},
+                        {"WAYLAND_DISPLAY", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_FONT_DPI",
+                         "QT_AUTO_SCREEN_SCALE_FACTOR", "QT_ENABLE_HIGHDPI_SCALING"}),
+        log, log, -1, folder_.path()});
+}
+
+bool PanelSession::waitForMainWindow(int timeoutMs) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (Clock::now() < deadline && program_->running()) {
+        for (std::uint64_t id : x_->visibleWindows("^Vostrelle$")) {
+            try {
+                const WindowGeometry g = x_->geometry(id);
+                if (g.width == kWindowWidth && g.height == kWindowHeight) {
+                    window_ = id;
+                    placed_ = g;
+                    // The first activation moves it to the top centre;
+                    // note the place it ends at (tests check it).
+                    pollUntil([&] {
+                        placed_ = x_->geometry(id);
+                        return placed_.x == (kScreenWidth - kWindowWidth) / 2 && placed_.y == 0;
+                    }, 5000);
+                    return true;
+                }
+            } catch (const std::runtime_error&) {
+                // The window went between the search and the query: look again.
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
+WindowGeometry PanelSession::windowGeometry() const { return x_->geometry(window_); }
+
+bool PanelSession::waitForLine(int timeoutMs) {
+    const std::size_t mark = line().size();
+    return line().waitFor(mark, [](const auto& bytes) { return bytes.size() >= 50; }, timeoutMs);
+}
+
+const std::string& PanelSession::folder() const { return folder_.path(); }
+std::string PanelSession::iniPath() const { return folder_.path() + "Vostrelle.ini"; }
+bool PanelSession::iniExists() const { return fs::exists(iniPath()); }
+std::string PanelSession::readIni() const { return readFile(iniPath()); }
+
+bool PanelSession::sendFromControl(const std::vector<std::uint8_t>& bytes) { return pty_.write(bytes); }
+
+void PanelSession::clickAt(int x, int y, Button button) { x_->click(placed_.x + x, placed_.y + y, button); }
+void PanelSession::pressAt(int x, int y, Button button) { x_->press(placed_.x + x, placed_.y + y, button); }
+void PanelSession::release(Button button) { x_->release(button); }
+void PanelSession::key(const std::string& keyName) { x_->key(keyName); }
+
+PanelShot PanelSession::shot() {
+    lastScreen_ = x_->screenshot();
+    return PanelShot(lastScreen_, QPoint(placed_.x, placed_.y));
+}
+
+bool PanelSession::waitForShot(const std::function<bool(const PanelShot&)>& done, int timeoutMs,
+                               PanelShot* last) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const PanelShot s = shot();
+        if (last != nullptr) *last = s;
+        if (done(s)) return true;
+        if (Clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+}
+
+void PanelSession::keepDiagnostics() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string dir = std::string(VOS_BINARY_DIR) + "/Testing/e2e-failures/";
+    const std::string base = dir + info->test_suite_name() + "." + info->name();
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (x_ && display_) {
+        try {
+            lastScreen_ = x_->screenshot();
+        } catch (const std::runtime_error&) {
+        }
+    }
+    if (!lastScreen_.isNull()) lastScreen_.save(QString::fromStdString(base + ".png"));
+    for (const char* log : {"vostrelle.log", "xvfb.log"})
+        fs::copy_file(scratch_.path() + log, base + "." + log, fs::copy_options::overwrite_existing, ec);
+    if (fs::exists(iniPath())) fs::copy_file(iniPath(), base + ".ini", fs::copy_options::overwrite_existing, ec);
+    std::cerr << "e2e: diagnostics kept in " << base << ".*\n";
+}
+
+}  // namespace vos::e2e

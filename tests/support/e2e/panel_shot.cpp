@@ -1,0 +1,74 @@
+#include "tests/support/e2e/panel_shot.h"
+
+namespace vos::e2e {
+
+namespace {
+
+struct LayoutGeometry {
+    int left, top, pitch, height, cellWidth;
+};
+constexpr LayoutGeometry kNormal{62, 78, 22, 18, 10};
+constexpr LayoutGeometry kBig{62, 78, 44, 36, 20};
+
+// A drawn glyph of 16 (or 32) pixels has dozens of near-white pixels; a few
+// are enough to tell it from a blank cell, whose pixels are all black.
+constexpr int kInkedMinimum = 4;
+
+}  // namespace
+
+QRect cellRect(ScreenLayout layout, int line, int column) {
+    const LayoutGeometry& g = layout == ScreenLayout::Normal ? kNormal : kBig;
+    return {g.left + (column - 1) * g.cellWidth, g.top + (line - 1) * g.pitch, g.cellWidth, g.height};
+}
+
+bool looksLike(QRgb p, Colour colour) {
+    const int r = qRed(p), g = qGreen(p), b = qBlue(p);
+    switch (colour) {
+        case Colour::Red: return r >= 200 && g <= 60 && b <= 60;
+        case Colour::Yellow: return r >= 200 && g >= 200 && b <= 80;
+        case Colour::Lime: return r <= 80 && g >= 200 && b <= 80;
+        case Colour::White: return r >= 200 && g >= 200 && b >= 200;
+        case Colour::Black: return r <= 40 && g <= 40 && b <= 40;
+    }
+    return false;
+}
+
+PanelShot::PanelShot(QImage screen, QPoint clientOrigin) : screen_(std::move(screen)), origin_(clientOrigin) {}
+
+QRgb PanelShot::pixel(int x, int y) const {
+    const QPoint p = origin_ + QPoint(x, y);
+    if (!screen_.valid(p)) return qRgb(255, 0, 255);  // off-screen: matches no checked colour
+    return screen_.pixel(p);
+}
+
+int PanelShot::brightPixels(const QRect& r, int minLevel) const {
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const QRgb p = pixel(x, y);
+            if (qRed(p) >= minLevel && qGreen(p) >= minLevel && qBlue(p) >= minLevel) ++n;
+        }
+    return n;
+}
+
+bool PanelShot::allDark(const QRect& r, int maxLevel) const {
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const QRgb p = pixel(x, y);
+            if (qRed(p) > maxLevel || qGreen(p) > maxLevel || qBlue(p) > maxLevel) return false;
+        }
+    return true;
+}
+
+QImage PanelShot::region(const QRect& r) const { return screen_.copy(r.translated(origin_)); }
+
+std::string PanelShot::lineInk(ScreenLayout layout, int line) const {
+    std::string ink;
+    for (int column = 1; column <= 40; ++column) {
+        const int n = brightPixels(cellRect(layout, line, column));
+        ink += n >= kInkedMinimum ? '#' : n == 0 ? '.' : '?';
+    }
+    return ink;
+}
+
+}  // namespace vos::e2e

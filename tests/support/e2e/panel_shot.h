@@ -1,0 +1,53 @@
+#pragma once
+// A screenshot looked at through the panel window: points and rectangles are
+// in the window's client pixels (870 x 720, origin at its top-left corner),
+// and the character screen is read cell by cell.
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QRgb>
+
+#include <string>
+
+namespace vos::e2e {
+
+// The two layouts of the character screen: 40 cells of 10 pixels on lines
+// 22 pixels apart, or, on the big screen, cells of 20 pixels on lines 44
+// pixels apart; both start at client (62, 78).
+enum class ScreenLayout { Normal, Big };
+
+// The rectangle of the text cell at line 1..12, column 1..40 (the cursor
+// strip under it excluded).
+QRect cellRect(ScreenLayout layout, int line, int column);
+
+enum class Colour { Red, Yellow, Lime, White, Black };
+// Whether a pixel shows the colour, allowing for blending at the edges.
+bool looksLike(QRgb pixel, Colour colour);
+
+class PanelShot {
+public:
+    PanelShot() = default;
+    PanelShot(QImage screen, QPoint clientOrigin);
+
+    bool isNull() const { return screen_.isNull(); }
+    QRgb pixel(int x, int y) const;
+    bool pixelIs(int x, int y, Colour colour) const { return looksLike(pixel(x, y), colour); }
+    // Pixels in the rectangle whose three components are all >= minLevel.
+    int brightPixels(const QRect& r, int minLevel = 160) const;
+    // Whether every pixel of the rectangle has all components <= maxLevel.
+    bool allDark(const QRect& r, int maxLevel = 40) const;
+    // The rectangle's pixels, for exact before/after comparisons.
+    QImage region(const QRect& r) const;
+
+    // One character per column of the line: '#' a cell with ink (a drawn
+    // character), '.' a blank cell, '?' a cell with a faint trace only.
+    std::string lineInk(ScreenLayout layout, int line) const;
+
+    const QImage& screen() const { return screen_; }
+
+private:
+    QImage screen_;
+    QPoint origin_;
+};
+
+}  // namespace vos::e2e

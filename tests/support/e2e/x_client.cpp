@@ -1,0 +1,104 @@
+#include "tests/support/e2e/x_client.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <stdexcept>
+
+#include "tests/support/e2e/child_process.h"
+
+namespace vos::e2e {
+
+namespace {
+
+std::string joined(const std::vector<std::string>& argv) {
+    std::string s;
+    for (const auto& a : argv) s += (s.empty() ? "" : " ") + a;
+    return s;
+}
+
+// "Position: 205,0 (screen: 0)" and "Geometry: 870x720" lines of xdotool.
+WindowGeometry parseGeometry(const std::string& text) {
+    WindowGeometry g;
+    const auto pos = text.find("Position:");
+    const auto size = text.find("Geometry:");
+    if (pos == std::string::npos || size == std::string::npos ||
+        std::sscanf(text.c_str() + pos, "Position: %d,%d", &g.x, &g.y) != 2 ||
+        std::sscanf(text.c_str() + size, "Geometry: %dx%d", &g.width, &g.height) != 2)
+        throw std::runtime_error("unexpected xdotool geometry: " + text);
+    return g;
+}
+
+std::string buttonNumber(Button b) { return std::to_string(static_cast<int>(b)); }
+
+// With VOS_E2E_TRACE set, every tool run is logged with its duration, to see
+// where a slow end-to-end test spends its time.
+class ToolTrace {
+public:
+    explicit ToolTrace(std::string what) : what_(std::move(what)) {}
+    ~ToolTrace() {
+        if (std::getenv("VOS_E2E_TRACE") == nullptr) return;
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count();
+        std::fprintf(stderr, "e2e: %5lld ms  %s\n", static_cast<long long>(ms), what_.c_str());
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    std::string what_;
+    Clock::time_point start_ = Clock::now();
+};
+
+}  // namespace
+
+XClient::XClient(std::string display, std::string scratchDir)
+    : display_(std::move(display)), scratchDir_(std::move(scratchDir)) {}
+
+std::string XClient::xdotool(const std::vector<std::string>& args) const {
+    std::vector<std::string> argv{"xdotool"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const ToolTrace trace(joined(argv));
+    std::string out;
+    const ExitStatus s = runTool(argv, environmentWith({"DISPLAY=" + display_}), &out);
+    // "search" exits 1 when nothing matches: that is an answer, not a failure.
+    if (!s.success() && !(args.front() == "search" && !s.signalled && s.value == 1))
+        throw std::runtime_error(joined(argv) + " failed");
+    return out;
+}
+
+std::vector<std::uint64_t> XClient::visibleWindows(const std::string& titleRegex) const {
+    std::istringstream in(xdotool({"search", "--onlyvisible", "--name", titleRegex}));
+    std::vector<std::uint64_t> ids;
+    for (std::uint64_t id; in >> id;) ids.push_back(id);
+    return ids;
+}
+
+WindowGeometry XClient::geometry(std::uint64_t window) const {
+    return parseGeometry(xdotool({"getwindowgeometry", std::to_string(window)}));
+}
+
+void XClient::click(int x, int y, Button button) const {
+    xdotool({"mousemove", std::to_string(x), std::to_string(y), "click", buttonNumber(button)});
+}
+
+void XClient::press(int x, int y, Button button) const {
+    xdotool({"mousemove", std::to_string(x), std::to_string(y), "mousedown", buttonNumber(button)});
+}
+
+void XClient::release(Button button) const { xdotool({"mouseup", buttonNumber(button)}); }
+
+void XClient::key(const std::string& keyName) const { xdotool({"key", keyName}); }
+
+QImage XClient::screenshot() {
+    const std::string file = scratchDir_ + "shot-" + std::to_string(shots_++) + ".png";
+    const std::vector<std::string> argv{"import", "-display", display_, "-window", "root", file};
+    const ToolTrace trace(joined(argv));
+    if (!runTool(argv, environmentWith({"DISPLAY=" + display_})).success())
+        throw std::runtime_error(joined(argv) + " failed");
+    QImage image(QString::fromStdString(file));
+    if (image.isNull()) throw std::runtime_error("cannot read " + file);
+    std::remove(file.c_str());
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+}  // namespace vos::e2e

@@ -1,0 +1,56 @@
+#pragma once
+// What an end-to-end test does on the X display, from outside the program:
+// real input through the XTEST extension (xdotool), window look-ups and
+// screenshots of the whole screen (ImageMagick's import).
+//
+// Every call runs a short tool and waits for it; a tool that fails throws
+// std::runtime_error with its command line, so a broken display shows as an
+// error, not as a wrong pixel.
+#include <QImage>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vos::e2e {
+
+struct WindowGeometry {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+enum class Button { Left = 1, Middle = 2, Right = 3 };
+
+class XClient {
+public:
+    // display: ":<n>"; scratchDir: a folder for the screenshot files.
+    XClient(std::string display, std::string scratchDir);
+
+    // Visible windows whose title matches the regular expression.
+    std::vector<std::uint64_t> visibleWindows(const std::string& titleRegex) const;
+    WindowGeometry geometry(std::uint64_t window) const;
+
+    // The pointer moves to (x, y) in screen pixels, then the button goes down
+    // and up (click), or only down (press); release lets it go.
+    void click(int x, int y, Button button) const;
+    void press(int x, int y, Button button) const;
+    void release(Button button) const;
+    // Types one key by its X key name ("F1", "a", "Left", "Escape", "Return").
+    void key(const std::string& keyName) const;
+
+    // The whole screen as it is now.
+    QImage screenshot();
+
+    const std::string& display() const { return display_; }
+
+private:
+    std::string xdotool(const std::vector<std::string>& args) const;
+
+    std::string display_;
+    std::string scratchDir_;
+    int shots_ = 0;
+};
+
+}  // namespace vos::e2e
