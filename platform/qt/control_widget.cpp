@@ -40,7 +40,10 @@ void ControlWidget::handlePress(QMouseEvent* e, bool doubleClick) {
     if (b == MouseButton::Left) leftDown_ = true;
     ShiftState s = qtconv::toShiftState(e->modifiers(), e->buttons());
     s.doubleClick = doubleClick;
-    if (auto& h = control_->onMouseDown) guarded([&] { h(b, s, local.x(), local.y()); });
+    if (!control_->onMouseDown) return;
+    const auto handler = control_->onMouseDown;
+    EventPosScope scope(f, mapTo(f.window, local));
+    guarded([&] { handler(b, s, local.x(), local.y()); });
 }
 
 void ControlWidget::mouseMoveEvent(QMouseEvent* e) {
@@ -60,8 +63,16 @@ void ControlWidget::mouseReleaseEvent(QMouseEvent* e) {
     if (b == MouseButton::Left) leftDown_ = false;
     // The handlers may hide or move the control; keep the pointer to it only.
     Control* c = control_;
-    if (auto& h = c->onMouseUp) guarded([&] { h(b, s, local.x(), local.y()); });
-    if (click && c->onClick) guarded([&] { c->onClick(); });
+    Form::Impl& f = c->form().impl();
+    EventPosScope scope(f, mapTo(f.window, local));
+    if (c->onMouseUp) {
+        const auto handler = c->onMouseUp;
+        guarded([&] { handler(b, s, local.x(), local.y()); });
+    }
+    if (click && c->onClick) {
+        const auto handler = c->onClick;
+        guarded(handler);
+    }
 }
 
 // Qt delivers the second press of a double click only as this event: the

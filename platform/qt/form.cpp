@@ -68,8 +68,12 @@ Form::Form(std::string name, FormStyle style)
     if (!appServices().mainForm) appServices().mainForm = this;
 }
 
+// Controls and timers go while the form is whole: their destructors reach it.
 Form::~Form() {
     if (appServices().mainForm == this) appServices().mainForm = nullptr;
+    impl_->preview.reset();
+    while (!impl_->owned.empty()) impl_->owned.pop_back();
+    impl_->timers.clear();
 }
 
 template <class T>
@@ -163,7 +167,14 @@ void Form::show() {
     if (first) d.fireActivate();
 }
 
-void Form::hide() { impl_->window->hide(); }
+// Hiding the active window gives the focus back to the main form, as the
+// window system would with the next window in line.
+void Form::hide() {
+    const bool wasActive = isActive();
+    impl_->window->hide();
+    Form* main = appServices().mainForm;
+    if (wasActive && main && main != this && main->visible()) main->activate();
+}
 bool Form::visible() const { return impl_->window->isVisible(); }
 
 void Form::close() {

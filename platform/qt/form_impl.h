@@ -90,4 +90,18 @@ struct Form::Impl {
     QWidget* parentForControls() const { return window; }
 };
 
+// Keeps the position of the mouse event being delivered visible to
+// Form::cursorPos() for the duration of a handler.
+class EventPosScope {
+public:
+    EventPosScope(Form::Impl& d, QPoint p) : d_(d), saved_(d.eventPos) { d_.eventPos = p; }
+    ~EventPosScope() { d_.eventPos = saved_; }
+    EventPosScope(const EventPosScope&) = delete;
+    EventPosScope& operator=(const EventPosScope&) = delete;
+
+private:
+    Form::Impl& d_;
+    std::optional<QPoint> saved_;
+};
+
 }  // namespace vos

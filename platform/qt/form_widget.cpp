@@ -14,21 +14,6 @@
 
 namespace vos {
 
-namespace {
-
-// Keeps the position of the mouse event being delivered visible to
-// Form::cursorPos() for the duration of a handler.
-class EventPosScope {
-public:
-    EventPosScope(Form::Impl& d, QPoint p) : d_(d), saved_(d.eventPos) { d_.eventPos = p; }
-    ~EventPosScope() { d_.eventPos = saved_; }
-
-private:
-    Form::Impl& d_;
-    std::optional<QPoint> saved_;
-};
-
-}  // namespace
 
 FormWidget::FormWidget(Form& form, Qt::WindowFlags flags) : QWidget(nullptr, flags), form_(form) {
     setAutoFillBackground(true);

@@ -1,6 +1,8 @@
 #include "platform/qt/graphic_control.h"
 
+#include <QCoreApplication>
 #include <QPainter>
+#include <QTimer>
 #include <cstdlib>
 
 #include "platform/qt/bitmap_impl.h"
@@ -62,7 +64,12 @@ protected:
         auto* g = static_cast<GraphicControl*>(control());
         if (!g || !g->onPaint) return;
         Canvas canvas(p, formColor(*g));
-        guarded([&] { g->onPaint(canvas); });
+        try {
+            g->onPaint(canvas);
+        } catch (...) {
+            // A box must not run its loop inside a paint: report right after.
+            QTimer::singleShot(0, qApp, [e = std::current_exception()] { reportException(e); });
+        }
     }
 };
 
