@@ -48,7 +48,10 @@ void TSerialBaseDispatcher::shutdown() {
 bool TSerialBaseDispatcher::isDeviceOpen() const { return deviceIsOpen(); }
 
 int TSerialBaseDispatcher::start(const StartSettings& settings) {
-    if (deviceIsOpen()) throw std::logic_error("Dispatcher already started.");
+    // Open, or closed from inside a delivery whose dispatcher thread cannot
+    // end before that delivery returns.
+    if (deviceIsOpen() || (jobsRunning_.load() > 0 && dispatcherThread_.running.load()))
+        throw std::logic_error("Dispatcher already started.");
     if (dispatcherThread_.thread.joinable()) joinServing(dispatcherThread_);
     for (const int err : {queue_.error(), dispatcherWake_.error(), startAck_.error(), stopEvent_.error()})
         if (err != 0) return codeForErrno(err, DeviceStep::Open);

@@ -16,7 +16,7 @@
 //   EventHandover::runSync(), one at a time, in the order they fired, while
 //   the dispatcher thread waits (at most the delivery time-out, 3000 ms; an
 //   event given up on never runs later). A receiver may call every member
-//   except the destructor; inside a data-available event takeByte() takes the
+//   except the destructor (see below); inside a data-available event takeByte() takes the
 //   announced bytes in place and they leave the ring together when the event
 //   returns.
 // - Internal locks (main: triggers, receivers, line state; output: output
@@ -32,9 +32,10 @@
 // deliveries cannot wait for the dispatcher thread (it waits for that very
 // delivery), so it stops and joins the device threads, closes the device, sets
 // CloseLater and returns; the dispatcher thread ends as soon as the delivery
-// returns, and the destructor joins it. The owner must therefore not destroy
-// the dispatcher while deliveryRunning() is true; destroy it later, from the
-// GUI thread, outside the delivery (the component's deferred close).
+// returns, and the destructor joins it. The owner therefore destroys the
+// dispatcher later, on the GUI thread outside the delivery (the component's
+// deferred close: once deliveryRunning() is false). Destroying it from inside
+// its own delivery would wait for itself: the destructor aborts instead.
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -86,7 +87,8 @@ public:
     // Opens the device and starts the four threads (reader, dispatcher,
     // writer, status watcher). 0 or a negative code; on failure nothing is
     // left open or running. Throws std::logic_error("Dispatcher already
-    // started.") while the device is open.
+    // started.") while the device is open, and when called from inside one of
+    // its own deliveries after a close-later stop (make a new dispatcher).
     int start(const StartSettings& settings);
     // Clears output and input, ends the threads and closes the device. While
     // it waits for the dispatcher thread it serves pending deliveries (their
