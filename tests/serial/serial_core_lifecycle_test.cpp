@@ -94,6 +94,7 @@ TEST_F(Lifecycle, ManyOpenCloseCyclesWhileThePeerStreams) {
     const int threadsBefore = threadCount();
     constexpr int kCycles = 1000;
     auto slowestClose = std::chrono::nanoseconds(0);
+    int slowCloses = 0;  // over 500 ms: only a loaded machine's scheduling may cause one
     int failures = 0;
     for (int i = 0; i < kCycles && failures == 0; ++i) {
         if (const int rc = port->start(settings()); rc != 0) {
@@ -103,7 +104,9 @@ TEST_F(Lifecycle, ManyOpenCloseCyclesWhileThePeerStreams) {
         if (i % 10 == 0) gui.pumpFor(1);  // let some deliveries through
         const auto t0 = std::chrono::steady_clock::now();
         port->stop();
-        slowestClose = std::max(slowestClose, std::chrono::steady_clock::now() - t0);
+        const auto took = std::chrono::steady_clock::now() - t0;
+        slowestClose = std::max(slowestClose, took);
+        if (took >= std::chrono::milliseconds(500)) ++slowCloses;
         // A joined thread can linger in /proc for a moment after its join.
         if (!waitUntil([&] { return threadCount() == threadsBefore; }, 2000)) {
             ADD_FAILURE() << "cycle " << i << ": " << threadCount() << " threads, " << threadsBefore << " before";
@@ -114,7 +117,11 @@ TEST_F(Lifecycle, ManyOpenCloseCyclesWhileThePeerStreams) {
     streamer.join();
     EXPECT_EQ(failures, 0);
     EXPECT_EQ(openDescriptorCount(), fdsBefore);
-    EXPECT_LT(slowestClose, std::chrono::milliseconds(500));
+    // Every close joins its threads at once (waits are woken, not timed out):
+    // at most a few scheduling hiccups over 500 ms, and never a chain of
+    // time-outs.
+    EXPECT_LE(slowCloses, kCycles / 100);
+    EXPECT_LT(slowestClose, std::chrono::milliseconds(3000));
     EXPECT_GT(events.size(), 0u);
 }
 
