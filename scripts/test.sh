@@ -7,6 +7,12 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
+# Compiler cache shared by every build of this script (main, sanitizers,
+# fuzzing); paths are taken relative to the checkout so clones share it.
+if command -v ccache >/dev/null; then
+  export CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache
+  export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
+fi
 t0=$SECONDS
 "$root/scripts/build.sh"
 build=${VOS_BUILD_DIR:-$root/build}
