@@ -17,10 +17,13 @@ demo=${VOS_DEMO_DIR:-$build/demo}
 # The panel is an X11 window: say so early, before a long build.
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
   echo "demo: aucun écran graphique X11 accessible (DISPLAY=${DISPLAY:-vide})." >&2
-  echo "Lancez la démonstration depuis une session graphique, ou sous un écran virtuel Xvfb :" >&2
-  echo "  xvfb-run -a -s '-screen 0 1280x800x24' $0" >&2
-  echo "(sous Xvfb rien n'est visible : prenez une capture avec" >&2
-  echo "  DISPLAY=:<n> import -window root capture.png)" >&2
+  cat >&2 <<EOF
+Lancez la démonstration depuis une session graphique, ou sous un écran virtuel Xvfb :
+  Xvfb :99 -screen 0 1280x800x24 -nolisten tcp &
+  DISPLAY=:99 $0 &
+  DISPLAY=:99 import -window root capture.png      # voir le pupitre (capture d'écran)
+  DISPLAY=:99 xdotool mousemove 1057 66 click 1    # FIN : ferme le pupitre et le simulateur
+EOF
   exit 1
 fi
 

@@ -86,5 +86,43 @@ TEST(StartUp, WithoutItsConfigurationFileShowsAnErrorAndEndsWithoutCreatingOne) 
     EXPECT_FALSE(s.iniExists()) << "a configuration file was created";
 }
 
+TEST(StartUp, DismissingTheAboutBoxActivatesThePanelAgainWithItsBanner) {
+    PanelSession s;
+    s.start();
+    ASSERT_TRUE(s.waitForMainWindow());
+    ASSERT_TRUE(s.waitForLine()) << "the program sends nothing on COM1";
+    ASSERT_TRUE(s.waitForShot([](const PanelShot& p) { return p.lineInk(ScreenLayout::Normal, 4) == kBannerInk; }));
+    // The control clears the screen and writes one character.
+    ASSERT_TRUE(s.sendFromControl({0x83, 'Q' | 0x80}));
+    const std::string written = "#" + std::string(39, '.');
+    ASSERT_TRUE(s.waitForShot([&](const PanelShot& p) {
+        return p.lineInk(ScreenLayout::Normal, 1) == written && p.lineInk(ScreenLayout::Normal, 4) == kBlankInk;
+    }));
+
+    // The logo area (50, 15, 160 x 34) opens the about box at the window's
+    // left + 150, top + 100.
+    s.clickAt(130, 32);
+    const WindowGeometry panel = s.windowGeometry();
+    WindowGeometry box;
+    ASSERT_TRUE(pollUntil([&] {
+        for (std::uint64_t id : s.x().visibleWindows("^Vostrelle$"))
+            if (id != s.window()) {
+                box = s.x().geometry(id);
+                return true;
+            }
+        return false;
+    })) << "no about box";
+    EXPECT_EQ(box.x, panel.x + 150);
+    EXPECT_EQ(box.y, panel.y + 100);
+
+    s.key("Return");
+    PanelShot p;
+    EXPECT_TRUE(s.waitForShot([](const PanelShot& q) { return q.lineInk(ScreenLayout::Normal, 4) == kBannerInk; },
+                              kWaitMs, &p))
+        << "line 4 shows " << p.lineInk(ScreenLayout::Normal, 4);
+    EXPECT_EQ(p.lineInk(ScreenLayout::Normal, 1), kBlankInk) << "the banner replaces the whole screen";
+    EXPECT_EQ(s.x().visibleWindows("^Vostrelle$").size(), 1u) << "the box is still up";
+}
+
 }  // namespace
 }  // namespace vos::e2e

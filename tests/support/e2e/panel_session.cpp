@@ -144,6 +144,10 @@ bool PanelSession::sendFromControl(const std::vector<std::uint8_t>& bytes) { ret
 void PanelSession::clickAt(int x, int y, Button button) { x_->click(placed_.x + x, placed_.y + y, button); }
 void PanelSession::pressAt(int x, int y, Button button) { x_->press(placed_.x + x, placed_.y + y, button); }
 void PanelSession::release(Button button) { x_->release(button); }
+void PanelSession::clickHolding(int x, int y, Button button, const std::string& keyName) {
+    x_->clickHolding(placed_.x + x, placed_.y + y, button, keyName);
+}
+void PanelSession::doubleClickAt(int x, int y, Button button) { x_->doubleClick(placed_.x + x, placed_.y + y, button); }
 void PanelSession::key(const std::string& keyName) { x_->key(keyName); }
 
 PanelShot PanelSession::shot() {

@@ -87,6 +87,8 @@ public:
     void clickAt(int x, int y, Button button = Button::Left);
     void pressAt(int x, int y, Button button = Button::Left);
     void release(Button button = Button::Left);
+    void clickHolding(int x, int y, Button button, const std::string& keyName);
+    void doubleClickAt(int x, int y, Button button = Button::Left);
     void key(const std::string& keyName);
     XClient& x() { return *x_; }
 

@@ -87,6 +87,16 @@ void XClient::press(int x, int y, Button button) const {
 
 void XClient::release(Button button) const { xdotool({"mouseup", buttonNumber(button)}); }
 
+void XClient::clickHolding(int x, int y, Button button, const std::string& keyName) const {
+    xdotool({"mousemove", std::to_string(x), std::to_string(y), "keydown", keyName, "click", buttonNumber(button),
+             "keyup", keyName});
+}
+
+void XClient::doubleClick(int x, int y, Button button) const {
+    xdotool({"mousemove", std::to_string(x), std::to_string(y), "click", "--repeat", "2", "--delay", "80",
+             buttonNumber(button)});
+}
+
 void XClient::key(const std::string& keyName) const { xdotool({"key", keyName}); }
 
 QImage XClient::screenshot() {

@@ -37,6 +37,10 @@ public:
     void click(int x, int y, Button button) const;
     void press(int x, int y, Button button) const;
     void release(Button button) const;
+    // A click with a key held (by its X key name, e.g. "shift"), and a
+    // double click.
+    void clickHolding(int x, int y, Button button, const std::string& keyName) const;
+    void doubleClick(int x, int y, Button button) const;
     // Types one key by its X key name ("F1", "a", "Left", "Escape", "Return").
     void key(const std::string& keyName) const;
 
