@@ -142,7 +142,7 @@ TEST_F(Delivery, EventsNeedAHandlerOrSeveralReceivers) {
 }
 
 TEST_F(Delivery, StopServesAPendingDeliveryAndJoinsEveryThread) {
-    const int threadsBefore = threadCount();
+    const int threadsBefore = baselineThreads();
     ASSERT_EQ(open(), 0);
     ASSERT_TRUE(peer.write(std::vector<std::uint8_t>{7}));
     // The dispatcher thread now waits for the GUI thread.
@@ -161,7 +161,7 @@ TEST_F(Delivery, StopServesAPendingDeliveryAndJoinsEveryThread) {
 }
 
 TEST_F(Delivery, StopFromInsideADeliveryClosesLater) {
-    const int threadsBefore = threadCount();
+    const int threadsBefore = baselineThreads();
     bool closeLaterInside = false;
     onEvent = [&](const Event&) {
         port->stop();

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <numeric>
+#include <thread>
 #include <vector>
 
 #include "platform/core/clock.h"
@@ -82,6 +83,14 @@ protected:
         const auto start = port->cycleCount();
         port->wakeDispatcher();
         ASSERT_TRUE(pumpUntil([&] { return port->cycleCount() >= start + static_cast<unsigned>(n); }));
+    }
+
+    // This process's threads before a test starts its own. A thread is made
+    // and joined first, so that helper threads some runtimes add with the
+    // first thread (a sanitizer's) are already counted.
+    static int baselineThreads() {
+        std::thread([] {}).join();
+        return threadCount();
     }
 
     static std::vector<std::uint8_t> allByteValues() {

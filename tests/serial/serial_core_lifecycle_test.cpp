@@ -91,7 +91,7 @@ TEST_F(Lifecycle, ManyOpenCloseCyclesWhileThePeerStreams) {
     ASSERT_EQ(open(), 0);
     port->stop();
     const int fdsBefore = openDescriptorCount();
-    const int threadsBefore = threadCount();
+    const int threadsBefore = baselineThreads();
     constexpr int kCycles = 1000;
     auto slowestClose = std::chrono::nanoseconds(0);
     int slowCloses = 0;  // over 500 ms: only a loaded machine's scheduling may cause one
@@ -126,7 +126,7 @@ TEST_F(Lifecycle, ManyOpenCloseCyclesWhileThePeerStreams) {
 }
 
 TEST_F(Lifecycle, PeerHangUpEndsTheThreadsWithoutSpinning) {
-    const int threadsBefore = threadCount();
+    const int threadsBefore = baselineThreads();
     std::vector<int> reported;
     ASSERT_EQ(open(), 0);
     port->setThreadErrorHandler([&](int code) { reported.push_back(code); });
