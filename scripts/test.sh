@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs every test: the CTest labels unit,
-# serial, gui, faults and e2e; then the same suites under AddressSanitizer +
-# UndefinedBehaviorSanitizer and the serial tests under ThreadSanitizer; then
-# each libFuzzer target for FUZZ_SECONDS (default 60). Exits non-zero on any
-# failure. VOS_QUICK=1 runs only the first step (for a developer's loop).
+# serial, gui, faults and e2e. With VOS_RELIABILITY=1 it then runs the same
+# suites under AddressSanitizer + UndefinedBehaviorSanitizer, the serial tests
+# under ThreadSanitizer (scripts/sanitize.sh) and each libFuzzer target for
+# FUZZ_SECONDS, default 60 (scripts/fuzz.sh). Exits non-zero on any failure.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -20,7 +20,7 @@ echo "== build took $((SECONDS - t0)) s"
 t1=$SECONDS
 ctest --test-dir "$build" --output-on-failure -j 2 --timeout 600 "$@"
 echo "== tests took $((SECONDS - t1)) s"
-if [ "${VOS_QUICK:-0}" = 1 ]; then exit 0; fi
+if [ "${VOS_RELIABILITY:-0}" != 1 ]; then exit 0; fi
 "$root/scripts/sanitize.sh"
 FUZZ_SECONDS=${FUZZ_SECONDS:-60} "$root/scripts/fuzz.sh"
 echo "== everything took $((SECONDS - t0)) s"
