@@ -47,10 +47,11 @@ TEST(Receive, CharactersAndLampCommandsFromTheControlShowOnThePanel) {
     startReady(s);
     for (const Lamp& l : kLamps) EXPECT_FALSE(lit(s.shot(), l)) << l.name << " lit at start";
 
-    // Clear the screen; "AB C" on line 1; clear to the end of the line and go
-    // to the next one; "  D" on line 2; then lamps 16 to 19 (bits 0 to 3 of
-    // group 64) and 21 (bit 1 of group 80).
-    ASSERT_TRUE(s.sendFromControl({0x83, ch('A'), ch('B'), ch(' '), ch('C'), 0x8E, ch(' '), ch(' '), ch('D'),
+    // Clear the screen; "A& C" on line 1 (one ampersand, one cell); a beep,
+    // which holds nothing up; clear to the end of the line and go to the next
+    // one; "  D" on line 2; then lamps 16 to 19 (bits 0 to 3 of group 64) and
+    // 21 (bit 1 of group 80).
+    ASSERT_TRUE(s.sendFromControl({0x83, ch('A'), ch('&'), ch(' '), ch('C'), 0x80, 0x8E, ch(' '), ch(' '), ch('D'),
                                    0x4F, 0x52}));
     PanelShot p;
     EXPECT_TRUE(s.waitForShot([](const PanelShot& q) { return q.lineInk(ScreenLayout::Normal, 2) == "..#" + std::string(37, '.'); },
@@ -74,6 +75,19 @@ TEST(Receive, CharactersAndLampCommandsFromTheControlShowOnThePanel) {
         return true;
     }, kWaitMs, &p));
     for (const Lamp& l : kLamps) EXPECT_FALSE(lit(p, l)) << l.name;
+
+    // A whole screen in one burst, and one more character, which wraps to
+    // line 1, column 1: every cell but the second of line 1 shows ink.
+    std::vector<std::uint8_t> burst{0x83};
+    burst.insert(burst.end(), 12 * 40, ch('M'));
+    burst.insert(burst.end(), {ch('W'), ch(' ')});
+    ASSERT_TRUE(s.sendFromControl(burst));
+    const std::string full(40, '#');
+    EXPECT_TRUE(s.waitForShot([&](const PanelShot& q) {
+        return q.lineInk(ScreenLayout::Normal, 1) == "#." + std::string(38, '#') &&
+               q.lineInk(ScreenLayout::Normal, 12) == full;
+    }, kWaitMs, &p)) << "line 1 shows " << p.lineInk(ScreenLayout::Normal, 1);
+    for (int line = 2; line <= 12; ++line) EXPECT_EQ(p.lineInk(ScreenLayout::Normal, line), full) << "line " << line;
     EXPECT_TRUE(s.program().running());
 }
 

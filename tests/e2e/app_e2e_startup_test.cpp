@@ -3,6 +3,7 @@
 // receives before any key, and a start without a configuration file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "tests/support/e2e/panel_session.h"
@@ -122,6 +123,47 @@ TEST(StartUp, DismissingTheAboutBoxActivatesThePanelAgainWithItsBanner) {
         << "line 4 shows " << p.lineInk(ScreenLayout::Normal, 4);
     EXPECT_EQ(p.lineInk(ScreenLayout::Normal, 1), kBlankInk) << "the banner replaces the whole screen";
     EXPECT_EQ(s.x().visibleWindows("^Vostrelle$").size(), 1u) << "the box is still up";
+}
+
+// The panel is activated again only when the focus comes back from one of
+// its own windows: another application taking the focus and giving it back
+// must leave the control's screen alone.
+TEST(StartUp, FocusGoingToAnotherApplicationAndBackKeepsTheControlsScreen) {
+    PanelSession s;
+    s.start();
+    ASSERT_TRUE(s.waitForMainWindow());
+    ASSERT_TRUE(s.waitForLine()) << "the program sends nothing on COM1";
+    ASSERT_TRUE(s.waitForShot([](const PanelShot& p) { return p.lineInk(ScreenLayout::Normal, 4) == kBannerInk; }));
+    ASSERT_TRUE(s.sendFromControl({0x83, 'Q' | 0x80}));
+    const std::string written = "#" + std::string(39, '.');
+    auto controlsScreen = [&](const PanelShot& p) {
+        return p.lineInk(ScreenLayout::Normal, 1) == written && p.lineInk(ScreenLayout::Normal, 4) == kBlankInk;
+    };
+    ASSERT_TRUE(s.waitForShot(controlsScreen));
+
+    ChildProcess other({{"xmessage", "-geometry", "+0+740", "autre programme"},
+                        environmentWith({"DISPLAY=" + s.x().display()}), "", "", -1, ""});
+    std::uint64_t otherWindow = 0;
+    ASSERT_TRUE(pollUntil([&] {
+        const auto ids = s.x().visibleWindows("^xmessage$");
+        otherWindow = ids.empty() ? 0 : ids.front();
+        return otherWindow != 0;
+    })) << "the other application shows no window";
+    s.x().focus(otherWindow);
+    EXPECT_TRUE(pollUntil([&] { return s.x().focusedWindow() == otherWindow; }));
+    s.x().focus(s.window());
+    EXPECT_TRUE(pollUntil([&] { return s.x().focusedWindow() == s.window(); }));
+
+    // Keys reach the panel again: once F1's code is on the line, the focus
+    // change has been handled too.
+    const std::size_t mark = s.line().size();
+    s.key("F1");
+    EXPECT_TRUE(s.line().waitFor(mark, [](const auto& b) { return std::count(b.begin(), b.end(), 0x81) == 1; },
+                                 kWaitMs));
+    PanelShot p;
+    EXPECT_TRUE(s.waitForShot(controlsScreen, 3000, &p));
+    EXPECT_EQ(p.lineInk(ScreenLayout::Normal, 1), written);
+    EXPECT_EQ(p.lineInk(ScreenLayout::Normal, 4), kBlankInk) << "the banner came back";
 }
 
 }  // namespace

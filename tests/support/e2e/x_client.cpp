@@ -77,6 +77,10 @@ WindowGeometry XClient::geometry(std::uint64_t window) const {
     return parseGeometry(xdotool({"getwindowgeometry", std::to_string(window)}));
 }
 
+void XClient::focus(std::uint64_t window) const { xdotool({"windowfocus", std::to_string(window)}); }
+
+std::uint64_t XClient::focusedWindow() const { return std::stoull(xdotool({"getwindowfocus"})); }
+
 void XClient::click(int x, int y, Button button) const {
     xdotool({"mousemove", std::to_string(x), std::to_string(y), "click", buttonNumber(button)});
 }

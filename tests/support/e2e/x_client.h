@@ -31,6 +31,10 @@ public:
     // Visible windows whose title matches the regular expression.
     std::vector<std::uint64_t> visibleWindows(const std::string& titleRegex) const;
     WindowGeometry geometry(std::uint64_t window) const;
+    // Gives the keyboard focus to a window (as a click into another
+    // application would), and tells which window has it.
+    void focus(std::uint64_t window) const;
+    std::uint64_t focusedWindow() const;
 
     // The pointer moves to (x, y) in screen pixels, then the button goes down
     // and up (click), or only down (press); release lets it go.
