@@ -45,7 +45,10 @@ void Control::setBounds(Bounds b) {
 void Control::setVisible(bool v) {
     if (v == visible_) return;
     visible_ = v;
-    widget_->setVisible(v);
+    if (auto* cw = dynamic_cast<ControlWidget*>(widget_))
+        cw->setShown(v);
+    else
+        widget_->setVisible(v);
 }
 
 void Control::setEnabled(bool v) {

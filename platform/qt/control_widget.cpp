@@ -18,11 +18,32 @@ void ControlWidget::setPassMouseWhenDisabled(bool on) {
 }
 
 void ControlWidget::syncMouseTransparency() {
-    setAttribute(Qt::WA_TransparentForMouseEvents, passMouseWhenDisabled_ && !isEnabled());
+    setAttribute(Qt::WA_TransparentForMouseEvents,
+                 !shown_ || (passMouseWhenDisabled_ && !isEnabled()));
+}
+
+void ControlWidget::setOpaque(bool on) {
+    opaque_ = on;
+    setAttribute(Qt::WA_OpaquePaintEvent, opaque_ && shown_);
+}
+
+void ControlWidget::setShown(bool on) {
+    if (on == shown_) return;
+    shown_ = on;
+    syncMouseTransparency();
+    setAttribute(Qt::WA_OpaquePaintEvent, opaque_ && shown_);
+    dirty_ = true;
+    update();
+}
+
+bool ControlWidget::event(QEvent* e) {
+    if (!shown_ && e->type() == QEvent::ToolTip) return true;
+    return QWidget::event(e);
 }
 
 void ControlWidget::paintEvent(QPaintEvent*) {
     dirty_ = false;
+    if (!shown_) return;
     QPainter p(this);
     paintControl(p);
 }

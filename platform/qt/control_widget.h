@@ -18,21 +18,35 @@ public:
     Control* control() const { return control_; }
 
     // Asks for one repaint. Repeated calls before the paint cost nothing, so
-    // a burst of property changes costs one repaint.
+    // a burst of property changes costs one repaint; a hidden control is
+    // repainted when shown.
     void markDirty() {
-        if (!dirty_) {
+        if (!dirty_ && shown_) {
             dirty_ = true;
             update();
         }
     }
+
+    // Visibility of the control. The widget itself stays shown: a hidden
+    // control paints nothing, lets presses through and shows no tooltip.
+    // Switching a Qt widget's visibility costs microseconds (show/hide
+    // events, focus and layout bookkeeping); this costs a flag and one
+    // repaint, which matters for lamps switched by the byte stream.
+    void setShown(bool on);
+    bool shown() const { return shown_; }
 
     // Presses fall through to what lies below while the control is disabled
     // (the background picture).
     void setPassMouseWhenDisabled(bool on);
     void syncMouseTransparency();
 
+    // The control paints every pixel of its area when shown (lets Qt skip
+    // painting what lies below).
+    void setOpaque(bool on);
+
 protected:
     void paintEvent(QPaintEvent* e) override;
+    bool event(QEvent* e) override;
     // Subclasses paint here; the dirty mark is already cleared.
     virtual void paintControl(class QPainter& p) = 0;
 
@@ -47,6 +61,8 @@ private:
     bool dirty_ = false;
     bool leftDown_ = false;
     bool passMouseWhenDisabled_ = false;
+    bool shown_ = true;
+    bool opaque_ = false;
 };
 
 }  // namespace vos

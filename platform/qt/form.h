@@ -15,6 +15,7 @@
 
 #include "platform/qt/control.h"
 #include "platform/qt/graphic_control.h"  // Bitmap, returned by grab()
+#include "platform/qt/timer.h"            // Timer, returned by addTimer()
 
 namespace vos {
 

@@ -67,7 +67,7 @@ Label::Label(Form& owner, std::string name)
     : Control(owner, std::move(name), new LabelWidget(owner.impl().parentForControls())),
       font_(owner.impl().font) {
     widgetOf(*this).setLabelFont(qtconv::toQFont(font_));
-    widget()->setAttribute(Qt::WA_OpaquePaintEvent, !transparent_);
+    widgetOf(*this).setOpaque(!transparent_);
 }
 
 void Label::setCaption(std::string utf8) {
@@ -107,7 +107,7 @@ void Label::setTransparent(bool on) {
     if (on == transparent_) return;
     transparent_ = on;
     // An opaque label paints every pixel, so what lies below need not be painted.
-    widget()->setAttribute(Qt::WA_OpaquePaintEvent, !on);
+    widgetOf(*this).setOpaque(!on);
     widget()->update();
 }
 

@@ -34,9 +34,8 @@ private:
     // Drawn unscaled at the top-left corner; where the picture covers the
     // whole control, nothing below needs painting.
     void syncOpacity() {
-        setAttribute(Qt::WA_OpaquePaintEvent, !image_.isNull() && !image_.hasAlphaChannel() &&
-                                                  image_.width() >= width() &&
-                                                  image_.height() >= height());
+        setOpaque(!image_.isNull() && !image_.hasAlphaChannel() && image_.width() >= width() &&
+                  image_.height() >= height());
     }
     QImage image_;
 };

@@ -126,6 +126,18 @@ TEST_F(LabelFixture, LaterControlPaintsOverEarlierAndRaiseLowerSwapThem) {
     EXPECT_EQ(form.grab().pixel(30, 30), colors::Red);
 }
 
+TEST_F(LabelFixture, HiddenOpaqueLabelShowsWhatLiesBelowUntilShownAgain) {
+    Label& l = form.addLabel("Ligne05");
+    l.setBounds({0, 0, 60, 20});
+    l.setColor(colors::Black);
+    l.hide();
+    l.setCaption("changed while hidden");
+    EXPECT_FALSE(l.visible());
+    EXPECT_EQ(form.grab().pixel(30, 10), colors::Blue);
+    l.show();
+    EXPECT_EQ(form.grab().pixel(58, 18), colors::Black);
+}
+
 TEST_F(LabelFixture, AutoSizeFollowsCaptionAndGrid) {
     Label& l = form.addLabel("Auto");
     l.setBounds({5, 5, 1, 1});
