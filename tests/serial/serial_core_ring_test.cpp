@@ -60,7 +60,8 @@ TEST(ByteRing, ClearKeepsTheHead) {
     EXPECT_EQ(ring.used(), 0u);
     EXPECT_EQ(ring.head(), 6u);
     EXPECT_EQ(ring.tail(), 6u);
-    ring.write(data.data(), 8);
+    const auto eight = counting(8);
+    ring.write(eight.data(), 8);
     EXPECT_TRUE(ring.full());
 }
 
