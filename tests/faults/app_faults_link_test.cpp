@@ -135,6 +135,7 @@ TEST_F(LinkFaults, HangUpWhileBytesFlowThenTheLinkControlsReopenThePort) {
     EXPECT_EQ(port().ComNumber(), 1);
     ASSERT_TRUE(port().Open());
     expectServing(again, "RETOUR SUR COM1", "PQRST01234");
+    expectLightsFollowTheLine(again);
     EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
 }
 
@@ -156,6 +157,7 @@ TEST_F(LinkFaults, HangUpThenThePortClosedAndOpenedAgainOnANewTerminal) {
     EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
     // Nothing typed before the hang-up reaches the new terminal.
     EXPECT_EQ(again.keys().size(), 7u);
+    expectLightsFollowTheLine(again);
 }
 
 // COM1 is held by another process when the program starts: start-up reports
@@ -177,6 +179,7 @@ TEST_F(LinkFaults, APortHeldByAnotherProcessAtStartUp) {
     choosePort(1);
     ASSERT_TRUE(port().Open());
     expectServing(peer, "LIBERE", "0123456789");
+    expectLightsFollowTheLine(peer);
     EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
 }
 

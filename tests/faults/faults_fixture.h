@@ -23,8 +23,10 @@
 #include "platform/qt/app_services.h"
 #include "platform/qt/guard.h"
 #include "platform/qt/list_controls.h"
+#include "platform/qt/timer.h"
 #include "serial/port_component.h"
 #include "serial/port_selection.h"
+#include "serial/status_light.h"
 #include "tests/faults/app_under_test.h"
 #include "tests/support/qt/gui_test_support.h"
 
@@ -62,8 +64,10 @@ protected:
         // The focus comes back from the port-search window a little later and
         // activates the window once more (banner rewritten): let that happen
         // before the control's first page.
-        waitUntil([&] { return program_->form().isActive(); }, std::chrono::seconds(5));
-        serveEventsFor(std::chrono::milliseconds(300));
+        if (program_->form().visible()) {  // not when start-up gave up
+            waitUntil([&] { return program_->form().isActive(); }, std::chrono::seconds(5));
+            serveEventsFor(std::chrono::milliseconds(300));
+        }
         return *program_;
     }
     app::TForm1& program() { return *program_; }
@@ -125,6 +129,28 @@ protected:
     void expectServing(Peer& peer, const std::string& page, const std::string& keys) {
         EXPECT_TRUE(pageShown(peer, page)) << "screen: [" << screenContents(*program_) << "]";
         EXPECT_TRUE(keysArrive(peer, keys));
+    }
+
+    // The status lights still follow the line: TXD goes dark when nothing is
+    // sent and lights for a key, RXD lights for a received byte. (Keys and a
+    // blank are sent until the light is seen: a light is lit for 55-110 ms
+    // only, which a slow poll could miss.)
+    void expectLightsFollowTheLine(Peer& peer) {
+        TSerialStatusLight& txd = selection().TXDLight();
+        TSerialStatusLight& rxd = selection().RXDLight();
+        program_->Timer1.setEnabled(false);  // no idle byte
+        EXPECT_TRUE(waitUntil([&] { return !txd.Lit(); })) << "TXD stays lit";
+        EXPECT_TRUE(waitUntil([&] {
+            typeKey('0');
+            serveEventsFor(std::chrono::milliseconds(20));
+            return txd.Lit();
+        })) << "TXD does not light for a key";
+        EXPECT_TRUE(waitUntil([&] {
+            peer.send(controlText(" "));
+            serveEventsFor(std::chrono::milliseconds(20));
+            return rxd.Lit();
+        })) << "RXD does not light for a byte";
+        program_->Timer1.setEnabled(true);
     }
 
     InstalledFolder folder_;

@@ -1,0 +1,170 @@
+// Faults of the files the program finds beside itself: a damaged, truncated
+// or missing skin picture (at start-up, and at a lathe/milling switch) and a
+// missing or damaged font file.
+//
+// At start-up a skin that cannot be loaded ends the program after one error
+// box, with the port closed and the configuration file untouched. At a
+// switch the error is shown and the program goes on as it was (picture,
+// machine type, link). A bad font file is no error at all.
+#include <QByteArray>
+#include <QBuffer>
+#include <QImage>
+
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <string>
+
+#include "panel/lamps.h"
+#include "platform/qt/label.h"
+#include "platform/qt/picture.h"
+#include "platform/qt/shape.h"
+#include "tests/faults/faults_fixture.h"
+
+namespace vos::test {
+namespace {
+
+enum class Damage { Missing, Garbage, Truncated, HugeDimensions, Empty };
+
+const char* name(Damage d) {
+    switch (d) {
+    case Damage::Missing: return "Missing";
+    case Damage::Garbage: return "Garbage";
+    case Damage::Truncated: return "Truncated";
+    case Damage::HugeDimensions: return "HugeDimensions";
+    case Damage::Empty: return "Empty";
+    }
+    return "?";
+}
+
+// Test names and failure messages show the damage by name.
+void PrintTo(Damage d, std::ostream* os) { *os << name(d); }
+
+void writeBytes(const std::string& path, const QByteArray& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.constData(), bytes.size());
+}
+
+QByteArray jpegOf(int w, int h) {
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(Qt::darkRed);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    img.save(&buffer, "JPEG", 80);
+    return bytes;
+}
+
+// Puts the damage on the picture file at `path`.
+void damage(const std::string& path, Damage d) {
+    switch (d) {
+    case Damage::Missing:
+        std::filesystem::remove(path);
+        break;
+    case Damage::Garbage: {
+        QByteArray junk;
+        for (int i = 0; i < 20000; ++i) junk.append(static_cast<char>((i * 131 + 7) % 251));
+        writeBytes(path, junk);
+        break;
+    }
+    case Damage::Truncated: {
+        const QByteArray whole = jpegOf(870, 720);
+        writeBytes(path, whole.left(whole.size() / 2));
+        break;
+    }
+    case Damage::HugeDimensions: {
+        // A small picture whose header claims 30000 x 30000 pixels: the
+        // decoder must give up at the end of the data, not fill 2.7 GB.
+        QByteArray bytes = jpegOf(16, 16);
+        const int sof = bytes.indexOf(QByteArray("\xFF\xC0", 2));
+        ASSERT_GE(sof, 0);
+        for (int at : {sof + 5, sof + 7}) {
+            bytes[at] = static_cast<char>(30000 >> 8);
+            bytes[at + 1] = static_cast<char>(30000 & 0xFF);
+        }
+        writeBytes(path, bytes);
+        break;
+    }
+    case Damage::Empty:
+        writeBytes(path, {});
+        break;
+    }
+}
+
+class SkinFaults : public ProgramFixture, public ::testing::WithParamInterface<Damage> {};
+
+TEST_P(SkinFaults, AtStartUpTheProgramEndsAfterOneBoxAndWritesNothing) {
+    damage(folder_.skinPath("num760f.jpg"), GetParam());
+    addPeer(1);
+    app::TForm1& f = start();
+    const auto errors = recordedErrors();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find(folder_.skinPath("num760f.jpg")), std::string::npos) << errors[0];
+    EXPECT_TRUE(f.demarrageAbandonne);
+    EXPECT_FALSE(port().Open());
+    f.form().close();  // what the end of the program runs
+    EXPECT_EQ(readFileBytes(folder_.iniPath()), std::string(kShippedIni));
+    EXPECT_EQ(recordedErrors().size(), 1u);
+}
+
+TEST_P(SkinFaults, AtASwitchTheErrorIsShownAndTheProgramGoesOnAsItWas) {
+    damage(folder_.skinPath("num760t.jpg"), GetParam());
+    Peer& peer = addPeer(1);
+    app::TForm1& f = start();
+    ASSERT_TRUE(recordedErrors().empty());
+    ASSERT_TRUE(f.typeMachine.EstFraiseuse);
+    const std::string shown = f.Fond.fileName();
+
+    auto* tf = dynamic_cast<Label*>(f.form().find("LabelTF"));
+    ASSERT_NE(tf, nullptr);
+    guarded(tf->onClick);
+    const auto errors = recordedErrors();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find(folder_.skinPath("num760t.jpg")), std::string::npos) << errors[0];
+    EXPECT_EQ(f.Fond.fileName(), shown);
+    EXPECT_TRUE(f.typeMachine.EstFraiseuse);
+
+    // The machine-dependent lamps still follow the milling machine.
+    ASSERT_TRUE(peer.send({51}));
+    EXPECT_TRUE(waitUntil([&] { return f.lamps().led(28).visible() && f.lamps().led(25).visible(); }));
+    EXPECT_FALSE(f.lamps().led(24).visible());
+    EXPECT_FALSE(f.lamps().led(29).visible());
+    clearRecordedMessages();
+    expectServing(peer, "APRES L'ERREUR", "0123456789");
+
+    guarded(tf->onClick);  // next switch: back to the milling skin, which loads
+    EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
+    EXPECT_EQ(f.etat.FichierFond, "num760f.jpg");
+    EXPECT_EQ(f.Fond.fileName(), folder_.skinPath("num760f.jpg"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Damages, SkinFaults,
+                         ::testing::Values(Damage::Missing, Damage::Garbage, Damage::Truncated,
+                                           Damage::HugeDimensions, Damage::Empty),
+                         [](const auto& info) { return std::string(name(info.param)); });
+
+class FontFaults : public ProgramFixture, public ::testing::WithParamInterface<Damage> {};
+
+TEST_P(FontFaults, StartUpGoesOnWithoutAnyBox) {
+    const std::string font = folder_.path() + "ltypeb.ttf";
+    if (GetParam() == Damage::Truncated) {
+        const std::string source = systemMonospacedFont();
+        if (source.empty()) GTEST_SKIP() << "no font file on this machine to cut";
+        const std::string whole = readFileBytes(source);
+        writeBytes(font, QByteArray(whole.data(), static_cast<int>(whole.size() / 3)));
+    } else {
+        damage(font, GetParam());
+    }
+    Peer& peer = addPeer(1);
+    app::TForm1& f = start();
+    EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
+    EXPECT_FALSE(f.etat.EnDemarrage);
+    EXPECT_FALSE(f.demarrageAbandonne);
+    expectServing(peer, "POLICE ABSENTE", "ABCDEF");
+}
+
+INSTANTIATE_TEST_SUITE_P(Damages, FontFaults,
+                         ::testing::Values(Damage::Missing, Damage::Garbage, Damage::Truncated, Damage::Empty),
+                         [](const auto& info) { return std::string(name(info.param)); });
+
+}  // namespace
+}  // namespace vos::test
