@@ -97,7 +97,8 @@ public:
     // Size of the screen the window is on, in pixels.
     int screenWidth() const;
     int screenHeight() const;
-    // The pointer's current position in client coordinates.
+    // The pointer's position in client coordinates: inside a mouse handler,
+    // where that press or release happened; elsewhere, where it is now.
     std::pair<int, int> cursorPos() const;
     // Renders the whole client area (controls included) into an image.
     Bitmap grab() const;
@@ -114,7 +115,7 @@ public:
     void setKeyPreview(bool on);
 
     // --- events ---
-    std::function<void()> onShow;       // first show
+    std::function<void()> onShow;       // first show, before the window appears
     // The form became the active window of the program. For the main form,
     // raised after its first show and when the focus comes back to it from
     // another window of this program (a message box, a dialog), NOT when the

@@ -11,6 +11,8 @@ public:
 
     // Loads a picture file; the format follows the extension (".jpg"/".jpeg",
     // case-insensitive, decoded with libjpeg; ".bmp"/".png" through Qt).
+    // When no file has exactly that name, one whose name differs only in
+    // letter case is taken (configured picture names ignore case).
     // Throws vos::Error with a French message naming the file when the file
     // is missing, unreadable, damaged or of an unknown extension; the picture
     // shown is then left as it was.
