@@ -12,12 +12,12 @@ LampBank::LampBank(Form& form, const MachineType& type) : type_(type) {
         char name[8];
         std::snprintf(name, sizeof name, "Led%02d", i);
         Shape& s = form.addShape(name);
-        const lamps::LampSpec& spec = lamps::kTable[static_cast<std::size_t>(i)];
+        const lamps::LampSpec& lamp = lamps::kTable[static_cast<std::size_t>(i)];
         s.setKind(ShapeKind::Circle);
         s.setPenWidth(0);
-        s.setPenColor(spec.colour);
-        s.setBrushColor(spec.colour);
-        s.setBounds({spec.left, spec.top, lamps::kSize, lamps::kSize});
+        s.setPenColor(lamp.colour);
+        s.setBrushColor(lamp.colour);
+        s.setBounds({lamp.left, lamp.top, lamps::kSize, lamps::kSize});
         s.hide();
         leds_[static_cast<std::size_t>(i)] = &s;
     }
