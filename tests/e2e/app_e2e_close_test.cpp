@@ -50,9 +50,7 @@ std::vector<std::string> crlfLines(const std::string& text, bool& allCrlf) {
 
 TEST(Close, FinEndsTheProgramAndWritesTheConfigurationBackTidied) {
     PanelSession s({PanelSetup::Ini::Given, kUntidyIni, false});
-    s.start();
-    ASSERT_TRUE(s.waitForMainWindow());
-    ASSERT_TRUE(s.waitForLine()) << "the program sends nothing on COM1";
+    ASSERT_TRUE(s.startUntilBanner());
 
     s.clickAt(kFinX, kFinY);
     const auto ended = s.program().waitExit(kWaitMs);

@@ -10,8 +10,6 @@
 namespace vos::e2e {
 namespace {
 
-constexpr const char* kBannerInk = ".........#########..#######.####........";
-
 // Command areas: CONF (8, 643, 25 x 25), ZOOM (8, 53, 25 x 25), FIN (840, 52, 24 x 29).
 constexpr int kConfX = 20, kConfY = 655;
 constexpr int kZoomX = 20, kZoomY = 65;
@@ -35,17 +33,9 @@ int limePixels(const PanelShot& p) {
 // The big screen's black frame over the alphanumeric pad's last rows.
 bool bigScreen(const PanelShot& p) { return p.allDark(QRect(73, 604, 388, 74)); }
 
-void startReady(PanelSession& s) {
-    s.start();
-    ASSERT_TRUE(s.waitForMainWindow());
-    ASSERT_TRUE(s.waitForLine()) << "the program sends nothing on COM1";
-    ASSERT_TRUE(s.waitForShot([](const PanelShot& p) { return p.lineInk(ScreenLayout::Normal, 4) == kBannerInk; }))
-        << "no banner";
-}
-
 TEST(Link, ConfShowsTheLinkControlsWithTheOkLightOfAPresentPortAndHidesThemAgain) {
     PanelSession s;
-    startReady(s);
+    ASSERT_TRUE(s.startUntilBanner());
     PanelShot p;
     // Hidden at start (the 300-ms tick hides the lights too).
     EXPECT_TRUE(s.waitForShot([](const PanelShot& q) {
@@ -65,7 +55,7 @@ TEST(Link, ConfShowsTheLinkControlsWithTheOkLightOfAPresentPortAndHidesThemAgain
 
 TEST(Link, ThePeerVanishingLeavesTheProgramRunningResponsiveAndAbleToEnd) {
     PanelSession s;
-    startReady(s);
+    ASSERT_TRUE(s.startUntilBanner());
 
     s.line().stop();
     s.pty().closeMaster();

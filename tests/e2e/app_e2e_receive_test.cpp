@@ -12,9 +12,6 @@
 namespace vos::e2e {
 namespace {
 
-constexpr const char* kBannerInk = ".........#########..#######.####........";
-constexpr const char* kBlankInk = "........................................";
-
 // A character byte carries its ASCII code with the top bit set.
 constexpr std::uint8_t ch(char c) { return static_cast<std::uint8_t>(c) | 0x80; }
 
@@ -33,18 +30,9 @@ constexpr Lamp kLamps[] = {kLed16, kLed17, kLed18, kLed19, kLed21};
 
 bool lit(const PanelShot& p, const Lamp& l) { return p.pixelIs(l.left + 4, l.top + 4, l.colour); }
 
-// Started, showing its banner, and holding the line open.
-void startReady(PanelSession& s) {
-    s.start();
-    ASSERT_TRUE(s.waitForMainWindow());
-    ASSERT_TRUE(s.waitForLine()) << "the program sends nothing on COM1";
-    ASSERT_TRUE(s.waitForShot([](const PanelShot& p) { return p.lineInk(ScreenLayout::Normal, 4) == kBannerInk; }))
-        << "no banner";
-}
-
 TEST(Receive, CharactersAndLampCommandsFromTheControlShowOnThePanel) {
     PanelSession s;
-    startReady(s);
+    ASSERT_TRUE(s.startUntilBanner());
     for (const Lamp& l : kLamps) EXPECT_FALSE(lit(s.shot(), l)) << l.name << " lit at start";
 
     // Clear the screen; "A& C" on line 1 (one ampersand, one cell); a beep,
@@ -93,7 +81,7 @@ TEST(Receive, CharactersAndLampCommandsFromTheControlShowOnThePanel) {
 
 TEST(Zoom, EscapeShowsTheBigScreenOverKeysAndLampsThenRestoresThePanel) {
     PanelSession s;
-    startReady(s);
+    ASSERT_TRUE(s.startUntilBanner());
     // Clear, go up from line 1 to line 12, write "XYZ" there, light Led16.
     ASSERT_TRUE(s.sendFromControl({0x83, 0x8B, ch('X'), ch('Y'), ch('Z'), 0x41}));
     const std::string line12 = "###" + std::string(37, '.');

@@ -14,8 +14,6 @@
 namespace vos::e2e {
 namespace {
 
-constexpr const char* kBannerInk = ".........#########..#######.####........";
-
 using Codes = std::vector<std::uint8_t>;
 
 // One operator action (or a few, in order) and every code it must send. A
@@ -77,11 +75,7 @@ std::string hex(const Codes& codes) {
 
 TEST(Send, PanelClicksAndKeysSendTheirCodesAmongIdleBytes) {
     PanelSession s;
-    s.start();
-    ASSERT_TRUE(s.waitForMainWindow());
-    ASSERT_TRUE(s.waitForLine()) << "the program sends nothing on COM1";
-    ASSERT_TRUE(s.waitForShot([](const PanelShot& p) { return p.lineInk(ScreenLayout::Normal, 4) == kBannerInk; }))
-        << "no banner";
+    ASSERT_TRUE(s.startUntilBanner());
 
     for (const Action& a : actions()) {
         SCOPED_TRACE(a.what);
@@ -110,9 +104,7 @@ TEST(Send, PanelClicksAndKeysSendTheirCodesAmongIdleBytes) {
 
 TEST(Send, APressShowsTheKeyFrameUntilTheRelease) {
     PanelSession s;
-    s.start();
-    ASSERT_TRUE(s.waitForMainWindow());
-    ASSERT_TRUE(s.waitForShot([](const PanelShot& p) { return p.lineInk(ScreenLayout::Normal, 4) == kBannerInk; }));
+    ASSERT_TRUE(s.startUntilBanner());
     // Soft key 1's frame (Shape56) is a 36 x 36 white square at (73, 393)
     // with a pen of 2: probe the middle of its top and left edges.
     auto frameShown = [](const PanelShot& p) {

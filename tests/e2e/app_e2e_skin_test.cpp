@@ -12,8 +12,6 @@
 namespace vos::e2e {
 namespace {
 
-constexpr const char* kBannerInk = ".........#########..#######.####........";
-
 // A point of the top band that no control covers (above the big screen too).
 constexpr int kProbeX = 300;
 constexpr int kProbeY = 30;
@@ -37,12 +35,8 @@ std::string iniLine(const std::string& ini, const std::string& key) {
 
 TEST(MachineType, TFSwapsTheSkinInBothScreenModesAndFinSavesIt) {
     PanelSession s({PanelSetup::Ini::Installed, "", true});  // the installed file says Fond=num760f.jpg
-    s.start();
-    ASSERT_TRUE(s.waitForMainWindow());
-    PanelShot p;
-    ASSERT_TRUE(s.waitForShot([](const PanelShot& q) { return q.lineInk(ScreenLayout::Normal, 4) == kBannerInk; },
-                              kWaitMs, &p));
-    EXPECT_TRUE(shows(p, kPlainMillingRgb)) << "the milling skin is not shown at start";
+    ASSERT_TRUE(s.startUntilBanner());
+    EXPECT_TRUE(shows(s.shot(), kPlainMillingRgb)) << "the milling skin is not shown at start";
 
     s.clickAt(kTfX, kTfY);
     EXPECT_TRUE(s.waitForShot([](const PanelShot& q) { return shows(q, kPlainLatheRgb); })) << "first T/F";

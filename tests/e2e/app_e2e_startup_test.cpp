@@ -14,8 +14,6 @@ namespace {
 // Line 4 of the start-up banner, cell by cell: 9 blanks, "Vostrelle", 2
 // blanks, "Version", a blank, "1.00", and blanks to the end (the line is 39
 // characters long; the 40th cell shows nothing either).
-constexpr const char* kBannerInk = ".........#########..#######.####........";
-constexpr const char* kBlankInk = "........................................";
 
 TEST(StartUp, ShowsTheBannerInAWindowAtTheTopCentreAndSendsOnlyIdleBytes) {
     PanelSession s;
@@ -89,10 +87,7 @@ TEST(StartUp, WithoutItsConfigurationFileShowsAnErrorAndEndsWithoutCreatingOne) 
 
 TEST(StartUp, DismissingTheAboutBoxActivatesThePanelAgainWithItsBanner) {
     PanelSession s;
-    s.start();
-    ASSERT_TRUE(s.waitForMainWindow());
-    ASSERT_TRUE(s.waitForLine()) << "the program sends nothing on COM1";
-    ASSERT_TRUE(s.waitForShot([](const PanelShot& p) { return p.lineInk(ScreenLayout::Normal, 4) == kBannerInk; }));
+    ASSERT_TRUE(s.startUntilBanner());
     // The control clears the screen and writes one character.
     ASSERT_TRUE(s.sendFromControl({0x83, 'Q' | 0x80}));
     const std::string written = "#" + std::string(39, '.');
@@ -130,10 +125,7 @@ TEST(StartUp, DismissingTheAboutBoxActivatesThePanelAgainWithItsBanner) {
 // must leave the control's screen alone.
 TEST(StartUp, FocusGoingToAnotherApplicationAndBackKeepsTheControlsScreen) {
     PanelSession s;
-    s.start();
-    ASSERT_TRUE(s.waitForMainWindow());
-    ASSERT_TRUE(s.waitForLine()) << "the program sends nothing on COM1";
-    ASSERT_TRUE(s.waitForShot([](const PanelShot& p) { return p.lineInk(ScreenLayout::Normal, 4) == kBannerInk; }));
+    ASSERT_TRUE(s.startUntilBanner());
     ASSERT_TRUE(s.sendFromControl({0x83, 'Q' | 0x80}));
     const std::string written = "#" + std::string(39, '.');
     auto controlsScreen = [&](const PanelShot& p) {

@@ -101,6 +101,17 @@ void PanelSession::start() {
         log, log, -1, folder_.path()});
 }
 
+::testing::AssertionResult PanelSession::startUntilBanner() {
+    start();
+    if (!waitForMainWindow()) return ::testing::AssertionFailure() << "no 870 x 720 window titled Vostrelle";
+    if (!waitForLine()) return ::testing::AssertionFailure() << "the program sends nothing on COM1";
+    PanelShot last;
+    if (!waitForShot([](const PanelShot& p) { return p.lineInk(ScreenLayout::Normal, 4) == kBannerInk; }, kWaitMs,
+                     &last))
+        return ::testing::AssertionFailure() << "no banner; line 4 shows " << last.lineInk(ScreenLayout::Normal, 4);
+    return ::testing::AssertionSuccess();
+}
+
 bool PanelSession::waitForMainWindow(int timeoutMs) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (Clock::now() < deadline && program_->running()) {

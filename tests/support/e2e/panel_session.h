@@ -10,6 +10,8 @@
 // the program's output are kept under <build>/Testing/e2e-failures/.
 //
 // Threads: the test's thread only (the line recorder reads on its own).
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -64,6 +66,9 @@ public:
     PanelSession& operator=(const PanelSession&) = delete;
 
     void start();
+    // Starts the program and waits until its window shows the banner and it
+    // sends idle bytes on the line: the state every test begins from.
+    ::testing::AssertionResult startUntilBanner();
     ChildProcess& program() { return *program_; }
     // Waits for the 870 x 720 window of the program and notes where it is.
     bool waitForMainWindow(int timeoutMs = kStartTimeoutMs);

@@ -20,6 +20,12 @@ enum class ScreenLayout { Normal, Big };
 // strip under it excluded).
 QRect cellRect(ScreenLayout layout, int line, int column);
 
+// The start-up banner as lineInk shows it: line 4 holds 9 blanks,
+// "Vostrelle", 2 blanks, "Version", a blank, "1.00" and blanks (39
+// characters; the 40th cell is blank too); every other line is blank.
+inline constexpr const char* kBannerInk = ".........#########..#######.####........";
+inline constexpr const char* kBlankInk = "........................................";
+
 enum class Colour { Red, Yellow, Lime, White, Black };
 // Whether a pixel shows the colour, allowing for blending at the edges.
 bool looksLike(QRgb pixel, Colour colour);
