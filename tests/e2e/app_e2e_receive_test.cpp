@@ -114,5 +114,38 @@ TEST(Zoom, EscapeShowsTheBigScreenOverKeysAndLampsThenRestoresThePanel) {
     EXPECT_TRUE(lit(after, kLed16));
 }
 
+// The cursor mark shows as a bar in the strip under the cursor's cell, on
+// both screens and at every column, the last one included. A bar is there
+// when the strip under the cell has bright pixels and looks different from
+// the same place before the cursor came to it.
+TEST(Zoom, TheCursorBarShowsUnderItsCellOnBothScreensUpToTheLastColumn) {
+    PanelSession s;
+    ASSERT_TRUE(s.startUntilBanner());
+    auto barAt = [](const PanelShot& now, const PanelShot& before, ScreenLayout layout, int line, int column) {
+        const QRect r = stripCellRect(layout, line, column);
+        return now.brightPixels(r) >= 4 && now.region(r) != before.region(r);
+    };
+
+    // Clear (cursor home), steady cursor: the bar under line 1, column 1.
+    const PanelShot start = s.shot();
+    ASSERT_TRUE(s.sendFromControl({0x83, 0x85}));
+    PanelShot normal, big, p;
+    EXPECT_TRUE(s.waitForShot([&](const PanelShot& q) { return barAt(q, start, ScreenLayout::Normal, 1, 1); },
+                              kWaitMs, &normal));
+    s.key("Escape");
+    EXPECT_TRUE(s.waitForShot([&](const PanelShot& q) { return barAt(q, start, ScreenLayout::Big, 1, 1); },
+                              kWaitMs, &big));
+
+    // Cursor left from line 1, column 1 wraps to line 12, column 40.
+    ASSERT_TRUE(s.sendFromControl({0x89}));
+    EXPECT_TRUE(s.waitForShot([&](const PanelShot& q) { return barAt(q, big, ScreenLayout::Big, 12, 40); },
+                              kWaitMs, &p))
+        << "no bar under line 12, column 40 of the big screen; strip 12 reads " << p.stripInk(ScreenLayout::Big, 12);
+    s.key("Escape");
+    EXPECT_TRUE(s.waitForShot([&](const PanelShot& q) { return barAt(q, normal, ScreenLayout::Normal, 12, 40); },
+                              kWaitMs, &p))
+        << "no bar under line 12, column 40; strip 12 reads " << p.stripInk(ScreenLayout::Normal, 12);
+}
+
 }  // namespace
 }  // namespace vos::e2e

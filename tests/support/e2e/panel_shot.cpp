@@ -1,14 +1,16 @@
 #include "tests/support/e2e/panel_shot.h"
 
+#include <functional>
+
 namespace vos::e2e {
 
 namespace {
 
 struct LayoutGeometry {
-    int left, top, pitch, height, cellWidth;
+    int left, top, pitch, height, cellWidth, stripOffset, stripHeight;
 };
-constexpr LayoutGeometry kNormal{62, 78, 22, 18, 10};
-constexpr LayoutGeometry kBig{62, 78, 44, 36, 20};
+constexpr LayoutGeometry kNormal{62, 78, 22, 18, 10, 15, 4};
+constexpr LayoutGeometry kBig{62, 78, 44, 36, 20, 30, 8};
 
 // A drawn glyph of 16 (or 32) pixels has dozens of near-white pixels; a few
 // are enough to tell it from a blank cell, whose pixels are all black.
@@ -19,6 +21,12 @@ constexpr int kInkedMinimum = 4;
 QRect cellRect(ScreenLayout layout, int line, int column) {
     const LayoutGeometry& g = layout == ScreenLayout::Normal ? kNormal : kBig;
     return {g.left + (column - 1) * g.cellWidth, g.top + (line - 1) * g.pitch, g.cellWidth, g.height};
+}
+
+QRect stripCellRect(ScreenLayout layout, int line, int column) {
+    const LayoutGeometry& g = layout == ScreenLayout::Normal ? kNormal : kBig;
+    return {g.left + (column - 1) * g.cellWidth, g.top + (line - 1) * g.pitch + g.stripOffset, g.cellWidth,
+            g.stripHeight};
 }
 
 bool looksLike(QRgb p, Colour colour) {
@@ -62,13 +70,25 @@ bool PanelShot::allDark(const QRect& r, int maxLevel) const {
 
 QImage PanelShot::region(const QRect& r) const { return screen_.copy(r.translated(origin_)); }
 
-std::string PanelShot::lineInk(ScreenLayout layout, int line) const {
+namespace {
+
+std::string inkOf(const PanelShot& shot, const std::function<QRect(int)>& cell) {
     std::string ink;
     for (int column = 1; column <= 40; ++column) {
-        const int n = brightPixels(cellRect(layout, line, column));
+        const int n = shot.brightPixels(cell(column));
         ink += n >= kInkedMinimum ? '#' : n == 0 ? '.' : '?';
     }
     return ink;
+}
+
+}  // namespace
+
+std::string PanelShot::lineInk(ScreenLayout layout, int line) const {
+    return inkOf(*this, [&](int column) { return cellRect(layout, line, column); });
+}
+
+std::string PanelShot::stripInk(ScreenLayout layout, int line) const {
+    return inkOf(*this, [&](int column) { return stripCellRect(layout, line, column); });
 }
 
 }  // namespace vos::e2e

@@ -19,6 +19,9 @@ enum class ScreenLayout { Normal, Big };
 // The rectangle of the text cell at line 1..12, column 1..40 (the cursor
 // strip under it excluded).
 QRect cellRect(ScreenLayout layout, int line, int column);
+// The part of the cursor strip under that cell: 4 pixels high, 15 pixels
+// below the line's top (8 high, 30 below, on the big screen).
+QRect stripCellRect(ScreenLayout layout, int line, int column);
 
 // The start-up banner as lineInk shows it: line 4 holds 9 blanks,
 // "Vostrelle", 2 blanks, "Version", a blank, "1.00" and blanks (39
@@ -48,6 +51,8 @@ public:
     // One character per column of the line: '#' a cell with ink (a drawn
     // character), '.' a blank cell, '?' a cell with a faint trace only.
     std::string lineInk(ScreenLayout layout, int line) const;
+    // The same for the cursor strip under the line: '#' where a mark shows.
+    std::string stripInk(ScreenLayout layout, int line) const;
 
     const QImage& screen() const { return screen_; }
 
