@@ -8,13 +8,11 @@
 # kept as <work>/<target>/crash-* (or leak-*, timeout-*, oom-*); replay it
 # with: <build>/fuzz/<target>_fuzz <that file>
 #
-# CI: run scripts/sanitize.sh first and give this script its ASan folder
-# (VOS_FUZZ_BUILD_DIR=<repo>/build-asan): the libraries are then already built.
-#
 # Environment:
 #   FUZZ_SECONDS       run time of each target, in seconds (default 60)
 #   FUZZ_TARGETS       targets to run (default: panel_decoder profile dechiffrer)
-#   FUZZ_PARALLEL      targets run at the same time (default: number of cores)
+#   FUZZ_PARALLEL      targets run at the same time (default: all of them, so
+#                      the runs take FUZZ_SECONDS of wall time in all)
 #   FUZZ_UNIT_TIMEOUT  seconds one input may take (default 10)
 #   FUZZ_RSS_MB        memory limit of one target (default 2048)
 #   VOS_FUZZ_BUILD_DIR build folder (default <repo>/build-fuzz)
@@ -25,7 +23,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VOS_FUZZ_BUILD_DIR:-$root/build-fuzz}
 seconds=${FUZZ_SECONDS:-60}
 targets=${FUZZ_TARGETS:-"panel_decoder profile dechiffrer"}
-parallel=${FUZZ_PARALLEL:-$(nproc)}
+parallel=${FUZZ_PARALLEL:-$(wc -w <<<"$targets")}
 work=${FUZZ_WORK_DIR:-$build/fuzz-work}
 jobs=${VOS_JOBS:-2}
 
@@ -38,12 +36,9 @@ export QT_QPA_PLATFORM=offscreen
 
 start=$SECONDS
 echo "== fuzz: configure and build ($build)"
-# The same configuration as the ASan folder of scripts/sanitize.sh, so that
-# VOS_FUZZ_BUILD_DIR may name that folder and reuse its libraries (only the
-# fuzz executables are built here; the tests stay configured, not built).
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" \
-  -DVOS_BUILD_TESTS=ON -DVOS_BUILD_BENCH=OFF -DVOS_BUILD_FUZZ=ON -DVOS_SANITIZE=address,undefined >/dev/null
+  -DVOS_BUILD_TESTS=OFF -DVOS_BUILD_BENCH=OFF -DVOS_BUILD_FUZZ=ON -DVOS_SANITIZE=address,undefined >/dev/null
 build_targets=()
 for t in $targets; do build_targets+=("${t}_fuzz"); done
 cmake --build "$build" -j "$jobs" --target "${build_targets[@]}"

@@ -3,19 +3,16 @@
 #   1. AddressSanitizer + UndefinedBehaviorSanitizer: the unit, gui, serial and
 #      faults tests, in one build folder;
 #   2. ThreadSanitizer: the serial tests, in another.
-# Only the test executables of those labels are built, with clang (it builds
-# these test files about three times faster than gcc) at -O1 -g1 (enough for
-# file:line in every report). Any sanitizer report ends the test that raised
-# it with a failure (halt_on_error), and so this script with a non-zero
-# status. Prints the wall time of each step.
-#
-# The ASan folder is configured exactly as scripts/fuzz.sh configures its
-# own, so the fuzz run can reuse it: VOS_FUZZ_BUILD_DIR=<the ASan folder>.
+# Only the test executables of those labels are built, with -g1 (file:line
+# in every report) and light optimisation, which halves the compile time of
+# the instrumented test files: -Og for ASan+UBSan, -O1 for TSan. Any sanitizer
+# report ends the test that raised it with a failure (halt_on_error), and so
+# this script with a non-zero status. Prints the wall time of each step.
 #
 # Environment:
 #   VOS_ASAN_BUILD_DIR  (default <repo>/build-asan)
 #   VOS_TSAN_BUILD_DIR  (default <repo>/build-tsan)
-#   VOS_SANITIZE_CXX    C++ compiler of both builds (default clang++)
+#   VOS_SANITIZE_CXX    C++ compiler of both builds (default: CMake's choice)
 #   VOS_JOBS            parallel compile jobs and test processes (default 2)
 #   SANITIZE_STEPS      which of "asan tsan" to run (default both)
 #   Extra arguments are passed to both ctest runs (e.g. -R Pattern).
@@ -36,10 +33,9 @@ export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1$(suppress ubsan)${UBSAN
 export LSAN_OPTIONS="print_suppressions=0$(suppress lsan)${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1$(suppress tsan)${TSAN_OPTIONS:+:$TSAN_OPTIONS}"
 
-# The configuration shared with scripts/fuzz.sh (keep the two in step).
-sanitizer_config=(-G Ninja -DCMAKE_CXX_COMPILER="${VOS_SANITIZE_CXX:-clang++}"
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG"
-  -DVOS_BUILD_TESTS=ON -DVOS_BUILD_BENCH=OFF)
+sanitizer_config=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOS_BUILD_TESTS=ON
+  -DVOS_BUILD_BENCH=OFF -DVOS_BUILD_FUZZ=OFF)
+[[ -n "${VOS_SANITIZE_CXX:-}" ]] && sanitizer_config+=(-DCMAKE_CXX_COMPILER="$VOS_SANITIZE_CXX")
 
 # Test executables of the given labels: one per tests/<label>/*_test.cpp,
 # named after the file (tests/CMakeLists.txt), plus the tests that other
@@ -60,13 +56,13 @@ test_targets() {
 # A test executable that CTest cannot list (not built) fails the step, as
 # an unlisted executable would otherwise be skipped without a word.
 run_step() {
-  local name=$1 dir=$2 sanitize=$3 ctest_labels=$4 fuzz=$5
+  local name=$1 dir=$2 sanitize=$3 ctest_labels=$4 flags=$5
   shift 5
-  local extra_config=(-DVOS_BUILD_FUZZ="$fuzz")
   local labels=(${ctest_labels//|/ })
   local t0=$SECONDS
   echo "== $name: configure and build ($dir)"
-  cmake -S "$root" -B "$dir" "${sanitizer_config[@]}" -DVOS_SANITIZE="$sanitize" "${extra_config[@]}" >/dev/null
+  cmake -S "$root" -B "$dir" "${sanitizer_config[@]}" -DVOS_SANITIZE="$sanitize" \
+    "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=$flags -g1 -DNDEBUG" >/dev/null
   mapfile -t targets < <(test_targets "$dir" "$ctest_labels" "${labels[@]}" | sort -u)
   cmake --build "$dir" -j "$jobs" --target "${targets[@]}"
   local t1=$SECONDS
@@ -87,16 +83,12 @@ run_step() {
   return $rc
 }
 
-# The fuzz targets (libFuzzer) need clang.
-fuzz=OFF
-[[ "${VOS_SANITIZE_CXX:-clang++}" == *clang* ]] && fuzz=ON
-
 start=$SECONDS
 status=0
 for step in $steps; do
   case $step in
-    asan) run_step "ASan+UBSan" "$asan_dir" address,undefined 'unit|gui|serial|faults' "$fuzz" "$@" || status=1 ;;
-    tsan) run_step "TSan" "$tsan_dir" thread 'serial' OFF "$@" || status=1 ;;
+    asan) run_step "ASan+UBSan" "$asan_dir" address,undefined 'unit|gui|serial|faults' -Og "$@" || status=1 ;;
+    tsan) run_step "TSan" "$tsan_dir" thread 'serial' -O1 "$@" || status=1 ;;
     *) echo "unknown step $step"; exit 2 ;;
   esac
 done

@@ -9,6 +9,11 @@ using Delivery = PtyDispatcherTest;
 
 TEST_F(Delivery, TimerTriggerOnTheFakeClockAcrossTheWrap) {
     ManualClock clock(UINT32_MAX - 110);  // tick 78090312, three ticks before the wrap
+    // The dispatcher thread reads the clock until it stops: stop it before the clock goes.
+    struct StopFirst {
+        std::unique_ptr<TSerialPlatformDispatcher>& p;
+        ~StopFirst() { if (p) p->stop(); }
+    } stopFirst{port};
     ASSERT_EQ(open(settings(), &clock), 0);
     const int h = port->NewTimerTrigger();
     ASSERT_EQ(h, 8);
