@@ -15,7 +15,9 @@
 // - Events reach the registered receivers on the GUI thread, through
 //   EventHandover::runSync(), one at a time, in the order they fired, while
 //   the dispatcher thread waits (at most the delivery time-out, 3000 ms; an
-//   event given up on never runs later). A receiver may call every member
+//   event given up on never runs late: its bytes are announced again after
+//   the next arrival, its timer or status trigger fires again from the next
+//   cycle on). A receiver may call every member
 //   except the destructor (see below); inside a data-available event takeByte() takes the
 //   announced bytes in place and they leave the ring together when the event
 //   returns.
@@ -43,6 +45,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/core/clock.h"
@@ -248,6 +251,7 @@ private:
     void checkStatusAndTimers();
     bool deliver(std::uint16_t kind, std::uint32_t first, std::uint16_t value, std::uint32_t count);
     void finishDelivery();
+    void rearmGivenUp();
     bool haltDeliveries() const { return stopRequested_.load() || CloseLater.load(); }
     LineParams paramsFor(const LineSettings& line, const LineParams& current) const;
     void drainOutput();
@@ -301,6 +305,12 @@ private:
     std::size_t MaxTakenCount = 0;
     std::uint64_t arrivals_ = 0;          // bytes ever moved into the ring
     std::uint64_t arrivalsAnnounced_ = 0;  // arrivals_ at the last data-available event
+
+    // Dispatcher thread only: whether the GUI thread missed the last
+    // delivery's time-out, and the triggers whose events it missed so (their
+    // handlers, which would arm them again, never ran).
+    bool lastGivenUp_ = false;
+    std::vector<std::pair<std::uint16_t, bool>> givenUp_;  // handle, output-sent kind
 
     TIOQueue queue_;
     WakeEvent dispatcherWake_;

@@ -153,6 +153,7 @@ bool TSerialBaseDispatcher::checkStatus() {
     }
     if (!fired) return false;
     deliver(kEventStatus, fired->handle, fired->value, 0);
+    if (lastGivenUp_) givenUp_.emplace_back(fired->handle, fired->kind == kStatusOutSent);
     return true;
 }
 
@@ -166,6 +167,7 @@ bool TSerialBaseDispatcher::checkTimers() {
     }
     if (!handle) return false;
     deliver(kEventTimer, *handle, 0, 0);
+    if (lastGivenUp_) givenUp_.emplace_back(*handle, false);
     return true;
 }
 
@@ -175,6 +177,21 @@ void TSerialBaseDispatcher::checkStatusAndTimers() {
         if (checkTimers()) continue;
         break;
     }
+    rearmGivenUp();
+}
+
+// A timer or status event that the GUI thread did not take in time is handed
+// over again from the next cycle on: otherwise its trigger, deactivated when it
+// fired, would stay off for good (the handler that arms it again never ran),
+// and a status light would stay lit. Not in the same round, so that a GUI
+// thread that is still blocked does not hold the dispatcher in a loop of
+// given-up deliveries while bytes wait to be moved.
+void TSerialBaseDispatcher::rearmGivenUp() {
+    if (givenUp_.empty()) return;
+    std::lock_guard lk(mainMutex_);
+    for (const auto& [handle, outputSent] : givenUp_)
+        if (triggers_.reactivate(handle) && outputSent) sent_ = true;
+    givenUp_.clear();
 }
 
 bool TSerialBaseDispatcher::deliver(std::uint16_t kind, std::uint32_t first, std::uint16_t value,
@@ -192,6 +209,7 @@ bool TSerialBaseDispatcher::deliver(std::uint16_t kind, std::uint32_t first, std
         InAvailDelivery = (kind == kEventDataAvail || kind == kEventDataMatch);
     }
     const std::uint32_t second = (static_cast<std::uint32_t>(slot_) << 16) | value;
+    lastGivenUp_ = false;
     for (const auto& r : targets) {
         if (CloseLater.load()) break;
         if (r->removed.load() || !handover_) continue;
@@ -199,12 +217,13 @@ bool TSerialBaseDispatcher::deliver(std::uint16_t kind, std::uint32_t first, std
             std::lock_guard lk(dataMutex_);
             TakenCount = 0;
         }
-        handover_->runSync(
+        const bool handled = handover_->runSync(
             [this, &r, kind, first, second] {
                 JobScope scope(jobsRunning_);
                 r->fn(kind, first, second);
             },
             deliveryTimeoutMs_);
+        if (!handled && !CloseLater.load()) lastGivenUp_ = true;
         std::lock_guard lk(dataMutex_);
         MaxTakenCount = std::max(MaxTakenCount, TakenCount);
     }

@@ -149,6 +149,14 @@ std::optional<std::uint16_t> TriggerSet::takeExpiredTimer(std::uint32_t nowTick)
     return std::nullopt;
 }
 
+bool TriggerSet::reactivate(std::uint16_t handle) {
+    for (auto& t : timers_)
+        if (t.handle == handle) return t.active = true;
+    for (auto& t : statuses_)
+        if (t.handle == handle) return t.active = true;
+    return false;
+}
+
 bool TriggerSet::resetHits() {
     bool any = false;
     for (auto& t : statuses_) {

@@ -96,6 +96,10 @@ public:
     std::optional<std::uint16_t> takeExpiredTimer(std::uint32_t nowTick);
     // Clears the hit marks; true when any was set.
     bool resetHits();
+    // Activates again a trigger whose event was never handled (the GUI thread
+    // did not take it in time): an expired timer fires at the next check, a
+    // status trigger once its hit mark is cleared. False for an unknown handle.
+    bool reactivate(std::uint16_t handle);
 
     const std::vector<TimerTrigger>& timers() const { return timers_; }
     const std::vector<StatusTrigger>& statuses() const { return statuses_; }

@@ -60,13 +60,10 @@ TEST_F(DeliveryFaults, TheGuiThreadBlockedLongerThanTheDispatcherWaits) {
     expectServing(peer, "APRES LE BLOCAGE", "0123456789");
 }
 
-// Known fault, kept disabled until the dispatcher is fixed: a timer or
-// status event that the dispatcher gives up on is never delivered, and its
-// trigger, deactivated when it fired, is never armed again (the handler that
-// would re-arm it never ran). The status-light controller then loses its TXD
-// timer: TXD stays lit for good after the GUI thread was blocked while the
-// light was on. Run with --gtest_also_run_disabled_tests to see it.
-TEST_F(DeliveryFaults, DISABLED_TheLightsStillWorkAfterATimerEventWasGivenUp) {
+// A timer event the dispatcher gives up on is handed over again once the GUI
+// thread serves: the status-light controller keeps its TXD timer, and TXD does
+// not stay lit for good after the GUI thread was blocked while it was on.
+TEST_F(DeliveryFaults, TheLightsStillWorkAfterATimerEventWasGivenUp) {
     Peer& peer = addPeer(1);
     start();
     ASSERT_TRUE(pageShown(peer, ""));

@@ -113,6 +113,27 @@ TEST_F(Delivery, AGivenUpEventNeverRunsAndItsBytesAreAnnouncedAgain) {
     EXPECT_EQ(events[0].first, 3u);
 }
 
+// The handler of a timer event is what arms its trigger again: an event given
+// up on is handed over again once the GUI thread serves, so the timer does not
+// stay off for good (a status light would stay lit).
+TEST_F(Delivery, AGivenUpTimerEventIsHandedOverAgainLater) {
+    ManualClock clock(1000);
+    struct StopFirst {
+        std::unique_ptr<TSerialPlatformDispatcher>& p;
+        ~StopFirst() { if (p) p->stop(); }
+    } stopFirst{port};
+    ASSERT_EQ(open(settings(), &clock, /*deliveryTimeoutMs=*/100), 0);
+    const int h = port->NewTimerTrigger();
+    ASSERT_EQ(port->ArmTimerTrigger(h, 2, true), 0);
+    clock.advanceMs(3 * kTickMs);
+    ASSERT_TRUE(waitUntil([&] { return gui.abandonedCount() >= 1; }));
+    ASSERT_TRUE(pumpUntil([&] { return countOf(kEventTimer) == 1; }));
+    EXPECT_EQ(events.back().first, static_cast<std::uint32_t>(h));
+    // Handled once: no further event until armed again.
+    gui.pumpFor(200);
+    EXPECT_EQ(countOf(kEventTimer), 1u);
+}
+
 TEST_F(Delivery, EventsNeedAHandlerOrSeveralReceivers) {
     ASSERT_EQ(open(), 0);
     port->setPortHandlerSet(false);
