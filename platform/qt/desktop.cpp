@@ -62,6 +62,10 @@ bool startUp(const std::function<void()>& build) {
 // the caller's objects may then be destroyed after this returns.
 int runApplication(int argc, char** argv, const std::function<void()>& build) {
     static int qtArgc = argc;
+    // Qt's own event loop instead of glib's: the 2-ms idle timer wakes it 500
+    // times a second, and each wake-up costs 10-20 % less without glib's
+    // source bookkeeping. Set before the application object, which picks it.
+    if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
     static QApplication* application = new QApplication(qtArgc, argv);
     QApplication& app = *application;
     // The main form's close ends the program, whatever other window is up.

@@ -71,7 +71,10 @@ int TSerialPlatformDispatcher::writerLoop() {
     while (!stopThreadsRequested()) {
         switch (waitAny({&stopEvent(), &writerWake_, &outputReady_}, kWriteWaitMs)) {
         case kStop: return 0;
-        case kWake: acknowledge(); continue;  // confirms a clearing
+        case kWake:  // confirms a clearing
+            clearPending_ = false;
+            acknowledge();
+            continue;
         case kReady:
             if (const int rc = writePass(); rc != 0) return rc;
             continue;
@@ -81,15 +84,25 @@ int TSerialPlatformDispatcher::writerLoop() {
     return 0;
 }
 
-// Writes the output ring until it stays empty. No lock is held while writing.
-// A clearing (writer wake-up) abandons the rest of the block and acknowledges.
+// A clearing asked for since the last look, its wake-up taken (a system call
+// only when the flag is set).
+bool TSerialPlatformDispatcher::clearRequested() {
+    if (!clearPending_.load() || !writerWake_.consume()) return false;
+    clearPending_ = false;
+    return true;
+}
+
+// Writes the output ring until it stays empty. Only the write lock is held
+// while writing (the GUI thread then leaves the bytes to this pass). A
+// clearing (writer wake-up) abandons the rest of the block and acknowledges.
 int TSerialPlatformDispatcher::writePass() {
+    std::lock_guard writing(writeMutex_);
     for (;;) {
         writeBlock_.clear();
         if (!takeOutput(writeBlock_)) return 0;
         std::size_t done = 0;
         while (done < writeBlock_.size()) {
-            if (writerWake_.consume()) {
+            if (clearRequested()) {
                 acknowledge();
                 return 0;
             }
@@ -104,6 +117,7 @@ int TSerialPlatformDispatcher::writePass() {
             if (w == DeviceWait::HangUp) return kCodeWriteFault;
             if (w == DeviceWait::Woken) {
                 if (woken == 0) return 0;  // stop
+                clearPending_ = false;
                 acknowledge();
                 return 0;
             }

@@ -224,6 +224,9 @@ protected:
     // Writer thread: moves the whole output ring into `block` (appended) under
     // the output lock and empties it. False when it was empty.
     bool takeOutput(std::vector<std::uint8_t>& block);
+    // Puts back a rest taken by takeOutput() that could not be written; the
+    // caller makes sure the ring is still empty (it holds the write side).
+    void returnOutput(const std::uint8_t* data, std::size_t length);
     // The start acknowledge (also the writer's answer to a clearing).
     void acknowledge() { startAck_.set(); }
     TIOQueue& ioQueue() { return queue_; }

@@ -43,6 +43,11 @@ bool TSerialBaseDispatcher::takeOutput(std::vector<std::uint8_t>& block) {
     return outRing_.takeAll(block) > 0;
 }
 
+void TSerialBaseDispatcher::returnOutput(const std::uint8_t* data, std::size_t length) {
+    std::lock_guard lk(outMutex_);
+    outRing_.write(data, length);
+}
+
 int TSerialBaseDispatcher::clearOutput() {
     {
         std::lock_guard lk(outMutex_);

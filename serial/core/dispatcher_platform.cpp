@@ -68,6 +68,32 @@ int TSerialPlatformDispatcher::launchStatusWatcher() {
     });
 }
 
+// GUI thread, right after writeBlock() added bytes to the output ring.
+void TSerialPlatformDispatcher::outputReady() {
+    std::unique_lock writing(writeMutex_, std::try_to_lock);
+    if (writing.owns_lock() && writerRunning() && writeDirect()) return;
+    outputReady_.set();
+}
+
+// Under the write lock, with the writer idle: writes the ring's bytes without
+// waiting. A rest the device did not take (full driver queue, or a failure
+// the writer will meet and report) goes back into the ring, which is empty
+// then: only this thread adds to it. False when the writer must take over.
+bool TSerialPlatformDispatcher::writeDirect() {
+    directBlock_.clear();
+    if (!takeOutput(directBlock_)) return true;
+    const ssize_t n = device_.write(directBlock_.data(), directBlock_.size());
+    const std::size_t done = n > 0 ? static_cast<std::size_t>(n) : 0;
+    if (done == directBlock_.size()) return true;
+    returnOutput(directBlock_.data() + done, directBlock_.size() - done);
+    return false;
+}
+
+void TSerialPlatformDispatcher::wakeWriterForClear() {
+    clearPending_ = true;
+    writerWake_.set();
+}
+
 void TSerialPlatformDispatcher::closeDeviceThreads() {
     writerWake_.set();
     joinServing(status_);

@@ -145,6 +145,37 @@ TEST_F(DispatcherData, AWriteOfExactlyTheFreeSpaceFillsTheRing) {
     EXPECT_EQ(peer.read(accepted.size()), accepted);
 }
 
+// Small blocks are written by the GUI thread itself while the writer is idle
+// and handed to the writer while it is busy with a rest: with a peer that
+// reads slowly both happen, and every byte still arrives once, in order.
+TEST_F(DispatcherData, SmallBlocksArriveInOrderWhateverThreadWritesThem) {
+    ASSERT_EQ(open(), 0);
+    const std::size_t total = 200000;  // more than a terminal's buffer holds
+    std::vector<std::uint8_t> got;
+    std::thread reader([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));  // let the terminal fill
+        while (got.size() < total) {
+            auto part = peer.read(std::min<std::size_t>(997, total - got.size()));
+            if (part.empty()) return;
+            got.insert(got.end(), part.begin(), part.end());
+            if (got.size() % 5 == 0) std::this_thread::sleep_for(std::chrono::microseconds(300));
+        }
+    });
+    const auto sent = pattern(total);
+    std::size_t done = 0;
+    while (done < total) {
+        const std::size_t n = std::min<std::size_t>(1 + done % 7, total - done);
+        if (port->writeBlock(sent.data() + done, n) == kOutputBufferTooSmall) {
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+            continue;
+        }
+        done += n;
+    }
+    reader.join();
+    ASSERT_EQ(got.size(), total);
+    EXPECT_EQ(got, sent);
+}
+
 TEST_F(DispatcherData, ClearingOutputAbandonsAPendingWrite) {
     ASSERT_EQ(open(settings(32768)), 0);
     const auto big = pattern(32768);
