@@ -30,12 +30,13 @@ struct ScreenLayout {
 };
 
 // The normal layout is the screen's design layout; the big screen doubles
-// every size (strips 770 wide, not 800: they end inside GrandeVisu).
+// every size. Its strips are as wide as its lines, 40 cells of 20 px (a
+// 770-px strip would end inside column 39 and hide the bar of column 40).
 inline constexpr ScreenLayout kNormalLayout{
     panel::layout::kFontPixels, panel::layout::kCellWidth, panel::layout::kLineHeight,
     panel::layout::kLineTop0,   panel::layout::kStripHeight, panel::layout::kWidth,
     panel::layout::kStripTop0,  panel::layout::kPitch};
-inline constexpr ScreenLayout kBigLayout{32, 20, 36, 78, 8, 770, 108, 44};
+inline constexpr ScreenLayout kBigLayout{32, 20, 36, 78, 8, 800, 108, 44};
 inline constexpr Bounds kGrandeVisuBounds{40, 49, 792, 630};
 inline constexpr Bounds kLabelChgtEcranBounds{8, 53, 25, 25};
 

@@ -87,7 +87,7 @@ TEST_F(ZoomTest, BigScreenLayout) {
         EXPECT_EQ(line.font().pixelHeight, 32) << n;
         EXPECT_EQ(line.cellWidth(), 20) << n;
         EXPECT_GE(line.width(), 800) << n;  // 40 cells of 20 px stay visible
-        EXPECT_EQ(strip.bounds(), (Bounds{62, 108 + 44 * (n - 1), 770, 8})) << n;
+        EXPECT_EQ(strip.bounds(), (Bounds{62, 108 + 44 * (n - 1), 800, 8})) << n;
         EXPECT_EQ(strip.font().pixelHeight, 32) << n;
         EXPECT_EQ(strip.cellWidth(), 20) << n;
         // Only the layout changes: text, face, colours and visibility stay.
