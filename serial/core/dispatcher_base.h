@@ -221,8 +221,9 @@ protected:
     void threadEnded(int result);
     // GUI thread: waits for `worker` to end while serving pending deliveries, then joins it.
     void joinServing(WorkerThread& worker);
-    // Writer thread: moves the whole output ring into `block` (appended) under
-    // the output lock and empties it. False when it was empty.
+    // Whoever holds the platform's write side (the writer thread, or the GUI
+    // thread writing directly): moves the whole output ring into `block`
+    // (appended) under the output lock and empties it. False when it was empty.
     bool takeOutput(std::vector<std::uint8_t>& block);
     // Puts back a rest taken by takeOutput() that could not be written; the
     // caller makes sure the ring is still empty (it holds the write side).

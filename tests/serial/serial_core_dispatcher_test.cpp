@@ -1,5 +1,7 @@
 // The dispatcher and its device threads on a pseudo-terminal: bytes both
 // ways, data-available events, the rings' limits, clearing.
+#include <atomic>
+
 #include "tests/serial/serial_core_fixture.h"
 
 namespace vos::test {
@@ -152,18 +154,20 @@ TEST_F(DispatcherData, SmallBlocksArriveInOrderWhateverThreadWritesThem) {
     ASSERT_EQ(open(), 0);
     const std::size_t total = 200000;  // more than a terminal's buffer holds
     std::vector<std::uint8_t> got;
+    std::atomic<bool> readerEnded{false};
     std::thread reader([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));  // let the terminal fill
         while (got.size() < total) {
             auto part = peer.read(std::min<std::size_t>(997, total - got.size()));
-            if (part.empty()) return;
+            if (part.empty()) break;  // nothing for 10 s: the writing side stalled
             got.insert(got.end(), part.begin(), part.end());
             if (got.size() % 5 == 0) std::this_thread::sleep_for(std::chrono::microseconds(300));
         }
+        readerEnded = true;
     });
     const auto sent = pattern(total);
     std::size_t done = 0;
-    while (done < total) {
+    while (done < total && !readerEnded.load()) {
         const std::size_t n = std::min<std::size_t>(1 + done % 7, total - done);
         if (port->writeBlock(sent.data() + done, n) == kOutputBufferTooSmall) {
             std::this_thread::sleep_for(std::chrono::microseconds(200));
