@@ -62,6 +62,10 @@ struct TForm1::Modules {
         lamps.setBigScreen(&zoom.grandeVisu());
         hitMap.setKeyboard(keyboard);
         link.attachControls(zoom, aux);
+        // The customer label lies where line 7 of the big screen goes: the
+        // control's text must cover it, not the other way round. In the
+        // normal layout they do not meet.
+        aux.labelClient().placeBelow(screen.ligneC(1));
     }
 
     panel::LampBank lamps;

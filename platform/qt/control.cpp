@@ -66,6 +66,7 @@ void Control::setHint(std::string utf8) {
 
 void Control::bringToFront() { widget_->raise(); }
 void Control::sendToBack() { widget_->lower(); }
+void Control::placeBelow(Control& other) { widget_->stackUnder(other.widget_); }
 
 void Control::scaleBy(int num, int den) {
     using qtconv::mulDiv;

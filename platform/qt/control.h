@@ -97,6 +97,8 @@ public:
     // earlier ones; these move one control to the top or the bottom.
     void bringToFront();
     void sendToBack();
+    // Moves this control to just below `other`, a control of the same form.
+    void placeBelow(Control& other);
 
     // Mouse handlers of the control itself. A visible, enabled control takes
     // presses over its area for itself (they do not reach the form), whether

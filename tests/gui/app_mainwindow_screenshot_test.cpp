@@ -6,11 +6,14 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/aux_commands.h"
+#include "input/zoom.h"
 #include "panel/lamp_table.h"
 #include "panel/lamps.h"
 #include "panel/screen.h"
 #include "panel/screen_layout.h"
 #include "platform/qt/graphic_control.h"
+#include "platform/qt/label.h"
 #include "platform/qt/picture.h"
 #include "platform/qt/shape.h"
 
@@ -121,6 +124,31 @@ TEST_F(MainWindowTest, ScreenshotShowsTextCursorMarkAndLampsWhereTheBytesPutThem
     EXPECT_NEAR(skin.g, 70, 6);
     EXPECT_NEAR(skin.b, 110, 6);
     EXPECT_EQ(img.pixel(5, 300), skin);
+}
+
+// On the big screen, line 7 lies over the customer label: the control's text
+// covers the label, and a blank line shows black there.
+TEST_F(MainWindowTest, OnTheBigScreenTheLinesCoverTheCustomerLabel) {
+    PtyPair& com1 = addPort(1);
+    writeIni(iniText(1, "num760f.jpg"));
+    writeSkin("num760f.jpg", QColor(40, 70, 110));
+    app::TForm1& f = buildAndShow();
+    const Bounds label = f.aux().labelClient().bounds();
+    ASSERT_FALSE(f.aux().labelClient().caption().empty());
+    // A clear: every line 40 blanks.
+    ASSERT_TRUE(com1.write(Bytes{0x83}));
+    ASSERT_TRUE(waitUntil([&] { return f.screen().lineText(4) == std::string(40, ' '); }));
+    const auto labelInk = [&] {
+        const Bitmap img = f.form().grab();
+        return whitePixels(img, label.left, label.top, label.left + label.width, label.top + label.height);
+    };
+    ASSERT_GT(labelInk(), 20) << "the customer label shows in the normal layout";
+    f.zoom().ChangerEcran();
+    const Bounds line7 = f.screen().ligne(7).bounds();
+    ASSERT_LE(line7.top, label.top);
+    ASSERT_GE(line7.top + line7.height, label.top + label.height - 1);
+    const Bitmap img = f.form().grab();
+    EXPECT_EQ(whitePixels(img, line7.left, label.top, label.left + label.width, label.top + label.height - 1), 0);
 }
 
 }  // namespace
