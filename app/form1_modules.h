@@ -62,10 +62,10 @@ struct TForm1::Modules {
         lamps.setBigScreen(&zoom.grandeVisu());
         hitMap.setKeyboard(keyboard);
         link.attachControls(zoom, aux);
-        // The customer label lies where line 7 of the big screen goes: the
-        // control's text must cover it, not the other way round. In the
-        // normal layout they do not meet.
-        aux.labelClient().placeBelow(screen.ligneC(1));
+        // The customer label lies where line 7 of the big screen goes: like
+        // the keys and lamps, it belongs under the big screen's black frame,
+        // or it would cut into the control's text there.
+        aux.labelClient().placeBelow(zoom.grandeVisu());
     }
 
     panel::LampBank lamps;
