@@ -13,8 +13,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -30,6 +28,7 @@
 #include "platform/qt/dialogs.h"
 #include "platform/qt/form.h"
 #include "tests/support/pty.h"
+#include "tests/support/qt/qt_environment.h"
 
 namespace vos::bench {
 
@@ -39,17 +38,9 @@ inline double msBetween(Clock::time_point a, Clock::time_point b) {
     return std::chrono::duration<double, std::milli>(b - a).count();
 }
 
-// Offscreen platform unless told otherwise, a private runtime folder, and
+// Offscreen platform unless told otherwise and a private runtime folder;
 // message boxes printed instead of shown (a box would stop the benchmark).
-inline void prepareQtEnvironment() {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        const QString dir = QDir::tempPath() + QStringLiteral("/vos-runtime-%1").arg(::getuid());
-        QDir().mkpath(dir);
-        QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("XDG_RUNTIME_DIR", dir.toLocal8Bit());
-    }
-}
+using vos::test::prepareQtEnvironment;
 
 inline void printBoxes() {
     setMessageSink([](const std::string& kind, const std::string& text) {

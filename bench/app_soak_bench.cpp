@@ -15,9 +15,7 @@
 //
 // Run: <build>/bench/app_soak_bench   (SOAK_SECONDS=60 for a short run)
 #include <QApplication>
-#include <QDir>
 #include <QEventLoop>
-#include <QFile>
 #include <QTimer>
 
 #include <algorithm>
@@ -40,6 +38,7 @@
 #include "platform/qt/timer.h"
 #include "serial/port_component.h"
 #include "tests/faults/app_under_test.h"
+#include "tests/support/qt/qt_environment.h"
 
 namespace {
 
@@ -95,13 +94,7 @@ struct Figures {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        const QString dir = QDir::tempPath() + QStringLiteral("/vos-runtime-%1").arg(::getuid());
-        QDir().mkpath(dir);
-        QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("XDG_RUNTIME_DIR", dir.toLocal8Bit());
-    }
+    vos::test::prepareQtEnvironment();
     QApplication app(argc, argv);
     const long seconds = envOr("SOAK_SECONDS", 600);
     const long slackKb = envOr("SOAK_RSS_SLACK_KB", 4096);

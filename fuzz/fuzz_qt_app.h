@@ -7,11 +7,10 @@
 //
 // Threading: the fuzz loop's thread is the GUI thread.
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
+
+#include "tests/support/qt/qt_environment.h"
 
 namespace vos::fuzz {
 
@@ -23,14 +22,7 @@ inline void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QSt
 }
 
 inline void startQtApplication(int* argc, char*** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Qt wants a private runtime folder; CI shells often have none.
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        const QString dir = QDir::tempPath() + QStringLiteral("/vos-runtime-%1").arg(::getuid());
-        QDir().mkpath(dir);
-        QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("XDG_RUNTIME_DIR", dir.toLocal8Bit());
-    }
+    vos::test::prepareQtEnvironment();
     qInstallMessageHandler(quietQtMessages);
     // Qt gets its own copy of the program name only: it would otherwise take
     // out of argv the options it knows before libFuzzer reads its own.
