@@ -7,6 +7,7 @@
 
 #include <jpeglib.h>
 
+#include "platform/core/jpeg_errors.h"
 #include "platform/qt/guard.h"
 #include "platform/qt/picture_loader.h"
 
@@ -14,30 +15,18 @@ namespace vos {
 
 namespace {
 
-struct ErrorManager {
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-};
-
-void onFatal(j_common_ptr cinfo) {
-    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, err->message);
-    std::longjmp(err->jump, 1);
-}
-
 // Warnings (a truncated file, extraneous bytes) would otherwise be printed;
 // they count as damage.
 void onMessage(j_common_ptr cinfo, int level) {
-    if (level < 0) onFatal(cinfo);
+    if (level < 0) onJpegFatal(cinfo);
 }
 
 // Decodes into *out (already sized once the header is known). Returns false
 // with err->message set on failure.
-bool decodeInto(std::FILE* f, QImage* out, ErrorManager* err) {
+bool decodeInto(std::FILE* f, QImage* out, JpegErrorManager* err) {
     jpeg_decompress_struct cinfo;
     cinfo.err = jpeg_std_error(&err->pub);
-    err->pub.error_exit = onFatal;
+    err->pub.error_exit = onJpegFatal;
     err->pub.emit_message = onMessage;
     err->message[0] = '\0';
     if (setjmp(err->jump)) {
@@ -71,7 +60,7 @@ QImage decodeJpegFile(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) throw Error("Impossible d'ouvrir l'image \"" + path + "\"");
     QImage img;
-    ErrorManager err{};
+    JpegErrorManager err{};
     const bool ok = decodeInto(f, &img, &err);
     std::fclose(f);
     if (!ok)

@@ -9,26 +9,16 @@
 
 #include <jpeglib.h>
 
+#include "platform/core/jpeg_errors.h"
+
 namespace vos::skingen {
 
 namespace {
 
-struct ErrorManager {
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-};
-
-void onFatal(j_common_ptr cinfo) {
-    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, err->message);
-    std::longjmp(err->jump, 1);
-}
-
-bool encode(std::FILE* f, const RgbPicture* pic, int quality, ErrorManager* err) {
+bool encode(std::FILE* f, const RgbPicture* pic, int quality, JpegErrorManager* err) {
     jpeg_compress_struct cinfo;
     cinfo.err = jpeg_std_error(&err->pub);
-    err->pub.error_exit = onFatal;
+    err->pub.error_exit = onJpegFatal;
     if (setjmp(err->jump)) {
         jpeg_destroy_compress(&cinfo);
         return false;
@@ -54,10 +44,10 @@ bool encode(std::FILE* f, const RgbPicture* pic, int quality, ErrorManager* err)
 }
 
 // Fills *pic; the vector is sized before the first scanline is read.
-bool decode(std::FILE* f, RgbPicture* pic, ErrorManager* err) {
+bool decode(std::FILE* f, RgbPicture* pic, JpegErrorManager* err) {
     jpeg_decompress_struct cinfo;
     cinfo.err = jpeg_std_error(&err->pub);
-    err->pub.error_exit = onFatal;
+    err->pub.error_exit = onJpegFatal;
     if (setjmp(err->jump)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
@@ -94,7 +84,7 @@ void writeJpeg(const std::string& path, const RgbPicture& pic, int quality) {
         throw std::runtime_error(path + ": picture size and data disagree");
     File out{std::fopen(path.c_str(), "wb")};
     if (!out.f) throw std::runtime_error(path + ": cannot create the file");
-    ErrorManager err{};
+    JpegErrorManager err{};
     if (!encode(out.f, &pic, quality, &err)) throw std::runtime_error(path + ": " + err.message);
     const bool closed = std::fclose(out.f) == 0;
     out.f = nullptr;
@@ -104,7 +94,7 @@ void writeJpeg(const std::string& path, const RgbPicture& pic, int quality) {
 RgbPicture readJpeg(const std::string& path) {
     File in{std::fopen(path.c_str(), "rb")};
     if (!in.f) throw std::runtime_error(path + ": cannot open the file");
-    ErrorManager err{};
+    JpegErrorManager err{};
     RgbPicture pic;
     if (!decode(in.f, &pic, &err)) throw std::runtime_error(path + ": " + err.message);
     return pic;
