@@ -19,23 +19,13 @@
 #include "serial/port_component.h"
 #include "serial/port_selection.h"
 #include "serial/sl_controller.h"
+#include "tests/support/expect_raises.h"
 
 namespace vos::test {
 namespace {
 
 constexpr const char* kNotOpen = "ie_NOpen - device not open";
 constexpr const char* kAlreadyOpen = "ie_Open - device already open";
-
-// Runs f; it must raise exactly an E with `message`.
-template <class E, class F>
-void expectRaises(F&& f, const std::string& message) {
-    try {
-        f();
-        ADD_FAILURE() << "nothing raised; expected \"" << message << "\"";
-    } catch (const E& e) {
-        EXPECT_EQ(std::string(e.what()), message);
-    }
-}
 
 class MainWindowLinkTest : public MainWindowTest {
 protected:

@@ -10,6 +10,7 @@
 
 #include "platform/qt/gui_handover.h"
 #include "serial/port_component.h"
+#include "tests/support/expect_raises.h"
 #include "tests/support/pty.h"
 #include "tests/support/qt/gui_test_support.h"
 
@@ -41,17 +42,6 @@ protected:
 private:
     std::vector<std::unique_ptr<PtyPair>> ptys_;
 };
-
-// Runs f and checks that it raises exactly an E with `message`.
-template <class E, class F>
-void expectRaises(F&& f, const std::string& message) {
-    try {
-        f();
-        ADD_FAILURE() << "nothing raised; expected \"" << message << "\"";
-    } catch (const E& e) {
-        EXPECT_EQ(std::string(e.what()), message);
-    }
-}
 
 inline std::vector<std::uint8_t> bytesOf(const std::string& s) { return {s.begin(), s.end()}; }
 
