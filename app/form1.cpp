@@ -65,8 +65,10 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::FormShow() {
-    // An error escaping a start-up step is shown, then the program ends
-    // without writing its configuration (EnDemarrage stays true).
+    // An error escaping a start-up step (the skin picture) is shown, then the
+    // program ends without writing its configuration (EnDemarrage stays
+    // true). The port's failures do not escape: the link shows them and the
+    // panel runs without the line until it comes back.
     try {
         if (!startupSequence()) {
             demarrageAbandonne = true;
@@ -101,6 +103,7 @@ bool TForm1::startupSequence() {
         m_->link.openPort();
     }
     etat.EnDemarrage = false;
+    m_->link.startupFinished();
     return true;
 }
 

@@ -1,11 +1,16 @@
 #include "app/port_link.h"
 
+#include <optional>
 #include <string>
 
 #include "app/aux_commands.h"
 #include "app/form1_design.h"
+#include "app/link_messages.h"
 #include "input/zoom.h"
+#include "platform/core/port_map.h"
 #include "platform/qt/guard.h"
+#include "platform/qt/gui_handover.h"
+#include "serial/core/port_watch.h"
 #include "serial/core/serial_errors.h"
 #include "serial/port_component.h"
 #include "serial/port_selection.h"
@@ -13,23 +18,6 @@
 #include "serial/status_light.h"
 
 namespace vos::app {
-
-struct PortLink::Impl {
-    Impl(Form& form, const std::string& folder, Hooks h)
-        : hooks(std::move(h)),
-          Port(folder),
-          SerialSLController1(&Port),
-          selection(form, Port, SerialSLController1,
-                    PortSelection::Hooks{hooks.ecrireConfiguration, hooks.enDemarrage}) {}
-
-    Hooks hooks;
-    TSerialComPort Port;
-    TSerialSLController SerialSLController1;
-    PortSelection selection;
-    // The start-up check has already shown why the port cannot be opened:
-    // the open of the next start-up step fails the same way and says nothing.
-    bool nonDisponibleSignale = false;
-};
 
 namespace {
 
@@ -46,7 +34,180 @@ void applyDesignSettings(TSerialComPort& port) {
     port.setPromptForPort(true);
 }
 
+// A failure is shown once for as long as the same port fails the same way.
+struct Cause {
+    int com = 0;
+    int code = 0;
+    bool operator==(const Cause&) const = default;
+};
+
 }  // namespace
+
+struct PortLink::Impl {
+    Impl(Form& form, const std::string& folder, Hooks h);
+    ~Impl() { alive.reset(); }
+
+    void opened();
+    void closed();
+    void lineLost();
+    void failed(const std::exception_ptr& e);
+    void showDown();
+    void updateHint();
+    template <class F>
+    void step(F&& f) {
+        try {
+            f();
+        } catch (...) {
+            failed(std::current_exception());
+        }
+    }
+    void aroundHandler(const std::function<void()>& handler);
+    void afterAction();
+    void rearm();
+    void cancelWatch();
+    void reconnect(std::uint64_t ticket);
+    std::string devicePath() const { return devicePathForPort(folder, Port.ComNumber()); }
+
+    Hooks hooks;
+    std::string folder;
+    GuiHandover handover;  // before the port and the watch: outlives both
+    TSerialComPort Port;
+    TSerialSLController SerialSLController1;
+    PortSelection selection;
+    PortWatch watch;
+
+    LineState state = LineState::Unavailable;
+    std::uint64_t ticket = 0;  // of the running watch, 0 when none
+    std::string watchedPath;
+    std::optional<Cause> reported;
+    bool keyRefusalShown = false;  // in this outage
+    bool promptCancelled = false;  // the choice of a port was declined
+    bool startingUp = true;        // until startupFinished()
+    bool exiting = false;
+    // Jobs posted to the GUI thread hold a weak reference: they do nothing
+    // once the link is being destroyed (the port's close serves events).
+    std::shared_ptr<Impl*> alive;
+};
+
+PortLink::Impl::Impl(Form& form, const std::string& f, Hooks h)
+    : hooks(std::move(h)),
+      folder(f),
+      Port(folder, &handover),
+      SerialSLController1(&Port),
+      selection(form, Port, SerialSLController1,
+                PortSelection::Hooks{hooks.ecrireConfiguration, hooks.enDemarrage,
+                                     [this](const std::function<void()>& handler) { aroundHandler(handler); }}),
+      watch([this](std::uint64_t t) {
+          // Watch thread: only hand the news to the GUI thread.
+          std::weak_ptr<Impl*> weak = alive;
+          handover.post([weak, t] {
+              if (auto p = weak.lock()) (*p)->reconnect(t);
+          });
+      }),
+      alive(std::make_shared<Impl*>(this)) {}
+
+void PortLink::Impl::opened() {
+    state = LineState::Up;
+    reported.reset();
+    keyRefusalShown = false;
+    cancelWatch();
+    updateHint();
+}
+
+void PortLink::Impl::closed() {
+    if (state == LineState::Up) state = LineState::Unavailable;
+    keyRefusalShown = false;
+}
+
+void PortLink::Impl::lineLost() {
+    state = LineState::Lost;
+    keyRefusalShown = false;
+    selection.showLinkState(texteLiaisonPerdue(Port.ComNumber()), false);
+    updateHint();
+    rearm();
+}
+
+// A failure of the port itself (opening it, a setting on it): one box per
+// cause; any other error is shown each time.
+void PortLink::Impl::failed(const std::exception_ptr& e) {
+    const int code = failureCode(e);
+    if (code == kNoPortSelected) promptCancelled = true;
+    const Cause cause{Port.ComNumber(), code};
+    if (code == 0 || reported != cause) {
+        if (code != 0) reported = cause;
+        reportException(openFailureForOperator(e, cause.com, deviceTrail(devicePath())));
+    }
+    showDown();
+}
+
+void PortLink::Impl::showDown() {
+    if (Port.Open()) return;
+    if (state == LineState::Up) state = LineState::Unavailable;
+    const int n = Port.ComNumber();
+    selection.showLinkState(state == LineState::Lost ? texteLiaisonPerdue(n) : texteNonDisponible(n), false);
+    updateHint();
+}
+
+void PortLink::Impl::updateHint() {
+    const int n = Port.ComNumber();
+    const std::string path = devicePath();
+    selection.LabelNoCom().setHint(deviceHint(n, path.empty() ? DeviceTrail{} : deviceTrail(path)));
+}
+
+// An operator's action on the link controls. The watch lets go of the device
+// first (the action may open it); a failure is shown once.
+void PortLink::Impl::aroundHandler(const std::function<void()>& handler) {
+    cancelWatch();
+    reported.reset();
+    if (Port.ComNumber() != 0) promptCancelled = false;
+    step(handler);
+    afterAction();
+}
+
+void PortLink::Impl::afterAction() {
+    if (!Port.Open()) showDown();
+    updateHint();
+    rearm();
+}
+
+// Watches the configured port while it is closed and has a device.
+void PortLink::Impl::rearm() {
+    if (startingUp || exiting) return;
+    const std::string path = devicePath();
+    if (Port.Open() || Port.PortState() != psClosed || path.empty()) {
+        cancelWatch();
+        return;
+    }
+    if (ticket != 0 && watch.watching() && path == watchedPath) return;
+    watchedPath = path;
+    ticket = watch.watch(path);
+}
+
+void PortLink::Impl::cancelWatch() {
+    watch.cancel();
+    ticket = 0;
+}
+
+// The watch opened the port's device: the port takes it over. A failure here
+// (the device went again, a setting refused) only restarts the watch.
+void PortLink::Impl::reconnect(std::uint64_t t) {
+    std::unique_ptr<SerialDevice> device = watch.take(t);
+    if (!device || t != ticket) return;
+    ticket = 0;
+    if (startingUp || exiting || Port.PortState() != psClosed || devicePath() != watchedPath) return;
+    try {
+        Port.openOn(std::move(device));
+    } catch (...) {
+    }
+    if (!Port.Open()) {
+        rearm();
+        return;
+    }
+    const int n = Port.ComNumber();
+    selection.addFoundPort(n);
+    selection.showLinkState(texteOuvert(n, Port.Baud()), true);
+    step([&] { SerialSLController1.setLightsActive(true); });
+}
 
 PortLink::PortLink(Form& form, const std::string& programFolder, Hooks hooks)
     : impl_(std::make_unique<Impl>(form, programFolder, std::move(hooks))) {
@@ -60,13 +221,25 @@ PortLink::PortLink(Form& form, const std::string& programFolder, Hooks hooks)
     port.OnTriggerTimer = [](TSerialComPort& cp, std::uint16_t handle) {
         cp.ArmTimerTrigger(handle, 2, true);
     };
+    port.OnLineLost = [this](TSerialComPort&, int) { impl_->lineLost(); };
+    port.AddUserNotification(impl_.get(), [this](bool opened) {
+        if (opened)
+            impl_->opened();
+        else
+            impl_->closed();
+    });
     TLightSet lights;
     lights.TXDLight = &impl_->selection.TXDLight();
     lights.RXDLight = &impl_->selection.RXDLight();
     impl_->SerialSLController1.setLights(lights);
 }
 
-PortLink::~PortLink() = default;
+PortLink::~PortLink() {
+    impl_->exiting = true;
+    impl_->cancelWatch();
+    impl_->Port.RemoveUserNotification(impl_.get());
+    impl_->Port.OnLineLost = nullptr;
+}
 
 void PortLink::attachControls(Zoom& zoom, AuxCommands& aux) {
     PortSelection& s = impl_->selection;
@@ -75,48 +248,35 @@ void PortLink::attachControls(Zoom& zoom, AuxCommands& aux) {
 }
 
 void PortLink::openAtCreation() {
-    guarded([&] { impl_->Port.setOpen(true); });
+    impl_->step([&] { impl_->Port.setOpen(true); });
 }
 
 void PortLink::colorerBarreProgression() { impl_->selection.colorerBarreProgression(); }
-void PortLink::RechercherPorts() { impl_->selection.RechercherPorts(); }
+void PortLink::RechercherPorts() { impl_->step([&] { impl_->selection.RechercherPorts(); }); }
 bool PortLink::PortAbsent() const { return impl_->selection.PortAbsent(); }
-void PortLink::setLightsActive(bool on) { impl_->SerialSLController1.setLightsActive(on); }
 
-// During start-up a port that is listed but cannot be opened (held by another
-// program) must not end the program: the error is shown once and the port
-// is reported as not available, so the operator can choose another one.
+void PortLink::setLightsActive(bool on) {
+    impl_->step([&] { impl_->SerialSLController1.setLightsActive(on); });
+}
+
 void PortLink::AppliquerPort() {
-    if (!impl_->hooks.enDemarrage()) {
-        impl_->selection.AppliquerPort();
-        return;
-    }
-    try {
-        impl_->selection.AppliquerPort();
-    } catch (const ESerialException&) {
-        reportException(std::current_exception());
-        signalerNonDisponible();
-    }
+    impl_->step([&] { impl_->selection.AppliquerPort(); });
 }
 
+// A choice of port already declined at this start-up is not asked again.
 void PortLink::openPort() {
-    try {
-        impl_->Port.setOpen(true);
-    } catch (const ESerialException&) {
-        if (!impl_->hooks.enDemarrage()) throw;
-        if (!impl_->nonDisponibleSignale) reportException(std::current_exception());
-        signalerNonDisponible();
-    }
+    if (impl_->Port.ComNumber() == 0 && impl_->promptCancelled) return;
+    impl_->step([&] { impl_->Port.setOpen(true); });
 }
 
-void PortLink::signalerNonDisponible() {
-    PortSelection& s = impl_->selection;
-    s.OKLight().setLit(false);
-    s.LabelNoCom().setCaption("COM" + std::to_string(impl_->Port.ComNumber()) + " NON DISPONIBLE");
-    impl_->nonDisponibleSignale = true;
+void PortLink::startupFinished() {
+    impl_->startingUp = false;
+    impl_->afterAction();
 }
 
 void PortLink::closeForExit() {
+    impl_->exiting = true;
+    impl_->cancelWatch();
     TSerialComPort& port = impl_->Port;
     if (port.Open()) {
         port.ClearOutput();
@@ -126,6 +286,8 @@ void PortLink::closeForExit() {
 }
 
 void PortLink::closeQuietly() noexcept {
+    impl_->exiting = true;
+    impl_->cancelWatch();
     try {
         impl_->Port.setOpen(false);
     } catch (...) {
@@ -133,30 +295,47 @@ void PortLink::closeQuietly() noexcept {
 }
 
 // A number whose device cannot be opened (unplugged adapter, port held by
-// another program) leaves the port closed on that number: start-up goes on
-// and the port check reports it as not available.
+// another program, not a terminal) leaves the port closed on that number:
+// start-up goes on and the port check reports it as not available. Only a
+// declined choice of port (number 0) is told here.
 void PortLink::setComNumberFromConfig(std::uint16_t n) {
     try {
         impl_->Port.setComNumber(n);
-    } catch (const ESerialException&) {
-        closeQuietly();
+    } catch (...) {
+        if (failureCode(std::current_exception()) == kNoPortSelected)
+            impl_->failed(std::current_exception());
+        try {
+            impl_->Port.setOpen(false);
+        } catch (...) {
+        }
     }
 }
 
-void PortLink::setBaud(std::int32_t b) { impl_->Port.setBaud(b); }
-void PortLink::setBufferFull(std::uint16_t v) { impl_->Port.setBufferFull(v); }
-void PortLink::setBufferResume(std::uint16_t v) { impl_->Port.setBufferResume(v); }
-void PortLink::setOutSize(std::uint16_t v) { impl_->Port.setOutSize(v); }
-void PortLink::setInSize(std::uint16_t v) { impl_->Port.setInSize(v); }
+void PortLink::setBaud(std::int32_t b) { impl_->step([&] { impl_->Port.setBaud(b); }); }
+void PortLink::setBufferFull(std::uint16_t v) { impl_->step([&] { impl_->Port.setBufferFull(v); }); }
+void PortLink::setBufferResume(std::uint16_t v) { impl_->step([&] { impl_->Port.setBufferResume(v); }); }
+void PortLink::setOutSize(std::uint16_t v) { impl_->step([&] { impl_->Port.setOutSize(v); }); }
+void PortLink::setInSize(std::uint16_t v) { impl_->step([&] { impl_->Port.setInSize(v); }); }
 std::uint16_t PortLink::comNumber() const { return impl_->Port.ComNumber(); }
 std::int32_t PortLink::baud() const { return impl_->Port.Baud(); }
 
-void PortLink::SendBlock(const std::uint8_t* data, std::uint16_t len) { impl_->Port.SendBlock(data, len); }
+void PortLink::SendBlock(const std::uint8_t* data, std::uint16_t len) {
+    Impl& d = *impl_;
+    if (d.Port.PortState() == psClosed) {
+        if (d.keyRefusalShown) return;
+        d.keyRefusalShown = true;
+        throw Error(keyNotSentText(d.Port.ComNumber(), d.state == LineState::Lost));
+    }
+    d.Port.SendBlock(data, len);
+}
+
 bool PortLink::canSendIdle() const { return impl_->Port.canSendIdle(); }
 std::uint8_t PortLink::TakeByte() { return impl_->Port.TakeByte(); }
 
+PortLink::LineState PortLink::lineState() const { return impl_->state; }
 TSerialComPort& PortLink::port() { return impl_->Port; }
 TSerialSLController& PortLink::controller() { return impl_->SerialSLController1; }
 PortSelection& PortLink::selection() { return impl_->selection; }
+PortWatch& PortLink::watch() { return impl_->watch; }
 
 }  // namespace vos::app

@@ -4,6 +4,16 @@
 // the panel. It is the panel's byte source (TakeByte inside a data-available
 // event) and the keyboard's byte sink (SendBlock of one key code).
 //
+// It keeps the configured port open for as long as the program runs: a port
+// that cannot be opened (absent, held by another program, no permission, not
+// a terminal, any system error) or whose line fails while open (hang-up,
+// adapter pulled out, read or write error) never ends or freezes the panel.
+// The failure is shown once per cause, the link controls say so ("COM1 NON
+// DISPONIBLE", "COM1 LIAISON PERDUE", OK red, TXD and RXD dark), and the
+// port is opened again by itself as soon as its device opens, without any
+// box: the device is watched and opened on a thread of its own (PortWatch),
+// so no open() ever blocks the GUI thread on the way back.
+//
 // Threading: GUI thread only. Ownership: owned by the main window; the
 // controls it creates belong to the Form.
 #include <cstdint>
@@ -20,6 +30,7 @@ class Zoom;
 class TSerialComPort;
 class TSerialSLController;
 class PortSelection;
+class PortWatch;
 }  // namespace vos
 
 namespace vos::app {
@@ -35,6 +46,13 @@ public:
         std::function<bool()> enDemarrage;
     };
 
+    // What the link controls show of the configured port.
+    enum class LineState {
+        Up,           // open
+        Unavailable,  // not open: it could not be opened, or was closed
+        Lost,         // its line failed while open
+    };
+
     // Creates the port with the main window's design settings (port 1, 9600
     // baud, output ring 256, thresholds 248/10, DTR off, RTS on), the
     // controller, the link controls and the progress window.
@@ -44,8 +62,9 @@ public:
     // Hands the link controls to the modules that show, hide or read them.
     void attachControls(Zoom& zoom, AuxCommands& aux);
 
-    // Opens with the design settings; a failure is shown once in the error
-    // box and the port stays closed.
+    // --- start-up: none of these raises for a failure of the port; each
+    //     shows it once per cause (port number and failure) ---
+    // Opens with the design settings.
     void openAtCreation();
     void colorerBarreProgression();
     void RechercherPorts();
@@ -53,6 +72,10 @@ public:
     bool PortAbsent() const;
     void setLightsActive(bool on);
     void openPort();
+    // The start-up sequence is over: from now on a configured port that is
+    // not open is watched and opened as soon as it can be.
+    void startupFinished();
+
     // Close sequence: buffers discarded when open, then the port closed.
     void closeForExit();
     // Closes without clearing (start-up gave up); never throws.
@@ -70,17 +93,20 @@ public:
     std::uint16_t comNumber() const;
     std::int32_t baud() const;
 
-    // ByteSink (the keyboard) and ByteSource (the receiver).
+    // ByteSink (the keyboard) and ByteSource (the receiver). While the port
+    // is not open, the first key of each outage raises one French message
+    // (the key is not sent); the next ones are dropped without a box.
     void SendBlock(const std::uint8_t* data, std::uint16_t len) override;
     bool canSendIdle() const override;
     std::uint8_t TakeByte() override;
 
+    LineState lineState() const;
     TSerialComPort& port();
     TSerialSLController& controller();
     PortSelection& selection();
+    PortWatch& watch();
 
 private:
-    void signalerNonDisponible();
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -18,6 +18,12 @@
 // triggers and its notification list. A GuiHandover passed in must outlive
 // the component; without one the component makes its own.
 //
+// A failed line (hang-up, adapter removed, read or write error: the worker
+// threads end by themselves) does not leave the port open and silent: the
+// component closes it as a close of its own would (notifications, saved
+// triggers, OnPortClose), then raises OnLineLost, on the GUI thread. Opening
+// it again is the owner's choice.
+//
 // Re-entrancy: a handler may close the port or change its number from inside
 // an event. The close then cannot wait for the dispatcher thread (it waits for
 // that very event): the port stays "shutting down" until the event has
@@ -39,6 +45,7 @@
 namespace vos {
 
 class GuiHandover;
+class SerialDevice;
 class TSerialBaseDispatcher;
 class TSerialComPort;
 
@@ -56,6 +63,9 @@ public:
     using LineErrorEvent = std::function<void(TSerialComPort& CP, int Errors, bool LineBreak)>;
     // Called with true after the port has opened, false after it has closed.
     using UserNotification = std::function<void(bool opened)>;
+    // The line failed and the port has been closed; `code` is the failure
+    // (-161 device read error, -160 device write error, ...).
+    using LineLostEvent = std::function<void(TSerialComPort& CP, int code)>;
 
     virtual ~TSerialCustomComPort();
     TSerialCustomComPort(const TSerialCustomComPort&) = delete;
@@ -110,6 +120,12 @@ public:
     // true: opens now (closed port) or as soon as the running close has
     // finished (shutting down). false: closes. Errors of the open propagate.
     void setOpen(bool on);
+    // Opens a closed port on `device`, already open on the device of
+    // ComNumber (opened on another thread, see serial/core/port_watch.h),
+    // instead of opening the device node here; otherwise as setOpen(true).
+    // Does nothing (the device is closed) unless the port is closed and has
+    // a number. Errors of the open propagate.
+    void openOn(std::unique_ptr<SerialDevice> device);
     TPortState PortState() const { return state_; }
     const std::string& programFolder() const { return programFolder_; }
 
@@ -166,6 +182,7 @@ public:
     PortEvent OnTriggerOutSent;
     PortEvent OnPortOpen;
     PortEvent OnPortClose;
+    LineLostEvent OnLineLost;
 
     // Shows the port selection dialog when a port without number opens with
     // PromptForPort; returns the chosen number, 0 when none. Replaceable
@@ -185,8 +202,10 @@ private:
     void applyLine();
     void applyFlow();
 
-    void openPort();
-    void startDispatcher();
+    void openPort(std::shared_ptr<SerialDevice> device = nullptr);
+    void startDispatcher(std::shared_ptr<SerialDevice> device);
+    void watchLine(TSerialBaseDispatcher& d);
+    void lineFailed(std::uint64_t generation, int code);
     void applyAllSettings();
     void closePort();
     void finishClose();
@@ -206,6 +225,7 @@ private:
     DispatcherTable table_;
     std::unique_ptr<TSerialBaseDispatcher> dispatcher_;
     int receiverId_ = 0;
+    std::uint64_t generation_ = 0;  // counts the dispatchers started
     std::uint16_t openOutSize_ = 0;  // size of the output ring of this open
     TPortState state_ = psClosed;
     bool open_ = false;

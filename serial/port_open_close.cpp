@@ -21,14 +21,19 @@ void TSerialCustomComPort::setOpen(bool on) {
     if (open_) closePort();
 }
 
+void TSerialCustomComPort::openOn(std::unique_ptr<SerialDevice> device) {
+    if (!device || state_ != psClosed || open_ || s_.ComNumber == 0) return;
+    openPort(std::move(device));
+}
+
 // Any failure leaves the port closed, without a dispatcher, and propagates.
-void TSerialCustomComPort::openPort() {
+void TSerialCustomComPort::openPort(std::shared_ptr<SerialDevice> device) {
     if (s_.ComNumber == 0) {
         const int chosen = (s_.PromptForPort && selectPort) ? selectPort() : 0;
         if (chosen <= 0 || chosen > 65535) raiseForCode(kNoPortSelected);
         s_.ComNumber = static_cast<std::uint16_t>(chosen);
     }
-    startDispatcher();
+    startDispatcher(std::move(device));
     state_ = psOpen;
     try {
         applyAllSettings();
@@ -44,7 +49,7 @@ void TSerialCustomComPort::openPort() {
 
 // The endpoint is registered before the device starts, so that nothing the
 // control sends right after the open is announced to nobody.
-void TSerialCustomComPort::startDispatcher() {
+void TSerialCustomComPort::startDispatcher(std::shared_ptr<SerialDevice> device) {
     DispatcherOptions options;
     options.handover = handover_;
     options.table = &table_;
@@ -53,6 +58,7 @@ void TSerialCustomComPort::startDispatcher() {
     // Runs on the ending worker thread: show the error later, on the GUI thread.
     GuiHandover* handover = handover_;
     d->setThreadErrorHandler([handover](int code) { handover->post([code] { raiseForCode(code); }); });
+    watchLine(*d);
     d->setPortHandlerSet(true);
     receiverId_ = d->registerReceiver(
         [this](std::uint16_t kind, std::uint32_t first, std::uint32_t second) { dispatchEvent(kind, first, second); });
@@ -60,6 +66,7 @@ void TSerialCustomComPort::startDispatcher() {
     StartSettings start;
     start.deviceName = devicePathForPort(programFolder_, s_.ComNumber);
     if (start.deviceName.empty()) raiseForCode(openFailureCode(kCodeNoDevice));
+    start.device = std::move(device);
     start.line = lineSettings();
     start.inSize = s_.InSize;
     start.outSize = s_.OutSize;
@@ -79,6 +86,25 @@ void TSerialCustomComPort::applyAllSettings() {
     d.setAvailThreshold(s_.AvailThreshold);
     raiseForCode(d.setDtr(s_.DTR));
     raiseForCode(d.setRts(s_.RTS));
+}
+
+// The failure is told on a worker thread; the close runs later on the GUI
+// thread, and only if this very dispatcher is still the open one.
+void TSerialCustomComPort::watchLine(TSerialBaseDispatcher& d) {
+    const std::uint64_t generation = ++generation_;
+    GuiHandover* handover = handover_;
+    std::weak_ptr<TSerialCustomComPort*> alive = alive_;
+    d.setLineFailureHandler([handover, alive, generation](int code) {
+        handover->post([alive, generation, code] {
+            if (auto p = alive.lock()) (*p)->lineFailed(generation, code);
+        });
+    });
+}
+
+void TSerialCustomComPort::lineFailed(std::uint64_t generation, int code) {
+    if (state_ != psOpen || generation != generation_ || silent_) return;
+    closePort();
+    if (auto fn = OnLineLost) fn(self(), code);
 }
 
 void TSerialCustomComPort::closePort() {

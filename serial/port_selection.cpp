@@ -130,10 +130,17 @@ PortSelection::PortSelection(Form& form, TSerialComPort& port, TSerialSLControll
     lights.RXDLight = &rxdLight_;
     controller_.setLights(lights);
 
-    comboNoCom_.onChange = [this] { ComboBox_NoComChange(); };
-    comboBauds_.onChange = [this] { ComboBox_BaudsChange(); };
-    checkInitPort_.onClick = [this] { CheckBox_InitPortClick(); };
-    labelDetectePorts_.onClick = [this] { LabelDetectePortsClick(); };
+    comboNoCom_.onChange = [this] { runHandler(&PortSelection::ComboBox_NoComChange); };
+    comboBauds_.onChange = [this] { runHandler(&PortSelection::ComboBox_BaudsChange); };
+    checkInitPort_.onClick = [this] { runHandler(&PortSelection::CheckBox_InitPortClick); };
+    labelDetectePorts_.onClick = [this] { runHandler(&PortSelection::LabelDetectePortsClick); };
+}
+
+void PortSelection::runHandler(void (PortSelection::*handler)()) {
+    if (hooks_.aroundHandler)
+        hooks_.aroundHandler([this, handler] { (this->*handler)(); });
+    else
+        (this->*handler)();
 }
 
 PortSelection::~PortSelection() {
@@ -198,6 +205,38 @@ void PortSelection::testerPort(int n) {
         portsTrouves_[nbPortsTrouves_] = static_cast<std::uint8_t>(n);
     }
     f.Label2.setCaption("");
+}
+
+void PortSelection::addFoundPort(int n) {
+    if (n < 1 || n > kMaxPort || nbPortsTrouves_ >= kMaxPort) return;
+    for (int slot = 1; slot <= nbPortsTrouves_; ++slot)
+        if (portsTrouves_[static_cast<std::size_t>(slot)] == n) return;
+    int slot = nbPortsTrouves_ + 1;
+    for (; slot > 1 && portsTrouves_[static_cast<std::size_t>(slot - 1)] > n; --slot)
+        portsTrouves_[static_cast<std::size_t>(slot)] = portsTrouves_[static_cast<std::size_t>(slot - 1)];
+    portsTrouves_[static_cast<std::size_t>(slot)] = static_cast<std::uint8_t>(n);
+    ++nbPortsTrouves_;
+    rebuildFoundLists();
+}
+
+void PortSelection::showLinkState(const std::string& text, bool ok) {
+    portOK_ = ok;
+    okLight_.setLit(ok);
+    labelNoCom_.setCaption(text);
+}
+
+// The list and the text as the search writes them, from the slots.
+void PortSelection::rebuildFoundLists() {
+    std::string texte = kPortsDisposDebut;
+    for (int i = comboNoCom_.count() - 1; i >= 0; --i) comboNoCom_.remove(i);
+    for (int slot = 1; slot <= nbPortsTrouves_; ++slot) {
+        const int n = portsTrouves_[static_cast<std::size_t>(slot)];
+        texte += " " + std::to_string(n);
+        comboNoCom_.add(texteItemPort(n));
+    }
+    labelPortsDispos_.setCaption(texte);
+    const std::uint8_t index = IndexPortConfigure();
+    comboNoCom_.setItemIndex(index == kNoIndex ? -1 : index);
 }
 
 // Every slot is examined, those above the count of the last search included.

@@ -37,6 +37,10 @@ public:
         std::function<void()> ecrireConfiguration;
         // True while the start-up sequence runs.
         std::function<bool()> enDemarrage;
+        // Runs each handler of the link controls (port and speed lists, the
+        // hidden Init box, PORTS): the owner watches what it does to the
+        // port. Unset: the handler runs on its own.
+        std::function<void(const std::function<void()>& handler)> aroundHandler;
     };
 
     static constexpr int kMaxPort = 255;
@@ -69,6 +73,14 @@ public:
     void CheckBox_InitPortClick();
     void LabelDetectePortsClick();
 
+    // Port n opened although the last search did not find it (it came back
+    // later): it joins the results as a search would have listed it.
+    void addFoundPort(int n);
+    // The status text and the OK light (PortOK) as the owner of the link
+    // knows them better than the availability test: the line lost, a port
+    // that failed to open, a port opened again.
+    void showLinkState(const std::string& text, bool ok);
+
     // Blue bar on white in the progress window (start-up asks for it).
     void colorerBarreProgression() { form2_->colorerBarreProgression(); }
 
@@ -97,6 +109,8 @@ public:
 private:
     void testerPort(int n);
     void signalerAbsence();
+    void runHandler(void (PortSelection::*handler)());
+    void rebuildFoundLists();
 
     Form& form_;
     TSerialComPort& Port;

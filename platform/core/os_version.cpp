@@ -1,6 +1,8 @@
 #include "platform/core/os_version.h"
 
+#include <pwd.h>
 #include <sys/utsname.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -96,6 +98,14 @@ std::string limitServicePack(std::string text) {
     while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
     text.resize(end);
     return text;
+}
+
+std::string currentUserName() {
+    passwd entry{};
+    passwd* found = nullptr;
+    char buf[1024];
+    if (::getpwuid_r(::geteuid(), &entry, buf, sizeof buf, &found) != 0 || !found) return {};
+    return found->pw_name ? found->pw_name : "";
 }
 
 }  // namespace vos

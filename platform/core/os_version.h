@@ -23,4 +23,7 @@ std::string prettyNameFromOsRelease(const std::string& text);
 // The service-pack text cut to its 128-character limit (whole UTF-8 characters).
 std::string limitServicePack(std::string text);
 
+// The login name of the user the program runs as ("" when unknown).
+std::string currentUserName();
+
 }  // namespace vos

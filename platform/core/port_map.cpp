@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
+#include <system_error>
+
 namespace vos {
 
 namespace {
@@ -28,6 +31,16 @@ std::string devicePathForPort(const std::string& programFolder, int n) {
     ports += "Ports";
     if (isDirectory(ports)) return ports + "/COM" + std::to_string(n);
     return defaultDevicePath(n);
+}
+
+DeviceTrail deviceTrail(const std::string& path) {
+    namespace fs = std::filesystem;
+    DeviceTrail trail{path, {}, {}};
+    std::error_code ec;
+    if (fs::is_symlink(path, ec)) trail.linkTarget = fs::read_symlink(path, ec).string();
+    const fs::path resolved = fs::canonical(path, ec);
+    if (!ec) trail.resolved = resolved.string();
+    return trail;
 }
 
 }  // namespace vos

@@ -33,4 +33,14 @@ std::string devicePathForPort(const std::string& programFolder, int n);
 // The default map alone (no Ports folder): "" when n names no device.
 std::string defaultDevicePath(int n);
 
+// What stands behind a device path, to tell adapters apart: the target of
+// the link when the path is one (as written in the link), and the device it
+// finally leads to ("" when that does not exist now).
+struct DeviceTrail {
+    std::string path;
+    std::string linkTarget;
+    std::string resolved;
+};
+DeviceTrail deviceTrail(const std::string& path);
+
 }  // namespace vos

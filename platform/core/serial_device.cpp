@@ -63,6 +63,18 @@ int SerialDevice::open(const std::string& path) {
     return 0;
 }
 
+bool SerialDevice::adopt(SerialDevice& other) {
+    if (fd_ >= 0 || &other == this || other.fd_ < 0) return false;
+    fd_ = other.fd_;
+    saved_ = other.saved_;
+    savedValid_ = other.savedValid_;
+    modemSupport_ = -1;
+    counterSupport_ = -1;
+    other.fd_ = -1;
+    other.savedValid_ = false;
+    return true;
+}
+
 int SerialDevice::close() {
     if (fd_ < 0) return 0;
     ::ioctl(fd_, TIOCNXCL);

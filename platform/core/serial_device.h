@@ -61,6 +61,11 @@ public:
     int close();
     bool isOpen() const { return fd_ >= 0; }
     int fd() const { return fd_; }
+    // Takes over `other`'s open descriptor with its saved termios and
+    // exclusivity (a device opened on another thread, handed over); `other`
+    // is left closed. Returns false, taking nothing, when this one is open
+    // or `other` is not.
+    bool adopt(SerialDevice& other);
 
     int readParams(LineParams& out) const;
     int writeParams(const LineParams& params);

@@ -59,6 +59,7 @@ int TSerialBaseDispatcher::start(const StartSettings& settings) {
     StopThreads = false;
     stopRequested_ = false;
     deviceFailed_ = false;
+    lineFailureReported_ = false;
     CloseLater = false;
     stopEvent_.reset();
     if (const int rc = deviceOpen(settings); rc != 0) return rc;
@@ -198,6 +199,7 @@ void TSerialBaseDispatcher::threadEnded(int result) {
         }
         deviceFailed_ = true;
         requestStopThreads();
+        reportLineFailure(result);
     } else if (result < 0) {
         ThreadErrorHandler handler;
         {
@@ -206,8 +208,21 @@ void TSerialBaseDispatcher::threadEnded(int result) {
         }
         requestStopThreads();
         if (handler) handler(result);
+        reportLineFailure(result);
     }
     --activeThreads_;
+}
+
+// The first failure of this start only; a failure met while stop() ends the
+// threads is part of that stop.
+void TSerialBaseDispatcher::reportLineFailure(int code) {
+    if (stopRequested_.load() || lineFailureReported_.exchange(true)) return;
+    LineFailureHandler handler;
+    {
+        std::lock_guard lk(mainMutex_);
+        handler = lineFailureHandler_;
+    }
+    if (handler) handler(code);
 }
 
 void TSerialBaseDispatcher::joinServing(WorkerThread& worker) {
@@ -230,6 +245,11 @@ void TSerialBaseDispatcher::joinServing(WorkerThread& worker) {
 void TSerialBaseDispatcher::setThreadErrorHandler(ThreadErrorHandler handler) {
     std::lock_guard lk(mainMutex_);
     errorHandler_ = std::move(handler);
+}
+
+void TSerialBaseDispatcher::setLineFailureHandler(LineFailureHandler handler) {
+    std::lock_guard lk(mainMutex_);
+    lineFailureHandler_ = std::move(handler);
 }
 
 }  // namespace vos

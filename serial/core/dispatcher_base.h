@@ -70,6 +70,11 @@ using EventReceiver = std::function<void(std::uint16_t kind, std::uint32_t first
 // Runs on the ending worker thread: it must not block, and must not call the
 // dispatcher; hand the code to the GUI thread to show it.
 using ThreadErrorHandler = std::function<void(int code)>;
+// Told, once per start, that the line failed and every worker thread is
+// ending by itself (a device read or write failure, or any other thread
+// failure), with the thread's result. Not told for a stop() asked for.
+// Runs on the ending worker thread; same rules as ThreadErrorHandler.
+using LineFailureHandler = std::function<void(int code)>;
 
 struct DispatcherOptions {
     EventHandover* handover = nullptr;  // null: events reach no receiver
@@ -164,6 +169,8 @@ public:
     bool closeLater() const { return CloseLater.load(); }
     // May be set at any time; see ThreadErrorHandler.
     void setThreadErrorHandler(ThreadErrorHandler handler);
+    // May be set at any time; see LineFailureHandler.
+    void setLineFailureHandler(LineFailureHandler handler);
 
     int slot() const { return slot_; }
     void* owner() const { return owner_; }
@@ -256,6 +263,7 @@ private:
     bool deliver(std::uint16_t kind, std::uint32_t first, std::uint16_t value, std::uint32_t count);
     void finishDelivery();
     void rearmGivenUp();
+    void reportLineFailure(int code);
     bool haltDeliveries() const { return stopRequested_.load() || CloseLater.load(); }
     LineParams paramsFor(const LineSettings& line, const LineParams& current) const;
     void drainOutput();
@@ -289,6 +297,7 @@ private:
     std::uint8_t modem_ = 0;
     bool RingSeen = false;
     ThreadErrorHandler errorHandler_;
+    LineFailureHandler lineFailureHandler_;
     LineSettings line_;
     std::uint32_t previousBaud_ = 115200;
     std::uint16_t inSize_ = 0;
@@ -328,6 +337,7 @@ private:
     std::atomic<bool> StopThreads{false};
     std::atomic<bool> stopRequested_{false};  // by stop(), not by a device failure
     std::atomic<bool> deviceFailed_{false};
+    std::atomic<bool> lineFailureReported_{false};
     std::atomic<bool> Delivering{false};
     std::atomic<bool> CloseLater{false};
     std::atomic<int> jobsRunning_{0};  // this dispatcher's deliveries running on the GUI thread

@@ -29,7 +29,11 @@ int TSerialPlatformDispatcher::deviceOpen(const StartSettings& settings) {
     for (const int err : {outputReady_.error(), writerWake_.error()})
         if (err != 0) return codeForErrno(err, DeviceStep::Open);
     if (name_.empty()) return kCodeNoDevice;
-    if (const int rc = device_.open(name_); rc != 0) return rc;
+    if (settings.device) {
+        if (!device_.adopt(*settings.device)) return kCodeNoDevice;
+    } else if (const int rc = device_.open(name_); rc != 0) {
+        return rc;
+    }
     outputReady_.reset();
     writerWake_.reset();
     errorCounters_ = {};

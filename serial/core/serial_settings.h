@@ -1,9 +1,12 @@
 #pragma once
 // Line and start settings as the port component hands them to its dispatcher.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace vos {
+
+class SerialDevice;
 
 enum TParity : std::uint8_t { pNone, pOdd, pEven, pMark, pSpace };
 
@@ -25,6 +28,9 @@ struct LineSettings {
 
 struct StartSettings {
     std::string deviceName;      // path of the device node (see platform/core/port_map.h)
+    // Already open on deviceName (opened on another thread, see
+    // serial/core/port_watch.h): taken over instead of opening the node.
+    std::shared_ptr<SerialDevice> device;
     LineSettings line;
     std::uint16_t inSize = 4096;   // driver receive queue; upper bound of the flow levels
     std::uint16_t outSize = 4096;  // size of the output ring

@@ -123,7 +123,12 @@ TEST_F(LinkFaults, HangUpWhileBytesFlowThenTheLinkControlsReopenThePort) {
     EXPECT_EQ(shown.substr(n), std::string(480 - n, ' '));
     EXPECT_GE(first.idleBytes(), 1u);
     EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
-    EXPECT_TRUE(port().Open());  // nominally open, silent until reopened
+    // The dead line looks dead.
+    EXPECT_FALSE(port().Open());
+    EXPECT_EQ(selection().LabelNoCom().caption(), "COM1 LIAISON PERDUE");
+    EXPECT_FALSE(selection().OKLight().Lit());
+    EXPECT_FALSE(selection().TXDLight().Lit());
+    EXPECT_FALSE(selection().RXDLight().Lit());
 
     choosePort(2);
     EXPECT_EQ(port().ComNumber(), 2);

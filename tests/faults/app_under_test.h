@@ -131,7 +131,7 @@ class Peer {
 public:
     // A fresh pseudo-terminal reached by the program as port `com`.
     Peer(ProgramFolder& folder, int com) : pty_(std::make_unique<PtyPair>()), stop_(::eventfd(0, EFD_CLOEXEC)) {
-        folder.linkPort(com, pty_->slavePath());
+        link_ = folder.linkPort(com, pty_->slavePath());
         reader_ = std::thread([this] { drain(); });
     }
     ~Peer() { hangUp(); }
@@ -139,8 +139,16 @@ public:
     Peer& operator=(const Peer&) = delete;
 
     // The control goes away: the reader stops and the master side closes, so
-    // the program's side sees a hang-up. What was not read yet is lost.
+    // the program's side sees a hang-up. What was not read yet is lost. The
+    // port's link goes with it, as an adapter's /dev/serial/by-id link does
+    // (unless a newer peer has taken the name): a link left to a closed
+    // terminal would lead to the next terminal that gets its number, maybe
+    // another test's.
     void hangUp() {
+        std::error_code ec;
+        if (!link_.empty() && std::filesystem::read_symlink(link_, ec) == pty_->slavePath())
+            std::filesystem::remove(link_, ec);
+        link_.clear();
         if (reader_.joinable()) {
             const std::uint64_t one = 1;
             (void)!::write(stop_, &one, sizeof one);
@@ -190,6 +198,7 @@ private:
     }
 
     std::unique_ptr<PtyPair> pty_;
+    std::string link_;
     int stop_ = -1;
     mutable std::mutex m_;
     std::vector<std::uint8_t> keys_;

@@ -1,7 +1,7 @@
 // The real main window on pseudo-terminals: bytes from the control reach the
 // screen and the lamps, keys and soft-key clicks go out among the idle bytes
 // in order, a port change keeps the triggers, and the link's refusals (port
-// closed, port held elsewhere) are the component's errors.
+// closed, port held elsewhere).
 #include "tests/gui/app_mainwindow_fixture.h"
 
 #include <QCursor>
@@ -12,6 +12,7 @@
 #include "input/zoom.h"
 #include "panel/lamps.h"
 #include "panel/screen.h"
+#include "platform/qt/guard.h"
 #include "platform/qt/label.h"
 #include "platform/qt/list_controls.h"
 #include "platform/qt/shape.h"
@@ -168,7 +169,10 @@ TEST_F(MainWindowLinkTest, PortNumberChangeOnAnOpenPortKeepsEveryTriggerHandle) 
     EXPECT_TRUE(recordedMessages().empty());
 }
 
-TEST_F(MainWindowLinkTest, SendingOnAClosedPortRaisesNotOpenAndAKeyReportsItOnce) {
+// The component still refuses with its own error; the operator gets one
+// French message per outage, not one box per key, and nothing reaches the
+// line.
+TEST_F(MainWindowLinkTest, KeysOnAClosedPortAreRefusedOncePerOutage) {
     PtyPair& com1 = startOnCom1();
     app::TForm1& f = *form1;
     f.link().port().setOpen(false);
@@ -176,15 +180,21 @@ TEST_F(MainWindowLinkTest, SendingOnAClosedPortRaisesNotOpenAndAKeyReportsItOnce
     com1.readUntilQuiet(100);  // what was sent before the close
 
     const std::uint8_t code = 0x82;
-    expectRaises<ECommNotOpen>([&] { f.link().SendBlock(&code, 1); }, kNotOpen);
-    expectRaises<ECommNotOpen>([&] { f.keyboard().EnvoyerCode(code); }, kNotOpen);
+    expectRaises<ECommNotOpen>([&] { f.link().port().SendBlock(&code, 1); }, kNotOpen);
 
-    // Through the window: one box per key; the idle timer stays silent.
-    QTest::keyClick(f.form().window(), Qt::Key_F3);
-    serveEventsFor(std::chrono::milliseconds(300));
-    ASSERT_EQ(recordedErrors().size(), 1u);
-    EXPECT_EQ(recordedErrors()[0], kNotOpen);
-    EXPECT_TRUE(com1.readUntilQuiet(50).empty());
+    for (int outage = 1; outage <= 2; ++outage) {
+        SCOPED_TRACE(outage);
+        for (int i = 0; i < 3; ++i) QTest::keyClick(f.form().window(), Qt::Key_F3);
+        serveEventsFor(std::chrono::milliseconds(300));
+        ASSERT_EQ(recordedErrors().size(), static_cast<std::size_t>(outage));
+        EXPECT_NE(recordedErrors().back().find("COM1 n'est pas disponible : la touche n'a pas été envoyée"),
+                  std::string::npos)
+            << recordedErrors().back();
+        EXPECT_TRUE(com1.readUntilQuiet(50).empty());
+        ASSERT_TRUE(guarded([&] { f.link().port().setOpen(true); }));
+        ASSERT_TRUE(guarded([&] { f.link().port().setOpen(false); }));
+        com1.readUntilQuiet(100);
+    }
 }
 
 TEST_F(MainWindowLinkTest, OpeningAPortThatAnotherProcessHoldsRaisesAlreadyOpen) {

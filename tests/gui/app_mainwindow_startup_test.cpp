@@ -227,9 +227,8 @@ TEST_F(MainWindowTest, WithoutAnyPortStartUpGoesOnAndTheCloseWritesTheConfigurat
 TEST_F(MainWindowTest, ConfiguredPortHeldByAnotherProgramLeavesTheWindowRunningWithoutLink) {
     struct Case {
         int configured;  // COM1 is also the port opened at creation
-        std::size_t boxes;
     };
-    for (const Case c : {Case{1, 2}, Case{2, 1}}) {
+    for (const Case c : {Case{1}, Case{2}}) {
         SCOPED_TRACE("COM" + std::to_string(c.configured));
         PtyPair& com1 = addPort(1);
         PtyPair& com2 = addPort(2);
@@ -249,16 +248,16 @@ TEST_F(MainWindowTest, ConfiguredPortHeldByAnotherProgramLeavesTheWindowRunningW
         EXPECT_FALSE(f.link().selection().OKLight().Lit());
         EXPECT_EQ(f.link().selection().LabelNoCom().caption(),
                   "COM" + std::to_string(c.configured) + " NON DISPONIBLE");
-        // Once for the open at creation (when that was the held port), once
-        // for the start-up check; the open of the next step fails the same
-        // way and does not repeat it.
-        EXPECT_EQ(recordedErrors().size(), c.boxes);
-        for (const std::string& e : recordedErrors()) EXPECT_EQ(e, kAlreadyOpen);
+        // Once: the open at creation (when that was the held port), the
+        // start-up check and the open of the next step fail the same way
+        // and do not repeat it.
+        EXPECT_EQ(recordedErrors(), std::vector<std::string>{kAlreadyOpen});
 
-        // Once the other program lets go, the operator's "Init" opens it.
+        // Once the other program lets go, the operator's "Init" opens it
+        // (through the control, as a click: the watch lets go of the port).
         holder.release();
         clearRecordedMessages();
-        f.link().selection().CheckBox_InitPortClick();
+        f.link().selection().CheckBox_InitPort().onClick();
         EXPECT_TRUE(recordedErrors().empty());
         EXPECT_TRUE(f.link().port().Open());
         EXPECT_TRUE(f.link().selection().OKLight().Lit());

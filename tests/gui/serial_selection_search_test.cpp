@@ -59,7 +59,7 @@ protected:
     bool enDemarrage = true;
     int ecritures = 0;
     PortSelection sel{form, port, controller,
-                      PortSelection::Hooks{[this] { ++ecritures; }, [this] { return enDemarrage; }}};
+                      PortSelection::Hooks{[this] { ++ecritures; }, [this] { return enDemarrage; }, {}}};
 };
 
 TEST_F(SelectionTest, LinkControlsAsDesigned) {

@@ -1,0 +1,85 @@
+#include "app/link_messages.h"
+
+#include "platform/core/os_version.h"
+#include "platform/qt/guard.h"
+#include "serial/core/serial_errors.h"
+
+namespace vos::app {
+
+namespace {
+
+std::string com(int n) { return "COM" + std::to_string(n); }
+
+// "/home/op/Vostrelle/Ports/COM1 → /dev/ttyUSB0", or the path alone.
+std::string trailText(const DeviceTrail& d) {
+    std::string text = d.path;
+    if (!d.linkTarget.empty()) text += " → " + d.linkTarget;
+    if (!d.resolved.empty() && d.resolved != d.path && d.resolved != d.linkTarget)
+        text += " (" + d.resolved + ")";
+    return text;
+}
+
+std::string permissionRemedy(int n, const DeviceTrail& device) {
+    std::string user = currentUserName();
+    if (user.empty()) user = "$USER";
+    return "\n\nVostrelle n'a pas le droit d'ouvrir le port " + com(n) + " (" + trailText(device) +
+           ").\nAjoutez l'utilisateur " + user + " au groupe dialout :\n    sudo usermod -aG dialout " +
+           user + "\npuis fermez la session et reconnectez-vous.";
+}
+
+constexpr const char* kNoPortChosen =
+    "\n\nAucun port série n'a été choisi : le pupitre reste sans liaison avec la commande.\n"
+    "Choisissez le port dans les réglages (CONF).";
+
+}  // namespace
+
+std::string texteNonDisponible(int n) { return com(n) + " NON DISPONIBLE"; }
+std::string texteLiaisonPerdue(int n) { return com(n) + " LIAISON PERDUE"; }
+std::string texteOuvert(int n, std::int32_t baud) { return com(n) + " " + std::to_string(baud); }
+
+int failureCode(const std::exception_ptr& e) {
+    try {
+        std::rethrow_exception(e);
+    } catch (const ESerialException& x) {
+        return x.ErrorCode;
+    } catch (const EInOutError& x) {
+        return -x.ErrorCode;
+    } catch (const std::bad_alloc&) {
+        return kCodeNoMemory;
+    } catch (...) {
+        return 0;
+    }
+}
+
+std::exception_ptr openFailureForOperator(const std::exception_ptr& e, int n, const DeviceTrail& device) {
+    try {
+        std::rethrow_exception(e);
+    } catch (const EInOutError& x) {
+        if (-x.ErrorCode == kCodeNoPermission)
+            return std::make_exception_ptr(Error(x.what() + permissionRemedy(n, device)));
+    } catch (const ENoPortSelected& x) {
+        return std::make_exception_ptr(Error(x.what() + std::string(kNoPortChosen)));
+    } catch (...) {
+    }
+    return e;
+}
+
+std::string keyNotSentText(int n, bool lost) {
+    if (n == 0)
+        return "Aucun port série n'est choisi : la touche n'a pas été envoyée.\n"
+               "Choisissez le port dans les réglages (CONF).";
+    if (lost)
+        return "Liaison perdue avec la commande (" + com(n) +
+               ") : la touche n'a pas été envoyée.\n"
+               "Le pupitre reprend la liaison de lui-même dès que la commande est de nouveau joignable.";
+    return "Le port " + com(n) +
+           " n'est pas disponible : la touche n'a pas été envoyée.\n"
+           "Le pupitre ouvre le port de lui-même dès qu'il est disponible.";
+}
+
+std::string deviceHint(int n, const DeviceTrail& device) {
+    if (device.path.empty()) return com(n) + " : aucun périphérique";
+    return com(n) + " : " + trailText(device);
+}
+
+}  // namespace vos::app

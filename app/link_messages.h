@@ -1,0 +1,36 @@
+#pragma once
+// The operator's texts about the link to the control: the status texts of a
+// port that is not open, the error box of a failed open, the message for a
+// key pressed while the line is down, and the tooltip that names the device
+// behind a port number.
+#include <exception>
+#include <string>
+
+#include "platform/core/port_map.h"
+
+namespace vos::app {
+
+// "COM1 NON DISPONIBLE", "COM1 LIAISON PERDUE", "COM1 9600".
+std::string texteNonDisponible(int n);
+std::string texteLiaisonPerdue(int n);
+std::string texteOuvert(int n, std::int32_t baud);
+
+// The serial code a failure carries (the component's codes, or the negated
+// system code of an EInOutError); 0 for any other error.
+int failureCode(const std::exception_ptr& e);
+
+// What the error box shows for the failed open of port n on `device`: the
+// failure itself, as raised; for a refused permission, followed by the
+// device tried and the remedy (the dialout group); for an open without a
+// chosen port, followed by what it means for the panel.
+std::exception_ptr openFailureForOperator(const std::exception_ptr& e, int n, const DeviceTrail& device);
+
+// The one message of an outage for a key that could not be sent: the line
+// lost, the port not available, or no port chosen (n = 0).
+std::string keyNotSentText(int n, bool lost);
+
+// The device behind port n, for the status text's tooltip:
+// "COM1 : /home/op/Vostrelle/Ports/COM1 → /dev/serial/by-id/usb-... (/dev/ttyUSB0)".
+std::string deviceHint(int n, const DeviceTrail& device);
+
+}  // namespace vos::app
