@@ -181,8 +181,7 @@ void PortSelection::RechercherPorts() {
         ~HideOnExit() { f.hide(); }
     } hideOnExit{form2_->form()};
 
-    form2_->form().show();
-    form2_->form().repaintNow();
+    form2_->form().showOnScreen();
     form2_->Label3.setCaption("");
     labelPortsDispos_.setCaption(kPortsDisposDebut);
     for (int i = nbPortsTrouves_ - 1; i >= 0; --i) comboNoCom_.remove(i);

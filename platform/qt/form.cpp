@@ -1,6 +1,9 @@
 #include "platform/qt/form.h"
 
+#include <QCoreApplication>
 #include <QCursor>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QScreen>
@@ -243,6 +246,20 @@ void Form::Impl::raiseAndActivate() {
 }
 
 void Form::repaintNow() { impl_->window->repaint(); }
+
+void Form::showOnScreen(int timeoutMs) {
+    show();
+    QWidget* w = impl_->window;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    for (;;) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        const QWindow* handle = w->windowHandle();
+        if (!w->isVisible() || (handle && handle->isExposed()) || elapsed.elapsed() >= timeoutMs) break;
+        QThread::msleep(2);
+    }
+    w->repaint();
+}
 
 int Form::pixelsPerInch() const { return impl_->window->logicalDpiY(); }
 

@@ -90,6 +90,12 @@ public:
     void activate();
     // Paints the window now (progress window during a long search).
     void repaintNow();
+    // Shows the window and waits, at most timeoutMs, serving pending events
+    // but the user's, until the window system has it on screen; then paints
+    // it. For a window that stays up during a long task on the GUI thread
+    // (the port search): without the wait, a window mapped but not yet
+    // exposed drops the explicit repaints, and stays blank to the end.
+    void showOnScreen(int timeoutMs = 1000);
     // The window's pixels per inch (96 on a standard screen).
     int pixelsPerInch() const;
     // Scales every control's place, size and font, and the client size, by num/den.

@@ -1,9 +1,12 @@
 // The serial link of the installed program seen from outside: the link
-// controls that CONF shows, with the OK light of a present port, and the
-// control's end of the line going away while the program runs.
+// controls that CONF shows, with the OK light of a present port, the
+// adapter pulled out and plugged back while the program runs, and the port
+// search window during a slow search.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "tests/support/e2e/panel_session.h"
 
@@ -53,28 +56,95 @@ TEST(Link, ConfShowsTheLinkControlsWithTheOkLightOfAPresentPortAndHidesThemAgain
     }, kWaitMs, &p)) << "the link controls stay after the second click";
 }
 
-TEST(Link, ThePeerVanishingLeavesTheProgramRunningResponsiveAndAbleToEnd) {
+bool okLightRed(const PanelShot& p) { return p.pixelIs(200, 704, Colour::Red); }
+
+// What the link controls show of a line that is down: OK red, TXD dark.
+bool lineShownDown(const PanelShot& p) { return okLightRed(p) && !txdLightLit(p) && limePixels(p) > 500; }
+bool lineShownUp(const PanelShot& p) { return okLightLit(p) && limePixels(p) > 500; }
+
+bool idleBytesFlow(LineRecorder& line) {
+    const std::size_t mark = line.size();
+    return line.waitFor(mark, [](const auto& bytes) { return bytes.size() >= 50; }, kWaitMs);
+}
+
+bool codeArrives(LineRecorder& line, PanelSession& s, const std::string& key, std::uint8_t code) {
+    const std::size_t mark = line.size();
+    s.key(key);
+    return line.waitFor(mark, [&](const auto&) { return line.codesSince(mark) == std::vector<std::uint8_t>{code}; },
+                        kWaitMs);
+}
+
+// The adapter is pulled out while the program runs, then plugged back in:
+// the panel stays responsive, shows the line down, and takes the new
+// terminal at the same name by itself.
+TEST(Link, AnAdapterPulledOutLooksDeadAndIsTakenBackByItselfWhenPluggedIn) {
     PanelSession s;
     ASSERT_TRUE(s.startUntilBanner());
+    s.clickAt(kConfX, kConfY);
+    ASSERT_TRUE(s.waitForShot(lineShownUp));
 
-    s.line().stop();
-    s.pty().closeMaster();
-    // Give the hang-up time to reach every thread of the program.
-    EXPECT_FALSE(pollUntil([&] { return !s.program().running(); }, 3000)) << "the program ended";
+    s.unplugLine();
+    EXPECT_TRUE(s.waitForShot(lineShownDown)) << "the lights do not show the line lost";
+    EXPECT_TRUE(s.program().running());
+    EXPECT_EQ(s.x().visibleWindows(".").size(), 1u) << "a box came up without a key pressed";
 
     // No box stands in the way, and ZOOM still switches the screen both ways.
-    EXPECT_EQ(s.x().visibleWindows(".").size(), 1u) << "another window came up";
     s.clickAt(kZoomX, kZoomY);
     EXPECT_TRUE(s.waitForShot(bigScreen)) << "ZOOM does nothing after the hang-up";
     s.clickAt(kZoomX, kZoomY);
     EXPECT_TRUE(s.waitForShot([](const PanelShot& q) { return !bigScreen(q); }));
-    EXPECT_TRUE(s.program().running());
+
+    s.plugNewLine();
+    EXPECT_TRUE(idleBytesFlow(s.line())) << "the panel does not take the new terminal";
+    EXPECT_TRUE(codeArrives(s.line(), s, "F1", 0x81));
+    EXPECT_TRUE(s.waitForShot(lineShownUp)) << "the lights do not show the line back";
+    EXPECT_EQ(s.x().visibleWindows(".").size(), 1u) << "another window came up";
 
     s.clickAt(kFinX, kFinY);
     const auto ended = s.program().waitExit(kWaitMs);
-    ASSERT_TRUE(ended.has_value()) << "FIN does not end the program after the hang-up";
+    ASSERT_TRUE(ended.has_value()) << "FIN does not end the program";
     EXPECT_TRUE(ended->success()) << (ended->signalled ? "signal " : "status ") << ended->value;
     EXPECT_NE(s.readIni().find("Version=1.00"), std::string::npos) << "no configuration written back";
+}
+
+// The port search window (459 x 110 at 240, 100 on the screen, grey, with
+// its progress bar at 9, 57, 441 x 10) while every port open is slow: how
+// far its blue bar has gone, or -1 when the window is not on the screen.
+int searchBarFill(const QImage& screen) {
+    const QRgb back = screen.pixel(244, 104);
+    if (std::abs(qRed(back) - 128) > 12 || std::abs(qGreen(back) - 128) > 12 || std::abs(qBlue(back) - 128) > 12)
+        return -1;
+    int blue = 0;
+    for (int x = 249; x < 690; ++x) {
+        const QRgb c = screen.pixel(x, 162);
+        blue += qBlue(c) >= 200 && qRed(c) <= 60 && qGreen(c) <= 60 ? 1 : 0;
+    }
+    return blue;
+}
+
+// Waits for two screenshots of the search window whose bar has moved.
+bool searchShownMoving(PanelSession& s) {
+    int first = -1;
+    return pollUntil([&] {
+        const int fill = searchBarFill(s.shot().screen());
+        if (fill < 0) return false;
+        if (first < 0) first = fill;
+        return fill > first;
+    }, kWaitMs, 200);
+}
+
+TEST(Link, TheSearchWindowIsPaintedAboveThePanelAndItsBarMovesDuringASlowSearch) {
+    PanelSession s(PanelSetup{.environment = {std::string("LD_PRELOAD=") + VOS_SLOW_OPEN_LIB, "VOS_SLOW_OPEN_MS=25"}});
+    s.start();
+    EXPECT_TRUE(searchShownMoving(s)) << "the search at start-up does not show";
+    ASSERT_TRUE(s.waitForMainWindow());
+    ASSERT_TRUE(s.waitForLine());
+
+    constexpr int kPortsX = 20, kPortsY = 457;  // PORTS (8, 445, 25 x 25)
+    s.clickAt(kPortsX, kPortsY);
+    EXPECT_TRUE(searchShownMoving(s)) << "the search of PORTS is hidden or frozen";
+    EXPECT_TRUE(pollUntil([&] { return searchBarFill(s.shot().screen()) < 0; }, 30000)) << "it never ends";
+    EXPECT_TRUE(idleBytesFlow(s.line()));
 }
 
 }  // namespace

@@ -52,14 +52,14 @@ bool pollUntil(const std::function<bool()>& done, int timeoutMs, int periodMs) {
     return true;
 }
 
-PanelSession::PanelSession(PanelSetup setup) {
+PanelSession::PanelSession(PanelSetup setup) : pty_(std::make_unique<test::PtyPair>()), setup_(setup) {
     install();
     const std::string ini = iniPath();
     if (setup.ini == PanelSetup::Ini::Missing) fs::remove(ini);
     if (setup.ini == PanelSetup::Ini::Given) std::ofstream(ini, std::ios::binary) << setup.iniText;
     prepareSkins(setup.plainSkins);
-    folder_.linkPort(1, pty_.slavePath());
-    recorder_ = std::make_unique<LineRecorder>(pty_);
+    folder_.linkPort(1, pty_->slavePath());
+    recorder_ = std::make_unique<LineRecorder>(*pty_);
     display_ = std::make_unique<VirtualDisplay>(kScreenWidth, kScreenHeight, scratch_.path() + "xvfb.log");
     x_ = std::make_unique<XClient>(display_->name(), scratch_.path());
 }
@@ -93,9 +93,13 @@ void PanelSession::start() {
     fs::create_directories(runtime);
     ::chmod(runtime.c_str(), 0700);
     const std::string log = scratch_.path() + "vostrelle.log";
+    std::vector<std::string> command = setup_.launcher;
+    command.push_back(folder_.path() + "vostrelle");
+    std::vector<std::string> variables{"DISPLAY=" + display_->name(), "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + runtime};
+    variables.insert(variables.end(), setup_.environment.begin(), setup_.environment.end());
     program_ = std::make_unique<ChildProcess>(SpawnOptions{
-        {folder_.path() + "vostrelle"},
-        environmentWith({"DISPLAY=" + display_->name(), "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + runtime},
+        command,
+        environmentWith(variables,
                         {"WAYLAND_DISPLAY", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_FONT_DPI",
                          "QT_AUTO_SCREEN_SCALE_FACTOR", "QT_ENABLE_HIGHDPI_SCALING"}),
         log, log, -1, folder_.path()});
@@ -150,7 +154,21 @@ std::string PanelSession::iniPath() const { return folder_.path() + "Vostrelle.i
 bool PanelSession::iniExists() const { return fs::exists(iniPath()); }
 std::string PanelSession::readIni() const { return readFile(iniPath()); }
 
-bool PanelSession::sendFromControl(const std::vector<std::uint8_t>& bytes) { return pty_.write(bytes); }
+bool PanelSession::sendFromControl(const std::vector<std::uint8_t>& bytes) { return pty_->write(bytes); }
+
+void PanelSession::unplugLine() {
+    recorder_->stop();
+    std::error_code ec;
+    fs::remove(folder_.path() + "Ports/COM1", ec);
+    pty_->closeMaster();
+}
+
+void PanelSession::plugNewLine() {
+    recorder_.reset();
+    pty_ = std::make_unique<test::PtyPair>();
+    recorder_ = std::make_unique<LineRecorder>(*pty_);
+    folder_.linkPort(1, pty_->slavePath());
+}
 
 void PanelSession::clickAt(int x, int y, Button button) { x_->click(placed_.x + x, placed_.y + y, button); }
 void PanelSession::pressAt(int x, int y, Button button) { x_->press(placed_.x + x, placed_.y + y, button); }

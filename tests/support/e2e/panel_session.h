@@ -54,6 +54,10 @@ struct PanelSetup {
     Ini ini = Ini::Installed;
     std::string iniText;       // the whole file, for Ini::Given
     bool plainSkins = false;   // replace both skins with plain pictures
+    // More variables for the program's environment ("NAME=value").
+    std::vector<std::string> environment;
+    // The program is started through this command (e.g. setpriv ...).
+    std::vector<std::string> launcher;
 };
 
 class PanelSession {
@@ -84,9 +88,14 @@ public:
     std::string readIni() const;
 
     // The control's side of the line.
-    test::PtyPair& pty() { return pty_; }
+    test::PtyPair& pty() { return *pty_; }
     LineRecorder& line() { return *recorder_; }
     bool sendFromControl(const std::vector<std::uint8_t>& bytes);
+    // The adapter is pulled out: Ports/COM1 goes (as a /dev/serial/by-id
+    // link does), then the master closes. Then plugged back: a new
+    // pseudo-terminal at the same name, with a new recorder.
+    void unplugLine();
+    void plugNewLine();
 
     // Input at client points of the program's window, and keys.
     void clickAt(int x, int y, Button button = Button::Left);
@@ -111,8 +120,9 @@ private:
 
     test::ProgramFolder folder_{true};
     test::ProgramFolder scratch_{false};
-    test::PtyPair pty_;
+    std::unique_ptr<test::PtyPair> pty_;
     std::unique_ptr<LineRecorder> recorder_;
+    PanelSetup setup_;
     std::unique_ptr<VirtualDisplay> display_;
     std::unique_ptr<XClient> x_;
     std::unique_ptr<ChildProcess> program_;
