@@ -74,7 +74,10 @@ struct PortLink::Impl {
     TSerialComPort Port;
     TSerialSLController SerialSLController1;
     PortSelection selection;
-    PortWatch watch;
+    // Jobs posted to the GUI thread hold a weak reference: they do nothing
+    // once the link is being destroyed (the port's close serves events).
+    std::shared_ptr<Impl*> alive;
+    PortWatch watch;  // last: its thread ends first
 
     LineState state = LineState::Unavailable;
     std::uint64_t ticket = 0;  // of the running watch, 0 when none
@@ -84,9 +87,6 @@ struct PortLink::Impl {
     bool promptCancelled = false;  // the choice of a port was declined
     bool startingUp = true;        // until startupFinished()
     bool exiting = false;
-    // Jobs posted to the GUI thread hold a weak reference: they do nothing
-    // once the link is being destroyed (the port's close serves events).
-    std::shared_ptr<Impl*> alive;
 };
 
 PortLink::Impl::Impl(Form& form, const std::string& f, Hooks h)
@@ -97,14 +97,14 @@ PortLink::Impl::Impl(Form& form, const std::string& f, Hooks h)
       selection(form, Port, SerialSLController1,
                 PortSelection::Hooks{hooks.ecrireConfiguration, hooks.enDemarrage,
                                      [this](const std::function<void()>& handler) { aroundHandler(handler); }}),
-      watch([this](std::uint64_t t) {
-          // Watch thread: only hand the news to the GUI thread.
-          std::weak_ptr<Impl*> weak = alive;
-          handover.post([weak, t] {
+      alive(std::make_shared<Impl*>(this)),
+      watch([this, weak = std::weak_ptr<Impl*>(alive)](std::uint64_t t) {
+          // Watch thread: only hand the news to the GUI thread (outside the
+          // job sequence: a failed open closes and waits for threads).
+          handover.postOutside([weak, t] {
               if (auto p = weak.lock()) (*p)->reconnect(t);
           });
-      }),
-      alive(std::make_shared<Impl*>(this)) {}
+      }) {}
 
 void PortLink::Impl::opened() {
     state = LineState::Up;

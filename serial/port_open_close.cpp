@@ -89,13 +89,15 @@ void TSerialCustomComPort::applyAllSettings() {
 }
 
 // The failure is told on a worker thread; the close runs later on the GUI
-// thread, and only if this very dispatcher is still the open one.
+// thread, and only if this very dispatcher is still the open one. It runs
+// outside the hand-over's job sequence: the close waits for the dispatcher
+// thread, which may be waiting for a delivery that must be served meanwhile.
 void TSerialCustomComPort::watchLine(TSerialBaseDispatcher& d) {
     const std::uint64_t generation = ++generation_;
     GuiHandover* handover = handover_;
     std::weak_ptr<TSerialCustomComPort*> alive = alive_;
     d.setLineFailureHandler([handover, alive, generation](int code) {
-        handover->post([alive, generation, code] {
+        handover->postOutside([alive, generation, code] {
             if (auto p = alive.lock()) (*p)->lineFailed(generation, code);
         });
     });

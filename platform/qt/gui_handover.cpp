@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QMetaObject>
 #include <QObject>
 
 #include <algorithm>
@@ -141,6 +142,12 @@ void GuiHandover::post(std::function<void()> job) {
     if (impl_->closed) return;
     impl_->pending.push_back(std::move(j));
     impl_->postWakeLocked();
+}
+
+void GuiHandover::postOutside(std::function<void()> job) {
+    std::lock_guard lk(impl_->m);
+    if (impl_->closed || !impl_->receiver) return;
+    QMetaObject::invokeMethod(impl_->receiver, [job = std::move(job)] { guarded(job); }, Qt::QueuedConnection);
 }
 
 bool GuiHandover::serveOnePending() { return impl_->serveNext(); }

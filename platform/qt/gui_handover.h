@@ -43,6 +43,12 @@ public:
     // Queues `job` to run on the GUI thread after the jobs already queued;
     // returns at once. Never runs it inside the caller, even on the GUI thread.
     void post(std::function<void()> job);
+    // Queues `job` to run on the GUI thread's event loop, guarded, but outside
+    // the sequence of jobs: while it runs, pending jobs can still be served
+    // (serveOnePending), so it may close a port and wait for its threads
+    // while the dispatcher thread waits for a delivery. Any thread; dropped
+    // once the hand-over is destroyed.
+    void postOutside(std::function<void()> job);
 
     // Jobs waiting to start (tests, diagnostics). Any thread.
     int pendingCount() const;

@@ -2,6 +2,8 @@
 // clearing and counting bytes.
 #include "serial/core/dispatcher_base.h"
 
+#include <chrono>
+
 namespace vos {
 
 int TSerialBaseDispatcher::takeByte(std::uint8_t& byte) {
@@ -56,10 +58,15 @@ int TSerialBaseDispatcher::clearOutput() {
     if (!deviceIsOpen()) return 0;
     if (writerRunning()) {
         // The writer gives up its block first; purging before that would let
-        // it push the rest of the old block into the emptied driver queue.
+        // it push the rest of the old block into the emptied driver queue. A
+        // writer that is ending (the line failed) never answers: waiting
+        // stops with it.
         startAck_.reset();
         wakeWriterForClear();
-        startAck_.wait(kClearOutputTimeoutMs);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kClearOutputTimeoutMs);
+        while (!startAck_.wait(kClearOutputSliceMs) && writerRunning() &&
+               std::chrono::steady_clock::now() < deadline) {
+        }
     }
     devicePurgeOutput();
     return 0;

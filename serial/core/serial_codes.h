@@ -73,6 +73,8 @@ inline constexpr std::uint32_t kDevReportMask = kDevModemMask | kDevLineMask;   
 inline constexpr int kDeliveryTimeoutMs = 3000;
 inline constexpr int kThreadStartTimeoutMs = 3000;
 inline constexpr int kClearOutputTimeoutMs = 5000;
+// The wait for it is cut in slices that check that the writer still runs.
+inline constexpr int kClearOutputSliceMs = 10;
 inline constexpr std::size_t kInputRingSize = 8192;
 inline constexpr std::size_t kChunkSize = 256;
 

@@ -2,10 +2,23 @@
 // controls that CONF shows, with the OK light of a present port, the
 // adapter pulled out and plugged back while the program runs, and the port
 // search window during a slow search.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/e2e/panel_session.h"
@@ -145,6 +158,144 @@ TEST(Link, TheSearchWindowIsPaintedAboveThePanelAndItsBarMovesDuringASlowSearch)
     EXPECT_TRUE(searchShownMoving(s)) << "the search of PORTS is hidden or frozen";
     EXPECT_TRUE(pollUntil([&] { return searchBarFill(s.shot().screen()) < 0; }, 30000)) << "it never ends";
     EXPECT_TRUE(idleBytesFlow(s.line()));
+}
+
+// The machine's control as a TCP server on this computer (standing for the
+// serial bridge of a remote one): it accepts one connection at a time,
+// records what comes in and sends what it is given.
+class TcpControl {
+public:
+    TcpControl() {
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+            ::listen(listener_, 1) != 0 || ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len) != 0)
+            throw std::runtime_error("no TCP listener on 127.0.0.1");
+        port_ = ntohs(a.sin_port);
+    }
+    ~TcpControl() {
+        drop();
+        ::close(listener_);
+    }
+    int port() const { return port_; }
+
+    bool accept(int timeoutMs = kWaitMs) {
+        pollfd p{listener_, POLLIN, 0};
+        if (::poll(&p, 1, timeoutMs) != 1) return false;
+        conn_ = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (conn_ < 0) return false;
+        reader_ = std::thread([this] {
+            std::uint8_t buf[4096];
+            for (ssize_t n; (n = ::read(conn_, buf, sizeof buf)) > 0;) {
+                std::lock_guard lock(m_);
+                bytes_.insert(bytes_.end(), buf, buf + n);
+            }
+        });
+        return true;
+    }
+    // The connection goes, as when the remote computer or its bridge stops.
+    void drop() {
+        if (conn_ >= 0) ::shutdown(conn_, SHUT_RDWR);
+        if (reader_.joinable()) reader_.join();
+        if (conn_ >= 0) ::close(conn_);
+        conn_ = -1;
+    }
+    bool send(const std::vector<std::uint8_t>& bytes) {
+        return ::write(conn_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    }
+    std::vector<std::uint8_t> received() const {
+        std::lock_guard lock(m_);
+        return bytes_;
+    }
+
+private:
+    int listener_ = -1;
+    int port_ = 0;
+    int conn_ = -1;
+    std::thread reader_;
+    mutable std::mutex m_;
+    std::vector<std::uint8_t> bytes_;
+};
+
+std::size_t idleCount(const std::vector<std::uint8_t>& b) { return static_cast<std::size_t>(std::count(b.begin(), b.end(), 0)); }
+
+// A control far from the PC: socat links Ports/COM1 to a pseudo-terminal
+// connected to the control's TCP port. The connection drops and comes back
+// (socat started again on the same link): the panel shows the line lost, then
+// reconnects by itself and the bytes flow both ways again.
+TEST(Link, AControlReachedOverTcpThroughSocatIsTakenBackAfterTheConnectionDrops) {
+    PanelSession s;
+    s.unplugLine();  // Ports/COM1 is socat's
+    TcpControl control;
+    const std::string link = s.folder() + "Ports/COM1";
+    auto bridge = [&] {
+        return std::make_unique<ChildProcess>(SpawnOptions{
+            {"socat", "PTY,link=" + link + ",raw,echo=0", "TCP:127.0.0.1:" + std::to_string(control.port())},
+            environmentWith({}), "", "", -1, ""});
+    };
+    auto socat = bridge();
+    ASSERT_TRUE(control.accept()) << "socat does not connect";
+    ASSERT_TRUE(pollUntil([&] { return std::filesystem::exists(link); }, kWaitMs, 20));
+
+    s.start();
+    ASSERT_TRUE(s.waitForMainWindow());
+    ASSERT_TRUE(pollUntil([&] { return idleCount(control.received()) >= 50; }, kStartTimeoutMs, 20))
+        << "no idle byte reaches the control";
+    // Clear, "TCP": the screen shows it.
+    ASSERT_TRUE(control.send({0x83, 'T' + 0x80, 'C' + 0x80, 'P' + 0x80}));
+    EXPECT_TRUE(s.waitForShot([](const PanelShot& p) { return p.lineInk(ScreenLayout::Normal, 1).rfind("###.", 0) == 0; }));
+    s.key("F1");
+    EXPECT_TRUE(pollUntil([&] {
+        const auto r = control.received();
+        return std::count(r.begin(), r.end(), 0x81) == 1;
+    }, kWaitMs, 20)) << "the key does not reach the control";
+
+    s.clickAt(kConfX, kConfY);
+    ASSERT_TRUE(s.waitForShot(lineShownUp));
+    control.drop();
+    EXPECT_TRUE(socat->waitExit(kWaitMs).has_value()) << "socat stays after the drop";
+    EXPECT_TRUE(s.waitForShot(lineShownDown)) << "the panel does not show the line lost";
+
+    socat = bridge();
+    ASSERT_TRUE(control.accept()) << "socat does not connect again";
+    EXPECT_TRUE(pollUntil([&] { return idleCount(control.received()) >= 50; }, kWaitMs, 20))
+        << "the panel does not reconnect by itself";
+    EXPECT_TRUE(s.waitForShot(lineShownUp));
+    s.key("F1");
+    EXPECT_TRUE(pollUntil([&] {
+        const auto r = control.received();
+        return std::count(r.begin(), r.end(), 0x81) == 2;  // the one before the drop, this one
+    }, kWaitMs, 20)) << "keys do not flow after the reconnection";
+    EXPECT_EQ(s.x().visibleWindows(".").size(), 1u) << "a box came up";
+}
+
+// An operator not yet in the dialout group, on a port that only root may
+// open: one box (the remedy in French), then the panel; once the port may be
+// opened (the group's right given), the panel takes it by itself.
+TEST(Link, AnOperatorWithoutTheRightToThePortGetsThePanelAndTheLineOnceAllowed) {
+    PanelSession s(PanelSetup{.launcher = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"}});
+    ASSERT_EQ(::geteuid(), 0u) << "the test makes a port that only root may open";
+    ASSERT_EQ(::chmod(s.pty().slavePath().c_str(), 0600), 0);
+    runTool({"chmod", "-R", "a+rwX", s.folder()}, environmentWith({}));
+    s.start();
+
+    // The open at creation fails: one box, before the panel.
+    ASSERT_TRUE(pollUntil([&] { return s.x().visibleWindows("^Vostrelle$").size() == 1; }, kStartTimeoutMs));
+    EXPECT_FALSE(s.waitForMainWindow(3000)) << "the panel came up under the box";
+    s.key("Return");
+    ASSERT_TRUE(s.waitForMainWindow()) << "no panel after the box";
+    EXPECT_FALSE(pollUntil([&] { return s.x().visibleWindows(".").size() > 1; }, 3000))
+        << "a second box for the same cause";
+    EXPECT_TRUE(s.program().running());
+    s.clickAt(kConfX, kConfY);
+    EXPECT_TRUE(s.waitForShot(lineShownDown));
+
+    ASSERT_EQ(::chmod(s.pty().slavePath().c_str(), 0666), 0);
+    EXPECT_TRUE(idleBytesFlow(s.line())) << "the panel does not open the port once allowed";
+    EXPECT_TRUE(s.waitForShot(lineShownUp));
 }
 
 }  // namespace

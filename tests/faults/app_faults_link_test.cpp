@@ -1,8 +1,9 @@
 // Faults of the serial link under the real program: the control hanging up
-// (and coming back on a new pseudo-terminal) while bytes flow both ways, and
-// a port that another process holds, at start-up and at a port change. In
-// each case nothing that reached the program is lost or shown twice, and the
-// link works again once the operator reopens the port.
+// (and coming back on a new pseudo-terminal) while bytes flow both ways, a
+// hundred outages in a row, every kind of unusable port at start-up, and a
+// port that another process holds, at start-up and at a port change. In
+// each case the panel runs on, nothing that reached the program is lost or
+// shown twice, and the link works again once the port is back.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -10,11 +11,15 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <memory>
 #include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "serial/sl_controller.h"
 #include "tests/faults/faults_fixture.h"
 
 namespace vos::test {
@@ -144,25 +149,149 @@ TEST_F(LinkFaults, HangUpWhileBytesFlowThenTheLinkControlsReopenThePort) {
     EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
 }
 
-// Same hang-up, and the control comes back on COM1 itself: closing and
-// opening the port (its Open) is enough to get the link back.
-TEST_F(LinkFaults, HangUpThenThePortClosedAndOpenedAgainOnANewTerminal) {
+// The line looks dead within a second of the hang-up: no idle byte queued,
+// one French message for the first key and none for the next ones; when the
+// same name comes back (a new terminal) the program reconnects by itself,
+// without a box, and the link serves exactly what comes after.
+TEST_F(LinkFaults, AHangUpLooksDeadAndTheSameNameComingBackReconnectsByItself) {
     Peer& first = addPeer(1);
     start();
     expectServing(first, "PREMIER TERMINAL", "ABC");
     first.hangUp();
-    serveEventsFor(std::chrono::milliseconds(1000));
-    EXPECT_TRUE(recordedErrors().empty());
-
-    Peer& again = addPeer(1);
-    guarded([&] { port().setOpen(false); });
-    guarded([&] { port().setOpen(true); });
-    ASSERT_TRUE(port().Open());
-    expectServing(again, "SECOND TERMINAL", "DEF0123");
+    ASSERT_TRUE(waitUntil([&] { return !port().Open(); }, std::chrono::seconds(1)));
+    EXPECT_EQ(program().link().lineState(), app::PortLink::LineState::Lost);
+    EXPECT_EQ(selection().LabelNoCom().caption(), "COM1 LIAISON PERDUE");
+    EXPECT_FALSE(selection().OKLight().Lit());
+    EXPECT_EQ(port().OutputCount(), 0u);
     EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
-    // Nothing typed before the hang-up reaches the new terminal.
+
+    for (char c : std::string("DEFG")) typeKey(c);
+    ASSERT_EQ(recordedErrors().size(), 1u);
+    EXPECT_NE(recordedErrors()[0].find("Liaison perdue avec la commande (COM1)"), std::string::npos)
+        << recordedErrors()[0];
+
+    clearRecordedMessages();
+    Peer& again = addPeer(1);
+    ASSERT_TRUE(waitUntil([&] { return port().Open(); })) << "the port does not come back by itself";
+    EXPECT_EQ(selection().LabelNoCom().caption(), "COM1 9600");
+    EXPECT_TRUE(selection().OKLight().Lit());
+    expectServing(again, "SECOND TERMINAL", "HIJ0123");
+    // Nothing typed before or during the outage reaches the new terminal.
     EXPECT_EQ(again.keys().size(), 7u);
     expectLightsFollowTheLine(again);
+    EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
+}
+
+// After a hang-up, the operator's own actions reopen the port at once once
+// its device is back: PORTS, the same port chosen again, a speed change.
+TEST_F(LinkFaults, AfterAHangUpPortsTheSamePortOrASpeedChangeReopenAtOnce) {
+    struct Case {
+        const char* action;
+        std::function<void()> act;
+    };
+    const Case cases[] = {
+        {"PORTS", [this] { selection().LabelDetectePorts().onClick(); }},
+        {"COM1 again", [this] { choosePort(1); }},
+        {"19200", [this] {
+             ComboBox& bauds = selection().ComboBox_Bauds();
+             bauds.setItemIndex(1);
+             emit qobject_cast<QComboBox*>(bauds.widget())->activated(1);
+         }},
+    };
+    Peer* peer = &addPeer(1);
+    start();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.action);
+        peer->hangUp();
+        ASSERT_TRUE(waitUntil([&] { return !port().Open(); }));
+        peer = &addPeer(1);
+        c.act();  // before the watch's turn: the action itself opens
+        EXPECT_TRUE(port().Open());
+        EXPECT_TRUE(selection().OKLight().Lit());
+        expectServing(*peer, c.action, "AB");
+        EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
+    }
+    EXPECT_EQ(port().Baud(), 19200);
+}
+
+// A hundred outages and reconnections: the same descriptors, threads and
+// trigger handles as after the first one, and the lights still follow.
+TEST_F(LinkFaults, AHundredOutagesLeaveNoDescriptorThreadOrTriggerBehind) {
+    Peer* peer = &addPeer(1);
+    start();
+    int fds = 0, threads = 0;
+    TSerialSLController::Handles handles;
+    for (int cycle = 1; cycle <= 100; ++cycle) {
+        peer->hangUp();
+        ASSERT_TRUE(waitUntil([&] { return !port().Open(); })) << "cycle " << cycle;
+        peer = &addPeer(1);
+        ASSERT_TRUE(waitUntil([&] { return port().Open(); })) << "cycle " << cycle;
+        serveEventsFor(std::chrono::milliseconds(20));
+        if (cycle == 1) {
+            fds = openDescriptorCount();
+            threads = threadCount();
+            handles = program().link().controller().handles();
+        }
+    }
+    EXPECT_EQ(openDescriptorCount(), fds);
+    EXPECT_EQ(threadCount(), threads);
+    EXPECT_TRUE(program().link().controller().LightsActive());
+    EXPECT_EQ(program().link().controller().handles(), handles);
+    expectServing(*peer, "APRES CENT COUPURES", "0123");
+    expectLightsFollowTheLine(*peer);
+    EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
+}
+
+// Whatever stands at Ports/COM1 when the program starts, the program runs
+// without the line and shows why once; once a live terminal takes the
+// name, the program opens it by itself.
+TEST_F(LinkFaults, EveryKindOfFailedPortAtStartUpLeavesThePanelRunningUntilTheLineComesBack) {
+    struct Case {
+        const char* kind;
+        std::function<void(ProgramFolder&, std::unique_ptr<PortHolder>&, Peer*&)> lay;
+        const char* box;
+    };
+    const std::string link = folder_.path() + "Ports/COM1";
+    const Case cases[] = {
+        {"missing", [](auto&, auto&, auto&) {}, "ie_BadId - Specified comport doesn't exist"},
+        {"regular file", [](ProgramFolder& f, auto&, auto&) { f.writeFile("Ports/COM1", "pas un port"); },
+         "General failure"},
+        {"folder", [&](auto&, auto&, auto&) { std::filesystem::create_directory(link); }, "General failure"},
+        {"/dev/null", [](ProgramFolder& f, auto&, auto&) { f.linkPort(1, "/dev/null"); }, "General failure"},
+        {"held", [this](auto&, std::unique_ptr<PortHolder>& h, Peer*& p) {
+             p = &addPeer(1);
+             h = std::make_unique<PortHolder>(p->slavePath());
+         }, kAlreadyOpen.c_str()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        peers_.clear();  // each takes its link along
+        std::unique_ptr<PortHolder> holder;
+        Peer* peer = nullptr;
+        c.lay(folder_.folder(), holder, peer);
+        app::TForm1& f = start();
+        EXPECT_FALSE(appServices().quitRequested);
+        EXPECT_FALSE(f.demarrageAbandonne);
+        EXPECT_TRUE(f.form().visible());
+        EXPECT_FALSE(port().Open());
+        EXPECT_EQ(recordedErrors(), std::vector<std::string>{c.box});
+        EXPECT_EQ(selection().LabelNoCom().caption(), "COM1 NON DISPONIBLE");
+        EXPECT_FALSE(selection().OKLight().Lit());
+
+        clearRecordedMessages();
+        if (holder) {
+            holder->release();
+        } else {
+            std::error_code ec;
+            std::filesystem::remove(link, ec);
+            peer = &addPeer(1);
+        }
+        ASSERT_TRUE(waitUntil([&] { return port().Open(); })) << "the line does not come back by itself";
+        expectServing(*peer, c.kind, "AB");
+        EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
+        TearDown();
+        SetUp();
+    }
 }
 
 // COM1 is held by another process when the program starts: start-up reports

@@ -5,7 +5,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "serial/core/port_availability.h"
 #include "tests/serial/serial_core_fixture.h"
@@ -88,7 +90,9 @@ TEST_F(Lifecycle, ManyOpenCloseCyclesWhileThePeerStreams) {
         }
     });
     onEvent = [&](const Event&) { takeAll(); };
+    std::atomic<int> lineFailures{0};  // a stop asked for is not one
     ASSERT_EQ(open(), 0);
+    port->setLineFailureHandler([&](int) { ++lineFailures; });
     port->stop();
     const int fdsBefore = openDescriptorCount();
     const int threadsBefore = baselineThreads();
@@ -123,13 +127,20 @@ TEST_F(Lifecycle, ManyOpenCloseCyclesWhileThePeerStreams) {
     EXPECT_LE(slowCloses, kCycles / 100);
     EXPECT_LT(slowestClose, std::chrono::milliseconds(3000));
     EXPECT_GT(events.size(), 0u);
+    EXPECT_EQ(lineFailures.load(), 0);
 }
 
 TEST_F(Lifecycle, PeerHangUpEndsTheThreadsWithoutSpinning) {
     const int threadsBefore = baselineThreads();
     std::vector<int> reported;
+    std::mutex failuresMutex;
+    std::vector<int> failures;
     ASSERT_EQ(open(), 0);
     port->setThreadErrorHandler([&](int code) { reported.push_back(code); });
+    port->setLineFailureHandler([&](int code) {
+        std::lock_guard lock(failuresMutex);
+        failures.push_back(code);
+    });
     const int lineError = port->NewStatusTrigger(kStatusLineError);
     ASSERT_EQ(port->ArmStatusTrigger(lineError, kLineOverrun, true), 0);
     ASSERT_TRUE(peer.write(std::vector<std::uint8_t>{1}));
@@ -143,6 +154,11 @@ TEST_F(Lifecycle, PeerHangUpEndsTheThreadsWithoutSpinning) {
     EXPECT_EQ(port->lineErrors(), -1);
     EXPECT_TRUE(port->isDeviceOpen());  // nominally open until closed
     EXPECT_TRUE(reported.empty());      // -161 is not an error report
+    {
+        std::lock_guard lock(failuresMutex);  // told once, whichever thread failed first
+        ASSERT_EQ(failures.size(), 1u);
+        EXPECT_TRUE(failures[0] == kCodeReadFault || failures[0] == kCodeWriteFault) << failures[0];
+    }
     EXPECT_TRUE(waitUntil([&] { return threadCount() == threadsBefore; }));
 
     const double cpu0 = processCpuMs();
