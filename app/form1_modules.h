@@ -56,7 +56,8 @@ struct TForm1::Modules {
                        receiver.PortTriggerAvail(src, count);
                    },
                    [&f] { EcrireConfiguration(f.etat, f.m_->configTarget); },
-                   [&f] { return f.etat.EnDemarrage; }}),
+                   [&f] { return f.etat.EnDemarrage; },
+                   [&f](bool open) { f.Timer1.setEnabled(open); }}),
           keyboard(link, zoom),
           configTarget(f, link) {
         lamps.setBigScreen(&zoom.grandeVisu());

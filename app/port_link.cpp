@@ -53,6 +53,9 @@ struct PortLink::Impl {
     void failed(const std::exception_ptr& e);
     void showDown();
     void updateHint();
+    void tellPortOpen() {
+        if (hooks.portOpen) hooks.portOpen(Port.Open());
+    }
     template <class F>
     void step(F&& f) {
         try {
@@ -112,11 +115,13 @@ void PortLink::Impl::opened() {
     keyRefusalShown = false;
     cancelWatch();
     updateHint();
+    tellPortOpen();
 }
 
 void PortLink::Impl::closed() {
     if (state == LineState::Up) state = LineState::Unavailable;
     keyRefusalShown = false;
+    tellPortOpen();
 }
 
 void PortLink::Impl::lineLost() {
@@ -167,6 +172,7 @@ void PortLink::Impl::aroundHandler(const std::function<void()>& handler) {
 void PortLink::Impl::afterAction() {
     if (!Port.Open()) showDown();
     updateHint();
+    tellPortOpen();
     rearm();
 }
 

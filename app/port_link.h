@@ -44,6 +44,10 @@ public:
         std::function<void(panel::ByteSource&, std::uint16_t count)> portTriggerAvail;
         std::function<void()> ecrireConfiguration;
         std::function<bool()> enDemarrage;
+        // Told whether the port is open, whenever that may have changed: the
+        // idle timer, which has nothing to send without a port, then rests
+        // (500 wake-ups a second are most of an idle panel's cost).
+        std::function<void(bool open)> portOpen;
     };
 
     // What the link controls show of the configured port.

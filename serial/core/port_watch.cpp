@@ -25,8 +25,8 @@ constexpr auto kCancelWait = std::chrono::milliseconds(100);
 
 struct PortWatch::State {
     Found found;
-    Options options;
     std::mutex mutex;
+    Options options;  // mutex
     std::condition_variable ended;
     std::string path;           // mutex
     std::uint64_t ticket = 0;   // mutex: 0 while not watching
@@ -80,16 +80,19 @@ void PortWatch::State::run() {
     std::uint64_t t = 0;
     auto last = std::chrono::steady_clock::now() - kMinAttemptGap;
     while (waitForWork(devicePath, t)) {
+        Options now;
+        {
+            std::lock_guard lk(mutex);
+            now = options;
+        }
         const auto next = last + kMinAttemptGap;
         if (std::chrono::steady_clock::now() < next) std::this_thread::sleep_until(next);
         // Watch first, then try: a change after the attempt is then not missed.
-        if (options.useNotifications) {
-            dirs.setFolders(foldersAffecting(devicePath));
-            dirs.drain();
-        }
+        dirs.setFolders(now.useNotifications ? foldersAffecting(devicePath) : std::vector<std::string>{});
+        dirs.drain();
         last = std::chrono::steady_clock::now();
         const bool opened = attempt(devicePath, t);
-        if (!opened) dirs.wait(wake, options.fallbackMs, options.useNotifications);
+        if (!opened) dirs.wait(wake, now.fallbackMs, now.useNotifications);
     }
     std::lock_guard lk(mutex);
     threadEnded = true;
@@ -167,6 +170,11 @@ void PortWatch::cancel() {
         unwanted = std::move(state_->device);
         state_->deviceTicket = 0;
     }
+}
+
+void PortWatch::setOptions(Options options) {
+    std::lock_guard lk(state_->mutex);
+    state_->options = options;
 }
 
 bool PortWatch::watching() const {

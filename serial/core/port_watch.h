@@ -54,6 +54,8 @@ public:
     // attempt in progress, which holds the device.
     void cancel();
     bool watching() const;
+    // Takes effect from the next wait (benchmarks: the fallback alone).
+    void setOptions(Options options);
     // Open attempts made so far (tests, benchmarks). Any thread.
     std::uint64_t attempts() const;
 

@@ -163,6 +163,7 @@ TEST_F(LinkFaults, AHangUpLooksDeadAndTheSameNameComingBackReconnectsByItself) {
     EXPECT_EQ(selection().LabelNoCom().caption(), "COM1 LIAISON PERDUE");
     EXPECT_FALSE(selection().OKLight().Lit());
     EXPECT_EQ(port().OutputCount(), 0u);
+    EXPECT_FALSE(program().Timer1.enabled());  // nothing to send: the idle timer rests
     EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
 
     for (char c : std::string("DEFG")) typeKey(c);
@@ -175,6 +176,7 @@ TEST_F(LinkFaults, AHangUpLooksDeadAndTheSameNameComingBackReconnectsByItself) {
     ASSERT_TRUE(waitUntil([&] { return port().Open(); })) << "the port does not come back by itself";
     EXPECT_EQ(selection().LabelNoCom().caption(), "COM1 9600");
     EXPECT_TRUE(selection().OKLight().Lit());
+    EXPECT_TRUE(program().Timer1.enabled());
     expectServing(again, "SECOND TERMINAL", "HIJ0123");
     // Nothing typed before or during the outage reaches the new terminal.
     EXPECT_EQ(again.keys().size(), 7u);

@@ -4,6 +4,8 @@
 // port held by another program.
 #include "tests/gui/app_mainwindow_fixture.h"
 
+#include <QComboBox>
+
 #include <set>
 
 #include "app/form1_design.h"
@@ -11,8 +13,10 @@
 #include "input/hit_map_tables.h"
 #include "panel/screen.h"
 #include "platform/qt/label.h"
+#include "platform/qt/list_controls.h"
 #include "platform/qt/picture.h"
 #include "platform/qt/shape.h"
+#include "serial/core/port_watch.h"
 #include "serial/port_component.h"
 #include "serial/port_selection.h"
 #include "serial/sl_controller.h"
@@ -264,6 +268,47 @@ TEST_F(MainWindowTest, ConfiguredPortHeldByAnotherProgramLeavesTheWindowRunningW
         EXPECT_EQ(f.link().selection().LabelNoCom().caption(), "COM" + std::to_string(c.configured) + " 9600");
         TearDown();
     }
+}
+
+// Com=0: the choice of a port is asked once; declining it leaves the panel
+// running without a line, told once, and nothing is asked or watched again
+// until the operator chooses a port.
+TEST_F(MainWindowTest, WithPortZeroTheChoiceIsAskedOnceAndDecliningItLeavesThePanelRunning) {
+    PtyPair& com1 = addPort(1);
+    writeIni(iniText(0, ""));
+    int asked = 0;
+    app::TForm1& f = build();
+    f.link().port().selectPort = [&] {
+        ++asked;
+        return 0;  // Cancel
+    };
+    f.form().show();
+
+    EXPECT_EQ(asked, 1);
+    ASSERT_EQ(recordedErrors().size(), 1u);
+    EXPECT_EQ(recordedErrors()[0].rfind("The ComNumber property of the TSerialComPort has not been set", 0), 0u);
+    EXPECT_NE(recordedErrors()[0].find("Aucun port série n'a été choisi"), std::string::npos);
+    EXPECT_FALSE(f.etat.EnDemarrage);
+    EXPECT_TRUE(f.form().visible());
+    EXPECT_FALSE(f.link().port().Open());
+    EXPECT_FALSE(f.link().watch().watching());
+    serveEventsFor(std::chrono::milliseconds(200));
+    EXPECT_EQ(asked, 1);
+
+    clearRecordedMessages();
+    QTest::keyClick(f.form().window(), Qt::Key_F3);
+    QTest::keyClick(f.form().window(), Qt::Key_F3);
+    ASSERT_EQ(recordedErrors().size(), 1u);
+    EXPECT_NE(recordedErrors()[0].find("Aucun port série n'est choisi"), std::string::npos);
+
+    // The operator chooses COM1: it opens, and nothing is asked.
+    ComboBox& combo = f.link().selection().ComboBox_NoCom();
+    combo.setItemIndex(0);
+    emit qobject_cast<QComboBox*>(combo.widget())->activated(0);
+    EXPECT_TRUE(f.link().port().Open());
+    EXPECT_EQ(asked, 1);
+    Bytes line;
+    EXPECT_TRUE(receiveUntil(com1, line, [](const Bytes& b) { return zeros(b) >= 10; }));
 }
 
 }  // namespace

@@ -1,0 +1,145 @@
+// How fast the real main window takes its port back, and what it costs while
+// the port is missing.
+//
+// Reconnection: COM1 is a pseudo-terminal; each round pulls it out (the
+// Ports/COM1 link goes, the master closes: the program sees the line lost),
+// waits a random 0-1000 ms (so that the rounds fall anywhere in the
+// fallback's second), then makes a new pseudo-terminal and links it as
+// Ports/COM1. The time from that link to the first byte the program writes
+// on the new terminal (an idle byte) is the figure. Two runs: with the
+// folder notifications, and with the fallback alone (notifications off).
+//
+// Idle cost: the CPU time of this process (the program on the offscreen
+// platform) over a few seconds while COM1 stays missing.
+//
+// Usage: app_reconnect_bench [rounds per run (default 60)] [idle seconds (default 10)]
+// Goals on the reference machine: p99 <= 200 ms with notifications,
+// <= 1.2 s by the fallback alone; < 1 % of one core while the port is missing.
+#include <time.h>
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+
+#include "app/port_link.h"
+#include "bench/app_bench_support.h"
+#include "serial/core/port_watch.h"
+#include "serial/port_component.h"
+
+using namespace vos::bench;
+
+namespace {
+
+double processCpuMs() {
+    timespec t{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+// Serves the window's events until `done` holds (at most limitMs).
+template <class F>
+bool serveUntil(F done, int limitMs) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+    while (!done()) {
+        if (Clock::now() >= deadline) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return true;
+}
+
+void serveFor(int ms) {
+    serveUntil([] { return false; }, ms);
+}
+
+struct Rig {
+    vos::test::ProgramFolder folder;
+    std::unique_ptr<vos::test::PtyPair> pty = std::make_unique<vos::test::PtyPair>();
+    std::unique_ptr<vos::app::TForm1> form;
+    std::string link = folder.path() + "Ports/COM1";
+
+    Rig() {
+        folder.linkPort(1, pty->slavePath());
+        folder.writeFile("Vostrelle.ini",
+                         "[Port]\r\nCom=1\r\nBauds=9600\r\nBufferFull=248\r\nBufferResume=10\r\n"
+                         "OutSize=256\r\nInSize=4096\r\n\r\n[Perso]\r\nFond=\r\n\r\n[Contexte]\r\n"
+                         "Editeur=notepad.exe\r\n");
+        form = std::make_unique<vos::app::TForm1>(folder.path());
+        form->form().show();
+    }
+    vos::TSerialComPort& port() { return form->link().port(); }
+
+    void unplug() {
+        std::error_code ec;
+        std::filesystem::remove(link, ec);
+        pty->closeMaster();
+    }
+    // Links a new terminal; returns the time from the link to its first byte, or -1.
+    double plugAndTime() {
+        pty = std::make_unique<vos::test::PtyPair>();
+        const auto t0 = Clock::now();
+        std::filesystem::create_symlink(pty->slavePath(), link);
+        Clock::time_point first{};
+        const bool got = serveUntil([&] {
+            if (!pty->read(1, 0).empty()) first = Clock::now();
+            return first != Clock::time_point{};
+        }, 10000);
+        return got ? msBetween(t0, first) : -1;
+    }
+};
+
+Summary reconnections(Rig& rig, int rounds, bool notifications, int& failures) {
+    rig.form->link().watch().setOptions({1000, notifications});
+    std::mt19937 random(12345);
+    std::uniform_int_distribution<int> pause(0, 1000);
+    std::vector<double> ms;
+    for (int i = 0; i < rounds; ++i) {
+        rig.unplug();
+        if (!serveUntil([&] { return !rig.port().Open(); }, 5000)) {
+            ++failures;
+            continue;
+        }
+        serveFor(pause(random));
+        const double t = rig.plugAndTime();
+        if (t < 0) ++failures;
+        else ms.push_back(t);
+        serveFor(20);
+    }
+    return summarize(ms);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 60;
+    const int idleSeconds = argc > 2 ? std::atoi(argv[2]) : 10;
+    prepareQtEnvironment();
+    QApplication app(argc, argv);
+    printBoxes();
+    Rig rig;
+    if (!serveUntil([&] { return rig.port().Open() && !rig.pty->read(1, 0).empty(); }, 10000)) {
+        std::fprintf(stderr, "the window does not send on COM1\n");
+        return 1;
+    }
+
+    int failures = 0;
+    printSummary("link -> first byte, notifications", reconnections(rig, rounds, true, failures), "ms");
+    printSummary("link -> first byte, fallback alone", reconnections(rig, rounds, false, failures), "ms");
+    rig.form->link().watch().setOptions({1000, true});
+
+    rig.unplug();
+    serveUntil([&] { return !rig.port().Open(); }, 5000);
+    serveFor(1000);
+    // The event loop itself, as the program idles (not the polling above).
+    const double cpu0 = processCpuMs();
+    const auto t0 = Clock::now();
+    QTimer::singleShot(idleSeconds * 1000, &app, &QCoreApplication::quit);
+    app.exec();
+    const double cpu = 100.0 * (processCpuMs() - cpu0) / msBetween(t0, Clock::now());
+    std::printf("CPU while COM1 is missing: %.2f %% of one core over %d s (goal < 1 %%)\n", cpu, idleSeconds);
+    std::printf("failed rounds: %d\n", failures);
+    rig.form.reset();
+    return failures == 0 ? 0 : 1;
+}
