@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs every test: the CTest labels unit,
-# serial, gui, faults and e2e; then the unit, gui, serial and faults tests
-# under AddressSanitizer + UndefinedBehaviorSanitizer and the serial tests
-# under ThreadSanitizer (scripts/sanitize.sh), and each libFuzzer target for
-# FUZZ_SECONDS, default 60 (scripts/fuzz.sh). Exits non-zero on any failure.
+# serial, gui, faults, e2e and package (the Debian package built, checked by
+# lintian, unpacked into a temporary root and used); then the unit, gui,
+# serial and faults tests under AddressSanitizer + UndefinedBehaviorSanitizer
+# and the serial tests under ThreadSanitizer (scripts/sanitize.sh), and each
+# libFuzzer target for FUZZ_SECONDS, default 60 (scripts/fuzz.sh). Exits
+# non-zero on any failure.
 # VOS_RELIABILITY=0 stops after the plain test run (a quick check while
 # working); extra arguments go to that ctest run (e.g. -L gui).
 set -euo pipefail

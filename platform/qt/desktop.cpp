@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QUrl>
 
+#include "platform/core/started_path.h"
 #include "platform/qt/app_services.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/form.h"
@@ -23,7 +24,13 @@ bool startDetached(const std::string& program, const std::vector<std::string>& a
     return QProcess::startDetached(qtconv::toQString(program), list);
 }
 
-std::string programFolder() { return qtconv::toStd(QCoreApplication::applicationDirPath()) + "/"; }
+// Not Qt's application folder alone: it resolves links (/proc/self/exe), and a
+// per-operator folder links the shared program file.
+std::string programFolder() {
+    std::string folder = startedFromFolder();
+    if (folder.empty()) folder = qtconv::toStd(QCoreApplication::applicationDirPath()) + "/";
+    return folder;
+}
 
 void processPendingEvents() { QCoreApplication::processEvents(); }
 

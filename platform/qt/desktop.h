@@ -22,7 +22,11 @@ void openDocument(const std::string& path);
 // Starts a program with arguments, detached; returns false if it cannot start.
 bool startDetached(const std::string& program, const std::vector<std::string>& args);
 
-// Folder of the running program file, with a trailing '/'.
+// The program's folder, with a trailing '/': the folder of the path the
+// program was started by, also when that path is a symbolic link to a program
+// file lying elsewhere (platform/core/started_path.h); the program file's own
+// folder when that path is not known. Ask at start-up (a relative start path
+// is taken from the working folder).
 std::string programFolder();
 
 // Runs the application: builds the windows through `build`, then serves

@@ -52,13 +52,28 @@ bool pollUntil(const std::function<bool()>& done, int timeoutMs, int periodMs) {
     return true;
 }
 
-PanelSession::PanelSession(PanelSetup setup) : pty_(std::make_unique<test::PtyPair>()), setup_(setup) {
+PanelSession::PanelSession(PanelSetup setup)
+    : installed_(std::make_unique<test::ProgramFolder>(true)), folder_(installed_->path()), setup_(setup) {
     install();
     const std::string ini = iniPath();
     if (setup.ini == PanelSetup::Ini::Missing) fs::remove(ini);
     if (setup.ini == PanelSetup::Ini::Given) std::ofstream(ini, std::ios::binary) << setup.iniText;
     prepareSkins(setup.plainSkins);
-    folder_.linkPort(1, pty_->slavePath());
+    connectLineAndDisplay();
+}
+
+PanelSession::PanelSession(LaunchedPanel launched) : folder_(launched.folder), launched_(std::move(launched)) {
+    if (launched_.command.empty()) throw std::runtime_error("PanelSession: no command");
+    if (folder_.empty() || folder_.back() != '/') folder_ += '/';
+    if (!fs::is_directory(folder_ + "Ports")) throw std::runtime_error(folder_ + " has no Ports folder");
+    connectLineAndDisplay();
+}
+
+void PanelSession::connectLineAndDisplay() {
+    const std::string com1 = folder_ + "Ports/COM1";
+    std::error_code ec;
+    fs::remove(com1, ec);
+    fs::create_symlink(pty_->slavePath(), com1);
     recorder_ = std::make_unique<LineRecorder>(*pty_);
     display_ = std::make_unique<VirtualDisplay>(kScreenWidth, kScreenHeight, scratch_.path() + "xvfb.log");
     x_ = std::make_unique<XClient>(display_->name(), scratch_.path());
@@ -73,16 +88,16 @@ PanelSession::~PanelSession() {
 }
 
 void PanelSession::install() {
-    const ExitStatus s = runTool({cmakeCommand(), "--install", VOS_BINARY_DIR, "--prefix", folder_.path()},
+    const ExitStatus s = runTool({cmakeCommand(), "--install", VOS_BINARY_DIR, "--prefix", folder_},
                                  environmentWith({}), nullptr, 120000);
-    if (!s.success() || !fs::exists(folder_.path() + "vostrelle"))
-        throw std::runtime_error("cmake --install into " + folder_.path() + " failed");
+    if (!s.success() || !fs::exists(folder_ + "vostrelle"))
+        throw std::runtime_error("cmake --install into " + folder_ + " failed");
 }
 
 // Until the build makes its own skins, and for tests that must tell the two
 // pictures apart anywhere, plain pictures stand in for them.
 void PanelSession::prepareSkins(bool plain) {
-    const std::string skins = folder_.path() + "Skins/";
+    const std::string skins = folder_ + "Skins/";
     fs::create_directories(skins);
     for (const auto& [name, rgb] : {std::pair{"num760f.jpg", kPlainMillingRgb}, {"num760t.jpg", kPlainLatheRgb}})
         if (plain || !fs::exists(skins + name)) writePlainJpeg(skins + name, rgb);
@@ -93,16 +108,17 @@ void PanelSession::start() {
     fs::create_directories(runtime);
     ::chmod(runtime.c_str(), 0700);
     const std::string log = scratch_.path() + "vostrelle.log";
+    std::vector<std::string> env = {"DISPLAY=" + display_->name(), "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + runtime};
+    env.insert(env.end(), launched_.environment.begin(), launched_.environment.end());
+    env.insert(env.end(), setup_.environment.begin(), setup_.environment.end());
+    const bool launched = !launched_.command.empty();
     std::vector<std::string> command = setup_.launcher;
-    command.push_back(folder_.path() + "vostrelle");
-    std::vector<std::string> variables{"DISPLAY=" + display_->name(), "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + runtime};
-    variables.insert(variables.end(), setup_.environment.begin(), setup_.environment.end());
+    command.push_back(folder_ + "vostrelle");
     program_ = std::make_unique<ChildProcess>(SpawnOptions{
-        command,
-        environmentWith(variables,
-                        {"WAYLAND_DISPLAY", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_FONT_DPI",
-                         "QT_AUTO_SCREEN_SCALE_FACTOR", "QT_ENABLE_HIGHDPI_SCALING"}),
-        log, log, -1, folder_.path()});
+        launched ? launched_.command : command,
+        environmentWith(env, {"WAYLAND_DISPLAY", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_FONT_DPI",
+                              "QT_AUTO_SCREEN_SCALE_FACTOR", "QT_ENABLE_HIGHDPI_SCALING"}),
+        log, log, -1, launched ? "" : folder_});
 }
 
 ::testing::AssertionResult PanelSession::startUntilBanner() {
@@ -149,8 +165,8 @@ bool PanelSession::waitForLine(int timeoutMs) {
     return line().waitFor(mark, [](const auto& bytes) { return bytes.size() >= 50; }, timeoutMs);
 }
 
-const std::string& PanelSession::folder() const { return folder_.path(); }
-std::string PanelSession::iniPath() const { return folder_.path() + "Vostrelle.ini"; }
+const std::string& PanelSession::folder() const { return folder_; }
+std::string PanelSession::iniPath() const { return folder_ + "Vostrelle.ini"; }
 bool PanelSession::iniExists() const { return fs::exists(iniPath()); }
 std::string PanelSession::readIni() const { return readFile(iniPath()); }
 
@@ -159,7 +175,7 @@ bool PanelSession::sendFromControl(const std::vector<std::uint8_t>& bytes) { ret
 void PanelSession::unplugLine() {
     recorder_->stop();
     std::error_code ec;
-    fs::remove(folder_.path() + "Ports/COM1", ec);
+    fs::remove(folder_ + "Ports/COM1", ec);
     pty_->closeMaster();
 }
 
@@ -167,7 +183,7 @@ void PanelSession::plugNewLine() {
     recorder_.reset();
     pty_ = std::make_unique<test::PtyPair>();
     recorder_ = std::make_unique<LineRecorder>(*pty_);
-    folder_.linkPort(1, pty_->slavePath());
+    fs::create_symlink(pty_->slavePath(), folder_ + "Ports/COM1");
 }
 
 void PanelSession::clickAt(int x, int y, Button button) { x_->click(placed_.x + x, placed_.y + y, button); }

@@ -1,6 +1,7 @@
 #pragma once
 // One run of the installed program for an end-to-end test: a private program
-// folder laid out by `cmake --install`, a pseudo-terminal as its COM1 (the
+// folder laid out by `cmake --install` (or by the package's launcher, see
+// LaunchedPanel), a pseudo-terminal as its COM1 (the
 // test holds the master and plays the control), a private X server, and the
 // program started there. Everything is observed from outside: the bytes on
 // the line, the files in the folder, screenshots of the display.
@@ -60,11 +61,23 @@ struct PanelSetup {
     std::vector<std::string> launcher;
 };
 
+// A program folder that something other than the session lays out (the
+// package's launcher), and the command that starts the program in it.
+struct LaunchedPanel {
+    std::string folder;                    // must hold its Ports folder already
+    std::vector<std::string> command;      // run again by every start()
+    std::vector<std::string> environment;  // "NAME=value", added to the session's
+};
+
 class PanelSession {
 public:
     // Lays out the folder, the line and the display; the program is not
     // started yet. Throws when a part cannot be set up.
     explicit PanelSession(PanelSetup setup = {});
+    // The same in a folder laid out elsewhere: only COM1 is linked there (in
+    // its Ports folder, which must exist, so that the program never reaches a
+    // real device), and start() runs the launched command.
+    explicit PanelSession(LaunchedPanel launched);
     ~PanelSession();
     PanelSession(const PanelSession&) = delete;
     PanelSession& operator=(const PanelSession&) = delete;
@@ -116,11 +129,14 @@ public:
 private:
     void install();
     void prepareSkins(bool plain);
+    void connectLineAndDisplay();
     void keepDiagnostics();
 
-    test::ProgramFolder folder_{true};
+    std::unique_ptr<test::ProgramFolder> installed_;  // null for a launched folder
+    std::string folder_;
+    LaunchedPanel launched_;
     test::ProgramFolder scratch_{false};
-    std::unique_ptr<test::PtyPair> pty_;
+    std::unique_ptr<test::PtyPair> pty_ = std::make_unique<test::PtyPair>();
     std::unique_ptr<LineRecorder> recorder_;
     PanelSetup setup_;
     std::unique_ptr<VirtualDisplay> display_;
