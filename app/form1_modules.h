@@ -57,7 +57,7 @@ struct TForm1::Modules {
                    },
                    [&f] { EcrireConfiguration(f.etat, f.m_->configTarget); },
                    [&f] { return f.etat.EnDemarrage; }}),
-          keyboard(link, zoom),
+          keyboard(link, zoom, screen),
           configTarget(f, link) {
         lamps.setBigScreen(&zoom.grandeVisu());
         hitMap.setKeyboard(keyboard);

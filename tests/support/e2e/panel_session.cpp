@@ -95,9 +95,12 @@ void PanelSession::start() {
     const std::string log = scratch_.path() + "vostrelle.log";
     program_ = std::make_unique<ChildProcess>(SpawnOptions{
         {folder_.path() + "vostrelle"},
+        // No input method of the test runner's desktop (an ibus without its
+        // daemon): the platform's own compose support handles dead keys.
         environmentWith({"DISPLAY=" + display_->name(), "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + runtime},
                         {"WAYLAND_DISPLAY", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_FONT_DPI",
-                         "QT_AUTO_SCREEN_SCALE_FACTOR", "QT_ENABLE_HIGHDPI_SCALING"}),
+                         "QT_AUTO_SCREEN_SCALE_FACTOR", "QT_ENABLE_HIGHDPI_SCALING", "QT_IM_MODULE",
+                         "XMODIFIERS"}),
         log, log, -1, folder_.path()});
 }
 
