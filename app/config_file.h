@@ -11,6 +11,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "input/machine_type.h"
@@ -109,10 +110,13 @@ void EcrireConfiguration(const ConfigState& state, const ConfigTarget& target);
 std::optional<std::vector<std::string>> ReformaterLignes(
     const std::vector<std::string>& lignes, ProfileEncoding encodage = ProfileEncoding::Bytes8);
 
-// Rewrites the file at `chemin` in the tidy layout, atomically, in the
-// file's own form: its encoding, byte-order mark and line ends. A file of
-// more than 2000 lines is left untouched. Throws ConfigIoError when the file
-// cannot be read or replaced.
+// The file's bytes in the tidy layout, in the file's own form: its encoding,
+// byte-order mark and line ends. Nothing (leave the file alone) for more
+// than 2000 lines, or when the result would read back in another encoding.
+std::optional<std::string> ReformaterTexte(std::string_view octets);
+
+// Rewrites the file at `chemin` as ReformaterTexte says, atomically. Throws
+// ConfigIoError when the file cannot be read or replaced.
 void ReformaterIni(const std::string& chemin);
 
 }  // namespace vos

@@ -19,14 +19,24 @@ std::optional<std::vector<std::string>> ReformaterLignes(const std::vector<std::
     return sortie;
 }
 
+std::optional<std::string> ReformaterTexte(std::string_view octets) {
+    const ProfileDocument doc = DecodeProfile(octets);
+    const auto lignes = ReformaterLignes(doc.lines, doc.form.encoding);
+    if (!lignes) return std::nullopt;
+    std::string texte = EncodeProfile(doc.form, *lignes);
+    // Dropping the empty lines at the top of an 8-bit file can bring bytes
+    // that read as a byte-order mark to its very start: the next read would
+    // take the file for another encoding. Leaving it alone loses nothing.
+    if (DecodeProfile(texte).form.encoding != doc.form.encoding) return std::nullopt;
+    return texte;
+}
+
 void ReformaterIni(const std::string& chemin) {
     const FileBytes file = ReadWholeFile(chemin);
     if (file.error != 0) throw ConfigIoError(chemin, file.error);
-    const ProfileDocument doc = DecodeProfile(file.bytes);
-    const auto lignes = ReformaterLignes(doc.lines, doc.form.encoding);
-    if (!lignes) return;
-    if (int err = ReplaceFileAtomically(chemin, EncodeProfile(doc.form, *lignes)))
-        throw ConfigIoError(chemin, err);
+    const auto texte = ReformaterTexte(file.bytes);
+    if (!texte) return;
+    if (int err = ReplaceFileAtomically(chemin, *texte)) throw ConfigIoError(chemin, err);
 }
 
 }  // namespace vos

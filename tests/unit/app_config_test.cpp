@@ -290,6 +290,8 @@ TEST(ReformaterIni, TidiesInTheFilesOwnLineEndsAndIsStable) {
         {"UTF-8 mark: the first line is [Port], and 255 characters are 510 bytes of \xC3\xA9",
          "\xEF\xBB\xBF[Port]\r\nK=" + Repeat("\xC3\xA9", 300) + "\r\n[Perso]\r\n",
          "\xEF\xBB\xBF[Port]\r\nK=" + Repeat("\xC3\xA9", 253) + "\r\n\r\n[Perso]\r\n"},
+        {"8-bit, bytes of a UTF-16 mark behind an empty first line: left alone (they would lead the file)",
+         "\r\n\xFF\xFE[Port]\r\n\r\n", "\r\n\xFF\xFE[Port]\r\n\r\n"},
     };
     TempDir dir;
     const std::string path = dir.File("Vostrelle.ini");
