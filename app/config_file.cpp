@@ -1,6 +1,6 @@
 #include "app/config_file.h"
 
-#include <system_error>
+#include <cerrno>
 
 #include "platform/core/profile_file.h"
 
@@ -36,6 +36,39 @@ std::string Cut255(std::string s) {
     return s;
 }
 
+// The operator reads French: the system's reasons for a failed file access,
+// in the operator's words. Anything else is named by its number.
+struct Raison {
+    int error;
+    const char* texte;
+};
+constexpr Raison kRaisons[] = {
+    {EACCES, "accès refusé"},
+    {EPERM, "fichier protégé contre toute modification"},
+    {EROFS, "disque en lecture seule"},
+    {ENOSPC, "disque plein"},
+    {EDQUOT, "quota de disque dépassé"},
+    {EFBIG, "fichier trop grand"},
+    {EIO, "erreur du disque"},
+    {ENOENT, "fichier introuvable"},
+    {ENOTDIR, "dossier introuvable"},
+    {EISDIR, "c'est un dossier"},
+    {EINVAL, "ce n'est pas un fichier ordinaire"},
+    {ENAMETOOLONG, "chemin trop long"},
+    {ELOOP, "trop de liens symboliques"},
+    {EMFILE, "trop de fichiers ouverts"},
+    {ENFILE, "trop de fichiers ouverts"},
+    {ENOMEM, "mémoire insuffisante"},
+    {EBUSY, "fichier occupé"},
+    {EEXIST, "fichier temporaire impossible à créer"},
+};
+
+std::string RaisonSysteme(int error) {
+    for (const Raison& r : kRaisons)
+        if (r.error == error) return r.texte;
+    return "erreur système " + std::to_string(error);
+}
+
 void Write(ProfileFile& ini, const char* section, const char* key, const std::string& value) {
     if (!ini.WriteString(section, key, value)) throw ConfigWriteError(ini.path(), ini.lastError());
 }
@@ -46,8 +79,7 @@ ConfigWriteError::ConfigWriteError(const std::string& path, int error)
     : std::runtime_error("Impossible d'écrire dans " + path), path_(path), error_(error) {}
 
 ConfigIoError::ConfigIoError(const std::string& path, int error)
-    : std::runtime_error("Erreur d'entrée/sortie sur le fichier " + path + " : " +
-                         std::generic_category().message(error)),
+    : std::runtime_error("Erreur d'entrée/sortie sur le fichier " + path + " : " + RaisonSysteme(error)),
       path_(path),
       error_(error) {}
 

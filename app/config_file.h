@@ -11,10 +11,12 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "input/machine_type.h"
 #include "platform/core/os_version.h"
+#include "platform/core/profile_encoding.h"
 
 namespace vos {
 
@@ -65,7 +67,8 @@ private:
 };
 
 // An input/output failure of the tidy rewrite (the file cannot be opened,
-// read or replaced). what() names the file and the system's reason.
+// read or replaced). what() names the file and the system's reason, in
+// French.
 class ConfigIoError : public std::runtime_error {
 public:
     ConfigIoError(const std::string& path, int error);
@@ -100,13 +103,19 @@ void LireConfiguration(ConfigState& state, MachineType& type, ConfigTarget& targ
 // Throws ConfigWriteError at the first refused write.
 void EcrireConfiguration(const ConfigState& state, const ConfigTarget& target);
 
-// The tidy layout of the lines: each cut at 255 characters, empty lines
-// dropped, one empty line before every "[" line but the first line.
-// Nothing (leave the file alone) when there are more than 2000 lines.
-std::optional<std::vector<std::string>> ReformaterLignes(const std::vector<std::string>& lignes);
+// The tidy layout of the lines: each cut at 255 characters (bytes of an
+// 8-bit file, whole characters of a Unicode one), empty lines dropped, one
+// empty line before every "[" line but the first line. Nothing (leave the
+// file alone) when there are more than 2000 lines.
+std::optional<std::vector<std::string>> ReformaterLignes(
+    const std::vector<std::string>& lignes, ProfileEncoding encodage = ProfileEncoding::Bytes8);
 
-// Rewrites the file at `chemin` in the tidy layout with CR LF line ends,
-// atomically. A file of more than 2000 lines is left untouched. Throws
+// The file's bytes in the tidy layout, in the file's own form: its encoding,
+// byte-order mark and line ends. Nothing (leave the file alone) for more
+// than 2000 lines, or when the result would read back in another encoding.
+std::optional<std::string> ReformaterTexte(std::string_view octets);
+
+// Rewrites the file at `chemin` as ReformaterTexte says, atomically. Throws
 // ConfigIoError when the file cannot be read or replaced.
 void ReformaterIni(const std::string& chemin);
 

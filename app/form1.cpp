@@ -125,12 +125,14 @@ void TForm1::ecrireBanniere() {
 }
 
 // The close always completes: a failing step is reported (queued behind any
-// box already up) and the next steps still run.
+// box already up) and the next steps still run. A write-back the system
+// refused is not followed by the tidy rewrite, which the same refusal would
+// only report a second time.
 void TForm1::FormClose() {
     guarded([&] { m_->link.setLightsActive(false); });
     guarded([&] { m_->link.closeForExit(); });
     if (demarrageAbandonne) return;
-    if (!etat.EnDemarrage) guarded([&] { EcrireConfiguration(etat, m_->configTarget); });
+    if (!etat.EnDemarrage && !guarded([&] { EcrireConfiguration(etat, m_->configTarget); })) return;
     guarded([&] { ReformaterIni(etat.CheminIni); });
 }
 

@@ -58,7 +58,7 @@ struct TForm1::Modules {
                    [&f] { EcrireConfiguration(f.etat, f.m_->configTarget); },
                    [&f] { return f.etat.EnDemarrage; },
                    [&f](bool open) { f.Timer1.setEnabled(open); }}),
-          keyboard(link, zoom),
+          keyboard(link, zoom, screen),
           configTarget(f, link) {
         lamps.setBigScreen(&zoom.grandeVisu());
         hitMap.setKeyboard(keyboard);

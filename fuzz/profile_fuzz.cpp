@@ -9,10 +9,16 @@
 // - writing: Set either refuses a name that could not be read back, or the
 //   key then reads back as written, every other key reads as before, and
 //   every other line of the file is kept in place;
-// - the bytes: FromBytes(ToBytes()) gives the same lines;
-// - the tidy rewrite: no empty line but exactly one before every later
-//   section header, lines cut at 255, every non-empty line kept in order,
-//   files of more than 2000 lines left alone, and tidy(tidy(x)) == tidy(x).
+// - the bytes: FromBytes(ToBytes()) gives the same lines; lines never hold
+//   a CR or an LF;
+// - the file's form (byte-order mark, UTF-16, line ends): decoding the file
+//   as written back gives the same form and lines, and writing that back
+//   gives the same bytes; an 8-bit file keeps every byte of its lines; a
+//   UTF-16 file's text goes to UTF-8 and back unchanged;
+// - the tidy rewrite, in the file's own form: no empty line but exactly one
+//   before every later section header, lines cut at 255 characters (whole
+//   ones in a Unicode file), every non-empty line kept in order, files of
+//   more than 2000 lines left alone, and tidy(tidy(x)) == tidy(x).
 //
 // Input layout (libFuzzer's FuzzedDataProvider): three backslash-terminated
 // strings (section, key, value for Set), then the file's bytes.
@@ -30,6 +36,7 @@
 #include <vector>
 
 #include "app/config_file.h"
+#include "platform/core/profile_encoding.h"
 #include "platform/core/profile_lines.h"
 #include "platform/core/profile_text.h"
 
@@ -215,23 +222,69 @@ void checkSet(const vos::ProfileText& original, const Pairs& names, const std::s
     PROFILE_CHECK(vos::ProfileText::FromBytes(p.ToBytes()).lines() == p.lines());
 }
 
-// The file as the close leaves it: tidied, or untouched when it is too long.
-std::string tidyFile(const std::string& bytes) {
-    const auto lines = vos::ReformaterLignes(vos::SplitProfileLines(bytes));
-    return lines ? vos::JoinProfileLinesCrLf(*lines) : bytes;
+// Characters of a line of a Unicode file: its bytes that do not continue a
+// UTF-8 sequence.
+std::size_t characters(const std::string& line, vos::ProfileEncoding e) {
+    if (e == vos::ProfileEncoding::Bytes8) return line.size();
+    return static_cast<std::size_t>(
+        std::count_if(line.begin(), line.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
+bool sameDocument(const vos::ProfileDocument& a, const vos::ProfileDocument& b) {
+    return a.form.encoding == b.form.encoding && a.form.lineEnd == b.form.lineEnd &&
+           a.form.trailing == b.form.trailing && a.lines == b.lines;
+}
+
+void checkForm(const std::string& bytes) {
+    const vos::ProfileDocument doc = vos::DecodeProfile(bytes);
+    for (const std::string& l : doc.lines) PROFILE_CHECK(l.find_first_of("\r\n") == std::string::npos);
+    if (doc.form.encoding == vos::ProfileEncoding::Bytes8) PROFILE_CHECK(doc.lines == vos::SplitProfileLines(bytes));
+    const std::string written = vos::EncodeProfile(doc.form, doc.lines);
+    const vos::ProfileDocument again = vos::DecodeProfile(written);
+    PROFILE_CHECK(sameDocument(again, doc));
+    PROFILE_CHECK(vos::EncodeProfile(again.form, again.lines) == written);
+}
+
+// The fuzz bytes taken as the UTF-16 text of one line (units that are CR or
+// LF left out), surrogates of every kind included: written back, the file is
+// the same bytes with a line end added.
+void checkUtf16Lossless(const std::string& bytes) {
+    const bool bigEndian = !bytes.empty() && (bytes[0] & 1);
+    std::string units;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const unsigned hi = static_cast<unsigned char>(bytes[i + (bigEndian ? 0 : 1)]);
+        const unsigned lo = static_cast<unsigned char>(bytes[i + (bigEndian ? 1 : 0)]);
+        if (hi == 0 && (lo == '\r' || lo == '\n')) continue;
+        units += bytes.substr(i, 2);
+    }
+    if (units.empty()) return;
+    const std::string file = (bigEndian ? "\xFE\xFF" : "\xFF\xFE") + units;
+    const std::string crlf = bigEndian ? std::string("\0\r\0\n", 4) : std::string("\r\0\n\0", 4);
+    const vos::ProfileDocument doc = vos::DecodeProfile(file);
+    PROFILE_CHECK(doc.lines.size() == 1);
+    PROFILE_CHECK(vos::EncodeProfile(doc.form, doc.lines) == file + crlf);
+}
+
+// The file as the close leaves it: tidied in its own form, or untouched.
+std::string tidyFile(const std::string& bytes) { return vos::ReformaterTexte(bytes).value_or(bytes); }
+
 void checkTidy(const std::string& bytes) {
-    const std::vector<std::string> in = vos::SplitProfileLines(bytes);
-    const auto out = vos::ReformaterLignes(in);
+    const vos::ProfileDocument doc = vos::DecodeProfile(bytes);
+    const std::vector<std::string>& in = doc.lines;
+    const auto out = vos::ReformaterLignes(in, doc.form.encoding);
     PROFILE_CHECK(out.has_value() == (in.size() <= vos::kLignesMaxIni));
     if (!out) return;
     std::vector<std::string> keptIn, keptOut;
-    for (const std::string& l : in)
-        if (!l.empty()) keptIn.push_back(l.substr(0, 255));
+    for (const std::string& l : in) {
+        if (l.empty()) continue;
+        const std::string cut = vos::CutProfileLine(l, doc.form.encoding, 255);
+        PROFILE_CHECK(l.starts_with(cut) && !cut.empty());
+        PROFILE_CHECK(characters(cut, doc.form.encoding) == std::min<std::size_t>(255, characters(l, doc.form.encoding)));
+        keptIn.push_back(cut);
+    }
     for (std::size_t i = 0; i < out->size(); ++i) {
         const std::string& l = (*out)[i];
-        PROFILE_CHECK(l.size() <= 255);
+        PROFILE_CHECK(characters(l, doc.form.encoding) <= 255);
         if (l.empty()) {
             // Only right before a section header, never first, never doubled.
             PROFILE_CHECK(i + 1 < out->size() && !(*out)[i + 1].empty() && (*out)[i + 1].front() == '[');
@@ -241,6 +294,17 @@ void checkTidy(const std::string& bytes) {
         }
     }
     PROFILE_CHECK(keptIn == keptOut);
+    const auto rewritten = vos::ReformaterTexte(bytes);
+    if (rewritten) {
+        // It reads back as the lines written, in the file's form.
+        const vos::ProfileDocument tidied = vos::DecodeProfile(*rewritten);
+        PROFILE_CHECK(tidied.form.encoding == doc.form.encoding);
+        PROFILE_CHECK(tidied.lines == *out);
+        if (!out->empty()) PROFILE_CHECK(tidied.form.lineEnd == doc.form.lineEnd);
+    } else {
+        // Only a result that would read as a byte-order mark is refused.
+        PROFILE_CHECK(doc.form.encoding == vos::ProfileEncoding::Bytes8 && !out->empty());
+    }
     const std::string once = tidyFile(bytes);
     PROFILE_CHECK(tidyFile(once) == once);
 }
@@ -263,6 +327,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkLookups(p, names);
     PROFILE_CHECK(vos::ParseProfileInteger(value) == referenceInteger(value));
     checkSet(p, names, section, key, value);
+    checkForm(bytes);
+    checkUtf16Lossless(bytes);
     checkTidy(bytes);
     return 0;
 }

@@ -45,6 +45,9 @@ inline constexpr std::array<VirtualKeyCode, 18> kKeyDownCodes{{
 }};
 
 inline constexpr std::uint16_t kEscapeKey = 0x1B;
+// With Ctrl: copies the screen's text; it is no key of the panel and sends
+// nothing (its character, 3, has no code either).
+inline constexpr std::uint16_t kCopyKey = 'C';
 
 constexpr std::optional<std::uint8_t> codeForVirtualKey(std::uint16_t vkey) {
     for (const auto& k : kKeyDownCodes)

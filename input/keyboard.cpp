@@ -1,16 +1,23 @@
 #include "input/keyboard.h"
 
+#include "input/screen_copy.h"
 #include "input/zoom.h"
+#include "platform/qt/desktop.h"
 
 namespace vos {
 
-Keyboard::Keyboard(ByteSink& sink, Zoom& zoom) : sink_(sink), zoom_(zoom) {}
+Keyboard::Keyboard(ByteSink& sink, Zoom& zoom, const panel::Screen& screen)
+    : sink_(sink), zoom_(zoom), screen_(screen) {}
 
 void Keyboard::EnvoyerCode(std::uint8_t code) { sink_.SendBlock(&code, 1); }
 
-void Keyboard::FormKeyDown(std::uint16_t vkey, ShiftState) {
+void Keyboard::FormKeyDown(std::uint16_t vkey, ShiftState shift) {
     if (vkey == keycodes::kEscapeKey) {
         zoom_.ChangerEcran();
+        return;
+    }
+    if (vkey == keycodes::kCopyKey && shift.ctrl && !shift.alt) {
+        copyToClipboard(texteEcranCopie(screen_));
         return;
     }
     if (const auto code = keycodes::codeForVirtualKey(vkey)) EnvoyerCode(*code);

@@ -3,8 +3,8 @@
 // the 2-ms send timer writes the idle byte (or a held-key code) at each tick.
 //
 // Threading: GUI thread only; never re-entered. Ownership: the main window
-// owns the Keyboard; it keeps references to the sink and the zoom, which must
-// outlive it.
+// owns the Keyboard; it keeps references to the sink, the zoom and the
+// screen, which must outlive it.
 #include <array>
 #include <cstdint>
 
@@ -14,6 +14,9 @@
 namespace vos {
 
 class Zoom;
+namespace panel {
+class Screen;
+}
 
 // Where key codes go (the serial port component in the program, a recorder in
 // tests).
@@ -29,16 +32,17 @@ struct ByteSink {
 
 class Keyboard {
 public:
-    Keyboard(ByteSink& sink, Zoom& zoom);
+    Keyboard(ByteSink& sink, Zoom& zoom, const panel::Screen& screen);
 
     // Hands one code to the sink. Exceptions from the sink propagate to the
     // caller's guard: the code is lost and reported once.
     void EnvoyerCode(std::uint8_t code);
 
-    // Key-down (auto-repeat included): the table of key_codes.h; Escape
-    // changes screen and sends nothing. Modifiers are not looked at.
+    // Key-down (auto-repeat included): the table of key_codes.h, whatever the
+    // modifiers; Escape changes screen and sends nothing. Ctrl+C (without
+    // Alt) copies the screen's text to the clipboard and sends nothing.
     void FormKeyDown(std::uint16_t vkey, ShiftState shift);
-    // Translated character (Latin-1).
+    // Translated character (Latin-1), composed ones included.
     void FormKeyPress(std::uint8_t ch);
     // Tick of the 2-ms send timer. When the sink cannot take a byte now the
     // tick is skipped silently: a closed port must not raise one error per tick.
@@ -62,6 +66,7 @@ public:
 private:
     ByteSink& sink_;
     Zoom& zoom_;
+    const panel::Screen& screen_;
 };
 
 }  // namespace vos

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "platform/core/profile_encoding.h"
 #include "platform/core/profile_io.h"
 #include "platform/core/profile_text.h"
 
@@ -11,7 +12,7 @@ std::string ProfileFile::ReadString(std::string_view section, std::string_view k
                                     std::string_view def) const {
     const FileBytes file = ReadWholeFile(path_);
     if (file.error != 0) return std::string(def);
-    const auto value = ProfileText::FromBytes(file.bytes).Find(section, key);
+    const auto value = ProfileText(DecodeProfile(file.bytes).lines).Find(section, key);
     return value ? *value : std::string(def);
 }
 
@@ -19,7 +20,7 @@ int32_t ProfileFile::ReadInteger(std::string_view section, std::string_view key,
                                  int32_t def) const {
     const FileBytes file = ReadWholeFile(path_);
     if (file.error != 0) return def;
-    const auto value = ProfileText::FromBytes(file.bytes).Find(section, key);
+    const auto value = ProfileText(DecodeProfile(file.bytes).lines).Find(section, key);
     if (!value) return def;
     return ParseProfileInteger(*value).value_or(def);
 }
@@ -31,9 +32,10 @@ bool ProfileFile::WriteString(std::string_view section, std::string_view key,
         lastError_ = file.error;
         return false;
     }
-    ProfileText text = ProfileText::FromBytes(file.bytes);
+    ProfileDocument doc = DecodeProfile(file.bytes);
+    ProfileText text(std::move(doc.lines));
     text.Set(section, key, value);
-    lastError_ = ReplaceFileAtomically(path_, text.ToBytes());
+    lastError_ = ReplaceFileAtomically(path_, EncodeProfile(doc.form, text.lines()));
     return lastError_ == 0;
 }
 

@@ -6,8 +6,10 @@
 //
 // Every call goes to the file itself, as the platform's profile functions
 // do: a read loads the current content, a write loads it, changes one key
-// and replaces the file through ReplaceFileAtomically (lines written with
-// CR LF). Bytes are kept as they are: no encoding conversion.
+// and replaces the file through ReplaceFileAtomically. The file is read and
+// written in its own form (profile_encoding.h): an 8-bit file's bytes as
+// they are, a UTF-8 or UTF-16 file with its byte-order mark, and the line
+// ends its lines use (CR LF for a new file).
 //
 // Ownership: holds only the path; "opening" and "closing" the profile are
 // the object's construction and destruction.

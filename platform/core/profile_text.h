@@ -32,6 +32,8 @@ class ProfileText {
 public:
     ProfileText() = default;
     explicit ProfileText(std::vector<std::string> lines) : lines_(std::move(lines)) {}
+    // 8-bit text split into lines as it is (a file's byte-order mark and
+    // encoding are profile_encoding.h's business).
     static ProfileText FromBytes(std::string_view bytes);
 
     // Every line with CR LF.

@@ -1,6 +1,7 @@
 #include "platform/qt/desktop.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QProcess>
 #include <QUrl>
@@ -16,6 +17,10 @@ namespace vos {
 
 void openDocument(const std::string& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(qtconv::toQString(path)));
+}
+
+void copyToClipboard(const std::string& utf8) {
+    QGuiApplication::clipboard()->setText(qtconv::toQString(utf8), QClipboard::Clipboard);
 }
 
 bool startDetached(const std::string& program, const std::vector<std::string>& args) {

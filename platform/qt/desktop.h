@@ -19,6 +19,9 @@ void beep(int frequencyHz, int durationMs);
 // reported: a missing document or no program gives nothing.
 void openDocument(const std::string& path);
 
+// Puts plain text (UTF-8) on the desktop's clipboard.
+void copyToClipboard(const std::string& utf8);
+
 // Starts a program with arguments, detached; returns false if it cannot start.
 bool startDetached(const std::string& program, const std::vector<std::string>& args);
 

@@ -129,7 +129,10 @@ public:
     std::function<void()> onActivate;
     std::function<void()> onClose;      // the window is closing
     std::function<void(std::uint16_t vkey, ShiftState)> onKeyDown;  // auto-repeat included
-    std::function<void(std::uint8_t ch)> onKeyPress;  // translated character (Latin-1)
+    // Translated character (Latin-1); also each character that a dead key,
+    // a compose sequence or an input method produces. Not raised for chords
+    // with Ctrl.
+    std::function<void(std::uint8_t ch)> onKeyPress;
     // Presses on the form's own surface (or a disabled picture). The window
     // keeps the mouse after a press, so the release arrives wherever it is.
     std::function<void(MouseButton, ShiftState, int x, int y)> onMouseDown;

@@ -12,6 +12,7 @@
 #include "platform/qt/timer.h"
 
 class QEventLoop;
+class QInputMethodEvent;
 class QKeyEvent;
 class QMouseEvent;
 class QWindow;
@@ -32,6 +33,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
 private:
@@ -55,6 +57,9 @@ struct Form::Impl {
     std::unique_ptr<KeyPreviewFilter> preview;
     // Runs onKeyDown / onKeyPress for one key press, through the guard.
     void dispatchKey(const QKeyEvent& e);
+    // Runs onKeyPress for each character an input method committed (a dead
+    // key or compose sequence gives one), through the guard.
+    void dispatchCommit(const QInputMethodEvent& e);
 
     // Show and activation.
     bool shownOnce = false;

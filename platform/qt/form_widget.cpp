@@ -2,6 +2,7 @@
 // surface, keys that reach the form itself, the close request.
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWindow>
@@ -14,10 +15,12 @@
 
 namespace vos {
 
-
+// The form takes input methods so that dead keys and compose sequences reach
+// it as the one character they make, never as their last key alone.
 FormWidget::FormWidget(Form& form, Qt::WindowFlags flags) : QWidget(nullptr, flags), form_(form) {
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
 }
 
 void FormWidget::press(QMouseEvent* e, bool doubleClick) {
@@ -65,6 +68,13 @@ void FormWidget::keyPressEvent(QKeyEvent* e) {
     e->accept();
 }
 
+// Composed characters that reach the form itself (key preview off).
+void FormWidget::inputMethodEvent(QInputMethodEvent* e) {
+    Form::Impl& d = form_.impl();
+    if (!d.preview) d.dispatchCommit(*e);
+    e->accept();
+}
+
 void FormWidget::closeEvent(QCloseEvent* e) {
     Form::Impl& d = form_.impl();
     if (d.closing) {  // a close requested from inside onClose
@@ -93,6 +103,14 @@ void Form::Impl::dispatchKey(const QKeyEvent& e) {
     if (const auto ch = characterOf(e); ch && form.onKeyPress) {
         const auto handler = form.onKeyPress;
         guarded([&] { handler(*ch); });
+    }
+}
+
+void Form::Impl::dispatchCommit(const QInputMethodEvent& e) {
+    if (!form.onKeyPress) return;
+    for (const std::uint8_t ch : charactersOf(e.commitString())) {
+        const auto handler = form.onKeyPress;
+        guarded([&] { handler(ch); });
     }
 }
 

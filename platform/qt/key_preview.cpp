@@ -1,6 +1,7 @@
 #include "platform/qt/key_preview.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPointer>
 #include <algorithm>
@@ -19,16 +20,29 @@ KeyPreviewFilter::~KeyPreviewFilter() {
 // while it is ignored, calling the application filters at every step. To see
 // each key exactly once, the filter previews it at the first step, delivers
 // it itself (the propagation happens inside that delivery, where this event
-// is recognised and let through), then stops the outer propagation.
+// is recognised and let through), then stops the outer propagation. The text
+// of dead keys, compose sequences and input methods comes as an input-method
+// event instead of key presses, and is previewed the same way.
 bool KeyPreviewFilter::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::InputMethod && type != QEvent::FocusIn) return false;
+    if (!watched->isWidgetType()) return false;
     auto* w = static_cast<QWidget*>(watched);
     Form::Impl& d = form_.impl();
     if (w->window() != d.window) return false;
+    if (type == QEvent::FocusIn) {
+        // The platform composes characters only for a focus widget that
+        // accepts input methods; without this a dead key would be lost on a
+        // focused list and the next letter would arrive alone.
+        w->setAttribute(Qt::WA_InputMethodEnabled);
+        return false;
+    }
     if (std::find(delivering_.begin(), delivering_.end(), event) != delivering_.end()) return false;
-    auto* key = static_cast<QKeyEvent*>(event);
     QPointer<QWidget> target = w;
-    d.dispatchKey(*key);
+    if (type == QEvent::KeyPress)
+        d.dispatchKey(*static_cast<QKeyEvent*>(event));
+    else
+        d.dispatchCommit(*static_cast<QInputMethodEvent*>(event));
     if (!target) return true;  // the handler destroyed the receiver
     delivering_.push_back(event);
     QCoreApplication::sendEvent(target, event);

@@ -1,7 +1,10 @@
 #pragma once
 // Key preview of a form: an application-wide event filter that gives the
 // form's key handlers every key press meant for one of the form's widgets,
-// before that widget sees it. The widget still receives the key afterwards.
+// and every character an input method commits to one of them, before that
+// widget sees it. The widget still receives the event afterwards. A widget
+// of the form that takes the focus is made to accept input methods, so that
+// composed characters reach the preview wherever the focus is.
 // Private to platform/qt.
 #include <QObject>
 #include <vector>

@@ -41,10 +41,24 @@ constexpr std::array<std::pair<int, std::uint16_t>, 5> kKeypadTable{{
 // types other characters unshifted, the key still means its digit.
 constexpr int kXcbDigitRowFirst = 10, kXcbDigitRowLast = 19;
 
+// The X keysym Execute (the keypad's Execute on keyboards that have one):
+// Qt has no key for it and reports key 0, so only the keysym tells it.
+constexpr quint32 kXKeysymExecute = 0xFF62;
+constexpr std::uint16_t kVkExecute = 0x2B;
+
+// The ANSI byte of a character: Latin-1, and the euro sign at 0x80.
+std::optional<std::uint8_t> ansiOf(char32_t c) {
+    if (c < 0x100) return static_cast<std::uint8_t>(c);
+    if (c == 0x20AC) return static_cast<std::uint8_t>(0x80);
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::uint16_t virtualKeyOf(const QKeyEvent& e) {
     const int key = e.key();
+    if (key == Qt::Key_Execute || ((key == 0 || key == Qt::Key_unknown) && e.nativeVirtualKey() == kXKeysymExecute))
+        return kVkExecute;
     const bool keypad = e.modifiers().testFlag(Qt::KeypadModifier);
     if (keypad) {
         if (key >= Qt::Key_0 && key <= Qt::Key_9) return static_cast<std::uint16_t>(0x60 + key - Qt::Key_0);
@@ -66,12 +80,20 @@ std::uint16_t virtualKeyOf(const QKeyEvent& e) {
 std::optional<std::uint8_t> characterOf(const QKeyEvent& e) {
     const QString text = e.text();
     if (text.size() != 1) return std::nullopt;
-    const char16_t c = text.at(0).unicode();
     // Delete types DEL on some systems; it is a key, not a character.
     if (e.key() == Qt::Key_Delete) return std::nullopt;
-    if (c < 0x100) return static_cast<std::uint8_t>(c);
-    if (c == 0x20AC) return static_cast<std::uint8_t>(0x80);
-    return std::nullopt;
+    // X gives Ctrl+digit the digit and Ctrl+2 a NUL: with Ctrl held nothing
+    // is text, whatever the layout. AltGr is not Ctrl on X (it is its own
+    // level), so its characters stay characters.
+    if (e.modifiers().testFlag(Qt::ControlModifier)) return std::nullopt;
+    return ansiOf(text.at(0).unicode());
+}
+
+std::vector<std::uint8_t> charactersOf(const QString& committed) {
+    std::vector<std::uint8_t> out;
+    for (const uint c : committed.toUcs4())
+        if (const auto b = ansiOf(static_cast<char32_t>(c))) out.push_back(*b);
+    return out;
 }
 
 }  // namespace vos

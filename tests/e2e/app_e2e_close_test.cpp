@@ -1,7 +1,7 @@
 // Ending the installed program with FIN: the program ends normally and its
 // configuration file holds the settings in use, rewritten in the tidy layout
-// (CR LF ends, no empty line except one before every section after the first;
-// comments and keys it does not own kept in place).
+// (the file's own line ends, no empty line except one before every section
+// after the first; comments and keys it does not own kept in place).
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -32,17 +32,16 @@ constexpr const char* kUntidyIni =
     "Editeur=notepad.exe\n"
     "\n";
 
-std::vector<std::string> crlfLines(const std::string& text, bool& allCrlf) {
+// The lines of an LF text; allLf tells whether every line ends with a lone
+// LF (no CR anywhere, a line end after the last line).
+std::vector<std::string> lfLines(const std::string& text, bool& allLf) {
     std::vector<std::string> lines;
-    allCrlf = true;
+    allLf = text.find('\r') == std::string::npos && !text.empty() && text.back() == '\n';
     std::size_t start = 0;
     while (start < text.size()) {
         const auto lf = text.find('\n', start);
         const auto end = lf == std::string::npos ? text.size() : lf;
-        std::string line = text.substr(start, end - start);
-        if (line.empty() || line.back() != '\r') allCrlf = false;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
+        lines.push_back(text.substr(start, end - start));
         start = end + 1;
     }
     return lines;
@@ -58,9 +57,9 @@ TEST(Close, FinEndsTheProgramAndWritesTheConfigurationBackTidied) {
     EXPECT_TRUE(ended->success()) << (ended->signalled ? "signal " : "status ") << ended->value;
     EXPECT_TRUE(s.x().visibleWindows(".").empty());
 
-    bool allCrlf = false;
-    std::vector<std::string> lines = crlfLines(s.readIni(), allCrlf);
-    EXPECT_TRUE(allCrlf) << "every line ends with CR LF";
+    bool allLf = false;
+    std::vector<std::string> lines = lfLines(s.readIni(), allLf);
+    EXPECT_TRUE(allLf) << "every line ends with LF, as the file's own lines did";
 
     // The operating-system version is the machine's: check its shape, then
     // compare the rest line by line.

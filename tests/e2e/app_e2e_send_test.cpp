@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -73,11 +74,10 @@ std::string hex(const Codes& codes) {
     return "{" + s + " }";
 }
 
-TEST(Send, PanelClicksAndKeysSendTheirCodesAmongIdleBytes) {
-    PanelSession s;
-    ASSERT_TRUE(s.startUntilBanner());
-
-    for (const Action& a : actions()) {
+// Runs the actions in order; each must send exactly its codes, then idle
+// bytes again.
+void expectCodes(PanelSession& s, const std::vector<Action>& actions) {
+    for (const Action& a : actions) {
         SCOPED_TRACE(a.what);
         const std::size_t mark = s.line().size();
         a.act(s);
@@ -99,6 +99,57 @@ TEST(Send, PanelClicksAndKeysSendTheirCodesAmongIdleBytes) {
         EXPECT_TRUE(complete) << "missing codes, or no idle bytes after them";
         EXPECT_EQ(hex(s.line().codesSince(mark)), hex(a.codes));
     }
+}
+
+TEST(Send, PanelClicksAndKeysSendTheirCodesAmongIdleBytes) {
+    PanelSession s;
+    ASSERT_TRUE(s.startUntilBanner());
+    expectCodes(s, actions());
+    EXPECT_TRUE(s.program().running());
+}
+
+void keys(PanelSession& s, std::initializer_list<const char*> names) {
+    for (const char* k : names) s.key(k);
+}
+
+// Under a French (AZERTY) layout, by X keysym: xdotool presses the Shift or
+// AltGr each one needs there. What counts is the character a key makes.
+const std::vector<Action>& frenchActions() {
+    static const std::vector<Action> table{
+        {"dead keys: ^e (ê), ^space (^), ¨a (ä), ^^ (^) send nothing, nor their last key; then a",
+         [](auto& s) {
+             keys(s, {"dead_circumflex", "e", "dead_circumflex", "space", "dead_diaeresis", "a", "dead_circumflex",
+                      "dead_circumflex", "a"});
+         },
+         {0xC1}},
+        {"^ then t, which it does not accent: t", [](auto& s) { keys(s, {"dead_circumflex", "t"}); }, {0xD4}},
+        {"AltGr: @ and # send, [ \\ | € } do not",
+         [](auto& s) { keys(s, {"bracketleft", "backslash", "bar", "EuroSign", "braceright", "at", "numbersign"}); },
+         {0xC0, 0xA3}},
+        {"digit row unshifted: à ç _ è é (nothing), & \" ' ( -",
+         [](auto& s) {
+             keys(s, {"agrave", "ccedilla", "underscore", "egrave", "eacute", "ampersand", "quotedbl", "apostrophe",
+                      "parenleft", "minus"});
+         },
+         {0xA6, 0xA2, 0xA7, 0xA8, 0xAD}},
+        {"digit row shifted: 1 to 0", [](auto& s) { keys(s, {"1", "2", "3", "4", "5", "6", "7", "8", "9", "0"}); },
+         {0xB1, 0xB2, 0xB3, 0xB4, 0xB5, 0xB6, 0xB7, 0xB8, 0xB9, 0xB0}},
+        {"Ctrl chords send no character (Ctrl+C copies); Ctrl+F3 is F3",
+         [](auto& s) {
+             keys(s, {"ctrl+1", "ctrl+ampersand", "ctrl+eacute", "ctrl+9", "ctrl+0", "ctrl+minus", "ctrl+a", "ctrl+c",
+                      "ctrl+plus", "ctrl+F3"});
+         },
+         {0x82}},
+        {"Execute, bound to a key of its own", [](auto& s) { s.key("Execute"); }, {0x8A}},
+    };
+    return table;
+}
+
+TEST(Send, UnderAFrenchLayoutCharactersSendWhatTheyAre) {
+    PanelSession s;
+    s.x().setKeyboard("fr", "key <FK13> { [ Execute ] };");
+    ASSERT_TRUE(s.startUntilBanner());
+    expectCodes(s, frenchActions());
     EXPECT_TRUE(s.program().running());
 }
 

@@ -4,9 +4,12 @@
 // closed, port held elsewhere).
 #include "tests/gui/app_mainwindow_fixture.h"
 
+#include <QClipboard>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QWindow>
 
+#include "app/form1_design.h"
 #include "input/hit_map.h"
 #include "input/hit_map_tables.h"
 #include "input/zoom.h"
@@ -92,9 +95,14 @@ TEST_F(MainWindowLinkTest, KeysAndSoftKeyClicksGoOutAmongTheIdleBytesInOrder) {
     ASSERT_TRUE(moreIdleBytes(com1, line, 5));
     QTest::keyClick(window, Qt::Key_A);  // 'a' -> 0xC1
     ASSERT_TRUE(moreIdleBytes(com1, line, 5));
-    // Keys outside the tables send nothing; Escape changes screen only.
+    // Keys outside the tables send nothing; Escape changes screen only;
+    // Ctrl+C copies the screen.
     QTest::keyClick(window, Qt::Key_U);
     QTest::keyClick(window, Qt::Key_Return);
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(window, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().split('\n').value(app::kBannerLine - 1).toStdString(),
+              f.screen().lineText(app::kBannerLine));
     QTest::keyClick(window, Qt::Key_Escape);
     ASSERT_TRUE(f.zoom().ModeZoom());
     QTest::keyClick(window, Qt::Key_Escape);

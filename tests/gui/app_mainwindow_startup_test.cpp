@@ -214,15 +214,13 @@ TEST_F(MainWindowTest, WithoutAnyPortStartUpGoesOnAndTheCloseWritesTheConfigurat
     EXPECT_EQ(contexte.at("Version"), "1.00");
     EXPECT_EQ(contexte.at("Windows"), TexteVersionWindows(f.etat.VersionWindows));
     EXPECT_EQ(contexte.at("Editeur"), "notepad.exe");
-    // Tidy: CR LF everywhere, one blank line before each later section and
-    // none elsewhere, the comment kept in place.
-    EXPECT_EQ(text.find("\r\n\r\n\r\n"), std::string::npos);
-    EXPECT_EQ(text.find("\n\r\n[Port]"), std::string::npos);
-    EXPECT_EQ(text.rfind("[Port]\r\n; port de la liaison\r\nCom=1\r\n", 0), 0u) << text;
-    EXPECT_NE(text.find("\r\n\r\n[Perso]\r\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("\r\n\r\n[Contexte]\r\n"), std::string::npos) << text;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        ASSERT_TRUE(text[i] != '\n' || (i > 0 && text[i - 1] == '\r')) << "bare LF at " << i;
+    // Tidy: the file's own LF line ends everywhere, one blank line before
+    // each later section and none elsewhere, the comment kept in place.
+    EXPECT_EQ(text.find("\n\n\n"), std::string::npos);
+    EXPECT_EQ(text.find('\r'), std::string::npos);
+    EXPECT_EQ(text.rfind("[Port]\n; port de la liaison\nCom=1\n", 0), 0u) << text;
+    EXPECT_NE(text.find("\n\n[Perso]\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n\n[Contexte]\n"), std::string::npos) << text;
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 14);  // 12 lines + 2 blank
 }
 

@@ -49,7 +49,7 @@ protected:
     panel::Screen screen{form};
     Zoom zoom{form, screen};
     RecordingSink sink;
-    Keyboard keyboard{sink, zoom};
+    Keyboard keyboard{sink, zoom, screen};
 };
 
 TEST_F(HitMapTest, FramesAreCreatedAsDesigned) {

@@ -2,6 +2,9 @@
 // timer and its held-key flags, over a recording byte sink.
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
+
 #include <string>
 #include <vector>
 
@@ -41,7 +44,7 @@ protected:
     panel::Screen screen{form};
     Zoom zoom{form, screen};
     RecordingSink sink;
-    Keyboard keyboard{sink, zoom};
+    Keyboard keyboard{sink, zoom, screen};
 };
 
 struct KeyDownCase {
@@ -76,6 +79,8 @@ TEST_F(KeyboardTest, KeyDownSendsTheTableCodeWhateverTheModifiers) {
         {"letter A on key-down", 0x41, shift, {}},
         {"the + key on key-down", 0xBB, none, {}},
         {"F1 with a high byte", 0x0170, none, {}},
+        {"Ctrl+C copies the screen", 'C', ctrl, {}},
+        {"C on key-down", 'C', none, {}},
     };
     for (const auto& c : cases) {
         sink.bytes.clear();
@@ -98,12 +103,40 @@ TEST_F(KeyboardTest, CharactersSendTheirCodeOrNothing) {
         {13, {}},      {19, {}},      {8, {}},       {27, {}},
         {'_', {}},     {'`', {}},     {'~', {}},     {0x7F, {}},
         {0xE9, {}},  // é from a French layout: no code
+        {0xEA, {}},  {0xE4, {}},  {'^', {}},  // ê, ä, ^ composed from dead keys
     };
     for (const auto& [ch, sent] : cases) {
         sink.bytes.clear();
         keyboard.FormKeyPress(ch);
         EXPECT_EQ(sink.bytes, sent) << int(ch);
     }
+}
+
+// Ctrl+C puts the 12 lines on the clipboard as the control sent them: one
+// "&" for each "&&" of a caption, the O that the screen shows as Ø an O
+// again, each line ended by a newline. Nothing goes on the line.
+TEST_F(KeyboardTest, CtrlCCopiesTheScreenAsTextAndSendsNothing) {
+    screen.LigneCurseur = 2;
+    screen.ColonneCurseur = 1;
+    const std::string sent = "R&D O=0 ";
+    for (const char c : sent) {
+        screen.EcrireCaractere(static_cast<std::uint8_t>(c));
+        screen.AvancerCurseur();
+    }
+    screen.EcrireCaractere(177);  // what the control's 0xFF shows
+    ASSERT_NE(screen.ligne(2).caption().find("&&"), std::string::npos);
+    ASSERT_NE(screen.ligne(2).caption().find("\u00d8"), std::string::npos);
+    QGuiApplication::clipboard()->clear();
+
+    keyboard.FormKeyDown('C', {.ctrl = true});
+    keyboard.FormKeyPress(3);  // the character of Ctrl+C
+
+    const QStringList lines = QGuiApplication::clipboard()->text().split('\n');
+    ASSERT_EQ(lines.size(), 13);  // 12 lines, each ended by a newline
+    EXPECT_EQ(lines[12], "");
+    EXPECT_EQ(lines[1].toStdString(), sent + "\u00b1" + screen.lineText(2).substr(sent.size() + 1));
+    for (int n : {1, 3, 12}) EXPECT_EQ(lines[n - 1].toStdString(), screen.lineText(n)) << n;
+    EXPECT_TRUE(sink.bytes.empty());
 }
 
 TEST_F(KeyboardTest, BackspaceSendsOnceThroughBothEvents) {

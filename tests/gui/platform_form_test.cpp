@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
@@ -186,6 +188,91 @@ TEST_F(FormFixture, KeyPreviewSeesKeysOfTheFocusedComboOnceAndTheComboStillGetsT
     QTest::keyClick(win(), Qt::Key_Left, Qt::ShiftModifier);  // Shift is a key of its own
     EXPECT_EQ(downs, (std::vector<std::uint16_t>{vk::Down, vk::Escape, 'A', vk::F1, 0x10, vk::Left}));
     EXPECT_EQ(chars, (std::vector<int>{27, 'a'}));
+}
+
+// Key events as the X11 platform makes them (key, modifiers, text and the
+// keysym as native virtual key), and what the handlers get from each.
+TEST_F(FormFixture, KeyEventsOfTheWindowSystemBecomeKeysAndCharacters) {
+    struct Case {
+        const char* what;
+        int key;
+        Qt::KeyboardModifiers mods;
+        QString text;
+        quint32 keysym;
+        std::vector<std::uint16_t> downs;
+        std::vector<int> chars;
+    };
+    const QString nul(QChar(0));
+    const std::vector<Case> cases = {
+        {"Execute: no Qt key, keysym Execute", 0, {}, {}, 0xFF62, {vk::Execute}, {}},
+        {"Execute named by Qt", Qt::Key_Execute, {}, {}, 0, {vk::Execute}, {}},
+        {"an unknown key", 0, {}, {}, 0x1008FF2A, {}, {}},
+        {"Ctrl+1 types 1", Qt::Key_1, Qt::ControlModifier, "1", '1', {'1'}, {}},
+        {"Ctrl+2 types NUL", Qt::Key_2, Qt::ControlModifier, nul, '2', {'2'}, {}},
+        {"Ctrl+minus", Qt::Key_Minus, Qt::ControlModifier, "-", '-', {0xBD}, {}},
+        {"Ctrl+A types SOH", Qt::Key_A, Qt::ControlModifier, "\x01", 'a', {'A'}, {}},
+        {"Ctrl+F3", Qt::Key_F3, Qt::ControlModifier, {}, 0xFFC0, {0x72}, {}},
+        {"AltGr+à types @ (AltGr is no Ctrl on X)", Qt::Key_At, Qt::GroupSwitchModifier, "@", '@', {}, {'@'}},
+        {"a dead key alone types nothing", Qt::Key_Dead_Circumflex, {}, {}, 0xFE52, {}, {}},
+        {"é", Qt::Key_Eacute, {}, "\u00e9", 0xE9, {}, {0xE9}},
+        {"euro sign", 0x20AC, Qt::GroupSwitchModifier, "\u20ac", 0x20AC, {}, {0x80}},
+    };
+    std::vector<std::uint16_t> downs;
+    std::vector<int> chars;
+    form.onKeyDown = [&](std::uint16_t vk, ShiftState) { downs.push_back(vk); };
+    form.onKeyPress = [&](std::uint8_t ch) { chars.push_back(ch); };
+    form.setKeyPreview(true);
+    showForm();
+    for (const Case& c : cases) {
+        downs.clear();
+        chars.clear();
+        QKeyEvent press(QEvent::KeyPress, c.key, c.mods, 0, c.keysym, 0, c.text);
+        QCoreApplication::sendEvent(form.window(), &press);
+        EXPECT_EQ(downs, c.downs) << c.what;
+        EXPECT_EQ(chars, c.chars) << c.what;
+    }
+}
+
+bool acceptsInputMethods(QWidget* w) {
+    QInputMethodQueryEvent query(Qt::ImEnabled);
+    QCoreApplication::sendEvent(w, &query);
+    return query.value(Qt::ImEnabled).toBool();
+}
+
+void commit(QWidget* to, const QString& text) {
+    QInputMethodEvent e;
+    e.setCommitString(text);
+    QCoreApplication::sendEvent(to, &e);
+}
+
+// The platform composes dead keys and compose sequences only for a focus
+// widget that accepts input methods, and hands the result over as a commit:
+// the form and any of its widgets that takes the focus accept them, and each
+// committed character reaches the handler once.
+TEST_F(FormFixture, ComposedCharactersReachTheCharacterHandlerOnceWhereverTheFocusIs) {
+    std::vector<int> chars;
+    form.onKeyPress = [&](std::uint8_t ch) { chars.push_back(ch); };
+    form.setKeyPreview(true);
+    ComboBox& combo = form.addComboBox("ComboBox_NoCom");
+    combo.setBounds({10, 10, 100, 23});
+    combo.add("COM  1");
+    showForm();
+    EXPECT_TRUE(acceptsInputMethods(form.window()));
+    commit(form.window(), "\u00ea");  // ^ then e
+    combo.widget()->setFocus();
+    ASSERT_TRUE(test::waitUntil([&] { return combo.widget()->hasFocus(); }));
+    EXPECT_TRUE(acceptsInputMethods(combo.widget()));
+    commit(combo.widget(), "^");  // ^ then space
+    commit(combo.widget(), "a\u00e4\u20ac\u0153");  // an input method's text: a ä € œ
+    QInputMethodEvent preedit("^", {});  // a sequence still being composed
+    QCoreApplication::sendEvent(combo.widget(), &preedit);
+    EXPECT_EQ(chars, (std::vector<int>{0xEA, '^', 'a', 0xE4, 0x80}));
+
+    form.setKeyPreview(false);  // without preview, only what reaches the form itself
+    commit(combo.widget(), "b");
+    commit(form.window(), "c");
+    EXPECT_EQ(chars.back(), 'c');
+    EXPECT_EQ(chars.size(), 6u);
 }
 
 TEST_F(FormFixture, WithoutPreviewTheFocusedComboKeepsItsKeys) {

@@ -48,6 +48,40 @@ void Spit(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+std::string Repeat(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+
+// Text of the basic plane, as editors would save it.
+std::string Utf8(std::u16string_view text) {
+    std::string out;
+    for (const char16_t c : text) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string Utf16(std::u16string_view text, bool bigEndian) {
+    std::string out;
+    for (const char16_t c : text) {
+        const char hi = static_cast<char>(c >> 8), lo = static_cast<char>(c & 0xFF);
+        out += bigEndian ? hi : lo;
+        out += bigEndian ? lo : hi;
+    }
+    return out;
+}
+
 // Records every call in order, as "name=value".
 class FakeTarget : public ConfigTarget {
 public:
@@ -193,9 +227,9 @@ TEST(EcrireConfiguration, WritesFiveKeysKeepingOtherLines) {
          "Autre=garde\n");
     EcrireConfiguration(f.state, f.target);
     EXPECT_EQ(Slurp(f.state.CheminIni),
-              "; Poste 3\r\n[Port]\r\nCom=7\r\nBauds=19200\r\nInSize=4096\r\n\r\n[Perso]\r\n"
-              "Fond=num760t.jpg\r\nAutre=garde\r\n\r\n[Contexte]\r\nVersion=1.00\r\n"
-              "Windows=5.1.2600 Service Pack 3\r\n");
+              "; Poste 3\n[Port]\nCom=7\nBauds=19200\nInSize=4096\n\n[Perso]\n"
+              "Fond=num760t.jpg\nAutre=garde\n\n[Contexte]\nVersion=1.00\n"
+              "Windows=5.1.2600 Service Pack 3\n");
 }
 
 TEST(EcrireConfiguration, CreatesMissingFileInWriteOrder) {
@@ -243,15 +277,77 @@ TEST(ReformaterLignes, BlankLineAndCutRules) {
     EXPECT_FALSE(ReformaterLignes(Lines(2001, "x")));
 }
 
-TEST(ReformaterIni, TidiesFileWithCrLfAndIsStable) {
+TEST(ReformaterIni, TidiesInTheFilesOwnLineEndsAndIsStable) {
+    struct Case {
+        const char* what;
+        std::string before, after;
+    };
+    const Case cases[] = {
+        {"mostly LF", "\n[Port]\nCom=1\n\n\n[Perso]\r\n\r\nFond=\xE9t\xE9.jpg\n",
+         "\n[Port]\nCom=1\n\n[Perso]\nFond=\xE9t\xE9.jpg\n"},
+        {"CR LF", "[Port]\r\nCom=1\r\n\r\n\r\n[Perso]\r\nFond=a", "[Port]\r\nCom=1\r\n\r\n[Perso]\r\nFond=a\r\n"},
+        {"CR alone", "[Port]\rCom=1\r\r\r[Perso]\r\rFond=a\r", "[Port]\rCom=1\r\r[Perso]\rFond=a\r"},
+        {"UTF-8 mark: the first line is [Port], and 255 characters are 510 bytes of \xC3\xA9",
+         "\xEF\xBB\xBF[Port]\r\nK=" + Repeat("\xC3\xA9", 300) + "\r\n[Perso]\r\n",
+         "\xEF\xBB\xBF[Port]\r\nK=" + Repeat("\xC3\xA9", 253) + "\r\n\r\n[Perso]\r\n"},
+        {"8-bit, bytes of a UTF-16 mark behind an empty first line: left alone (they would lead the file)",
+         "\r\n\xFF\xFE[Port]\r\n\r\n", "\r\n\xFF\xFE[Port]\r\n\r\n"},
+    };
     TempDir dir;
     const std::string path = dir.File("Vostrelle.ini");
-    Spit(path, "\n[Port]\nCom=1\n\n\n[Perso]\r\n\r\nFond=\xE9t\xE9.jpg\n");
-    ReformaterIni(path);
-    const std::string once = Slurp(path);
-    EXPECT_EQ(once, "\r\n[Port]\r\nCom=1\r\n\r\n[Perso]\r\nFond=\xE9t\xE9.jpg\r\n");
-    ReformaterIni(path);
-    EXPECT_EQ(Slurp(path), once);
+    for (const Case& c : cases) {
+        Spit(path, c.before);
+        ReformaterIni(path);
+        const std::string once = Slurp(path);
+        EXPECT_EQ(once, c.after) << c.what;
+        ReformaterIni(path);
+        EXPECT_EQ(Slurp(path), once) << c.what;
+    }
+}
+
+// The forms editors save a file in: each is read (the byte-order mark and
+// every kind of line end understood) and written back in the same form, the
+// saved keys replaced where they are, never a second [Port].
+TEST(ConfigurationFile, EveryFormIsReadAndWrittenBackInItsOwnForm) {
+    struct Form {
+        const char* what;
+        std::u16string lineEnd;
+        enum { Bytes8, Utf8Mark, Utf16Le, Utf16Be } encoding;
+    };
+    const Form forms[] = {
+        {"8-bit, CR LF", u"\r\n", Form::Bytes8},     {"8-bit, LF", u"\n", Form::Bytes8},
+        {"8-bit, CR", u"\r", Form::Bytes8},           {"UTF-8 mark, CR LF", u"\r\n", Form::Utf8Mark},
+        {"UTF-16 LE, CR LF", u"\r\n", Form::Utf16Le}, {"UTF-16 BE, LF", u"\n", Form::Utf16Be},
+    };
+    const std::u16string before = u"; r\u00e9glages \u00e9t\u00e9\n[Port]\nCom=3\nBauds=19200\n\n\n[Perso]\nFond=num760t.jpg\n";
+    const std::u16string after =
+        u"; r\u00e9glages \u00e9t\u00e9\n\n[Port]\nCom=7\nBauds=19200\n\n[Perso]\nFond=num760t.jpg\n\n"
+        u"[Contexte]\nVersion=1.00\nWindows=5.1.2600 Service Pack 3\n";
+    for (const Form& form : forms) {
+        auto render = [&](std::u16string text) {
+            for (size_t at = 0; (at = text.find(u'\n', at)) != text.npos; at += form.lineEnd.size())
+                text.replace(at, 1, form.lineEnd);
+            switch (form.encoding) {
+            case Form::Bytes8: return Utf8(text);
+            case Form::Utf8Mark: return "\xEF\xBB\xBF" + Utf8(text);
+            case Form::Utf16Le: return "\xFF\xFE" + Utf16(text, false);
+            case Form::Utf16Be: return "\xFE\xFF" + Utf16(text, true);
+            }
+            return std::string();
+        };
+        Fixture f;
+        f.Read(render(before));
+        EXPECT_EQ(f.target.calls[0], "Com=3") << form.what;
+        EXPECT_EQ(f.target.calls[1], "Bauds=19200") << form.what;
+        EXPECT_EQ(f.state.FichierFond, "num760t.jpg") << form.what;
+        f.state.EnDemarrage = false;
+        f.state.VersionWindows = {5, 1, 2600, "Service Pack 3"};
+        f.target.com = 7;
+        f.target.speed = 19200;
+        EcrireConfiguration(f.state, f.target);
+        ReformaterIni(f.state.CheminIni);
+        EXPECT_EQ(Slurp(f.state.CheminIni), render(after)) << form.what;
+    }
 }
 
 TEST(ReformaterIni, LeavesLongFileUntouched) {

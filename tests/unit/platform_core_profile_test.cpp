@@ -18,6 +18,7 @@
 #include <sstream>
 #include <string>
 
+#include "platform/core/profile_encoding.h"
 #include "platform/core/profile_file.h"
 #include "platform/core/profile_io.h"
 #include "platform/core/profile_lines.h"
@@ -63,18 +64,74 @@ size_t EntriesIn(const fs::path& dir) {
         std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
 }
 
-TEST(ProfileLines, SplitsOnLfAndCrLfAndKeepsBytes) {
-    const std::string text = "a\r\nb\n\r\n\xE9t\xE9\x01\nlast";
+TEST(ProfileLines, SplitsOnCrLfLfAndCrAndKeepsBytes) {
+    const std::string text = "a\r\nb\n\r\n\xE9t\xE9\x01\rc\r\r\nlast";
     const auto lines = SplitProfileLines(text);
-    ASSERT_EQ(lines.size(), 5u);
-    EXPECT_EQ(lines[0], "a");
-    EXPECT_EQ(lines[1], "b");
-    EXPECT_EQ(lines[2], "");
-    EXPECT_EQ(lines[3], "\xE9t\xE9\x01");
-    EXPECT_EQ(lines[4], "last");
-    EXPECT_EQ(JoinProfileLinesCrLf(lines), "a\r\nb\r\n\r\n\xE9t\xE9\x01\r\nlast\r\n");
+    EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "", "\xE9t\xE9\x01", "c", "", "last"}));
+    EXPECT_EQ(JoinProfileLinesCrLf(lines), "a\r\nb\r\n\r\n\xE9t\xE9\x01\r\nc\r\n\r\nlast\r\n");
+    EXPECT_EQ(JoinProfileLines({"a", "b"}, LineEnd::Cr), "a\rb\r");
     EXPECT_TRUE(SplitProfileLines("").empty());
     EXPECT_EQ(SplitProfileLines("x\r\n").size(), 1u);
+    EXPECT_EQ(SplitProfileLines("x\r").size(), 1u);
+
+    struct Case {
+        const char* text;
+        LineEnd end;
+    };
+    const Case styles[] = {
+        {"", LineEnd::CrLf},          {"one line", LineEnd::CrLf},   {"a\nb\n", LineEnd::Lf},
+        {"a\rb\r", LineEnd::Cr},      {"a\r\nb\nc\n", LineEnd::Lf},  {"a\r\nb\r\nc\n", LineEnd::CrLf},
+        {"a\r\nb\n", LineEnd::CrLf},  {"a\rb\n", LineEnd::Lf},       {"a\rb\rc\r\n", LineEnd::Cr},
+    };
+    for (const Case& c : styles) EXPECT_EQ(DominantLineEnd(c.text), c.end) << c.text;
+}
+
+// The bytes of a literal that holds NULs (without its terminator).
+template <size_t N>
+std::string Raw(const char (&bytes)[N]) {
+    return std::string(bytes, N - 1);
+}
+
+// Each form a file comes in is read into the same lines and written back
+// byte for byte; UTF-16 losslessly, even where it is not well-formed.
+TEST(ProfileEncoding, ReadsEveryFormAndWritesItBackExactly) {
+    using Lines = std::vector<std::string>;
+    struct Case {
+        const char* what;
+        std::string file;
+        ProfileEncoding encoding;
+        Lines lines;
+    };
+    const std::string le = "\xFF\xFE", be = "\xFE\xFF";
+    const Case cases[] = {
+        {"8-bit Latin-1, LF", "[S]\nK=\xE9t\xE9\n", ProfileEncoding::Bytes8, {"[S]", "K=\xE9t\xE9"}},
+        {"8-bit, CR", "[S]\rK=1\r", ProfileEncoding::Bytes8, {"[S]", "K=1"}},
+        {"UTF-8 mark", "\xEF\xBB\xBF[S]\r\nK=\xC3\xA9t\xC3\xA9\r\n", ProfileEncoding::Utf8Bom, {"[S]", "K=\xC3\xA9t\xC3\xA9"}},
+        {"only a UTF-8 mark", "\xEF\xBB\xBF", ProfileEncoding::Utf8Bom, {}},
+        {"UTF-16 LE", le + Raw("[\0S\0]\0\r\0\n\0K\0=\0\xE9\0\r\0\n\0"), ProfileEncoding::Utf16Le,
+         {"[S]", "K=\xC3\xA9"}},
+        {"UTF-16 BE, a pair and a lone surrogate, an odd last byte",
+         be + Raw("\0K\0=\xD8\x3D\xDE\x00\xDC\x01\0\n\x41"), ProfileEncoding::Utf16Be,
+         {"K=\xF0\x9F\x98\x80\xED\xB0\x81"}},
+        {"UTF-16 LE, NUL and CR inside", le + Raw("a\0\0\0b\0\r\0c\0\r\0"), ProfileEncoding::Utf16Le,
+         {std::string("a\0b", 3), "c"}},
+    };
+    for (const Case& c : cases) {
+        const ProfileDocument doc = DecodeProfile(c.file);
+        EXPECT_EQ(doc.form.encoding, c.encoding) << c.what;
+        EXPECT_EQ(doc.lines, c.lines) << c.what;
+        EXPECT_EQ(EncodeProfile(doc.form, doc.lines), c.file) << c.what;
+    }
+    // A value that is not UTF-8 goes into a UTF-16 file as Latin-1.
+    EXPECT_EQ(EncodeProfile({ProfileEncoding::Utf16Le, LineEnd::Lf, {}}, {"\xE9"}), le + Raw("\xE9\0\n\0"));
+}
+
+TEST(ProfileEncoding, LinesAreCutAtWholeCharactersInUnicodeFiles) {
+    const std::string e = "\xC3\xA9", smile = "\xF0\x9F\x98\x80";
+    EXPECT_EQ(CutProfileLine("abc\xC3\xA9", ProfileEncoding::Bytes8, 4), "abc\xC3");
+    EXPECT_EQ(CutProfileLine("abc" + e + "d", ProfileEncoding::Utf8Bom, 4), "abc" + e);
+    EXPECT_EQ(CutProfileLine(e + smile + e, ProfileEncoding::Utf16Le, 2), e + smile);
+    EXPECT_EQ(CutProfileLine("ab", ProfileEncoding::Utf16Be, 255), "ab");
 }
 
 TEST(ProfileText, LookupRules) {
@@ -202,7 +259,7 @@ TEST(ProfileFile, WriteCreatesFileKeepsBytesAndMode) {
     Spit(path, "[Perso]\nFond=x.jpg\n; caf\xE9 \xA4\n");
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
     ASSERT_TRUE(f.WriteInteger("Port", "Com", 12));
-    EXPECT_EQ(Slurp(path), "[Perso]\r\nFond=x.jpg\r\n; caf\xE9 \xA4\r\n\r\n[Port]\r\nCom=12\r\n");
+    EXPECT_EQ(Slurp(path), "[Perso]\nFond=x.jpg\n; caf\xE9 \xA4\n\n[Port]\nCom=12\n");
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
@@ -217,7 +274,7 @@ TEST(ProfileFile, WriteThroughSymlinkReplacesTarget) {
     fs::create_symlink(target, dir.path() / "link.ini");
     ASSERT_TRUE(ProfileFile(dir.File("link.ini")).WriteString("S", "K", "2"));
     EXPECT_TRUE(fs::is_symlink(dir.path() / "link.ini"));
-    EXPECT_EQ(Slurp(target), "[S]\r\nK=2\r\n");
+    EXPECT_EQ(Slurp(target), "[S]\nK=2\n");
 }
 
 TEST(ProfileFile, RefusesPathsThatAreNotRegularFiles) {

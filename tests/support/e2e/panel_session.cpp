@@ -116,8 +116,11 @@ void PanelSession::start() {
     command.push_back(folder_ + "vostrelle");
     program_ = std::make_unique<ChildProcess>(SpawnOptions{
         launched ? launched_.command : command,
+        // No input method of the test runner's desktop (an ibus without its
+        // daemon): the platform's own compose support handles dead keys.
         environmentWith(env, {"WAYLAND_DISPLAY", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_FONT_DPI",
-                              "QT_AUTO_SCREEN_SCALE_FACTOR", "QT_ENABLE_HIGHDPI_SCALING"}),
+                              "QT_AUTO_SCREEN_SCALE_FACTOR", "QT_ENABLE_HIGHDPI_SCALING", "QT_IM_MODULE",
+                              "XMODIFIERS"}),
         log, log, -1, launched ? "" : folder_});
 }
 

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
@@ -102,6 +103,29 @@ void XClient::doubleClick(int x, int y, Button button) const {
 }
 
 void XClient::key(const std::string& keyName) const { xdotool({"key", keyName}); }
+
+void XClient::tool(const std::vector<std::string>& argv, std::string* output) const {
+    const ToolTrace trace(joined(argv));
+    if (!runTool(argv, environmentWith({"DISPLAY=" + display_}), output).success())
+        throw std::runtime_error(joined(argv) + " failed");
+}
+
+// setxkbmap compiles the layout's keymap on the server; with extra keys, its
+// printed keymap gets them at the end of its symbols section and xkbcomp
+// loads that instead (the statements must start on a line of their own).
+void XClient::setKeyboard(const std::string& layout, const std::string& extraKeys) {
+    tool({"setxkbmap", "-display", display_, layout});
+    if (extraKeys.empty()) return;
+    std::string keymap;
+    tool({"setxkbmap", "-display", display_, "-print", layout}, &keymap);
+    const auto symbols = keymap.find("xkb_symbols");
+    const auto end = symbols == std::string::npos ? symbols : keymap.find('}', symbols);
+    if (end == std::string::npos) throw std::runtime_error("no symbols in the keymap of " + layout + ": " + keymap);
+    keymap.insert(end, "\n" + extraKeys + "\n");
+    const std::string file = scratchDir_ + "keymap-" + layout + ".xkb";
+    std::ofstream(file) << keymap;
+    tool({"xkbcomp", "-w", "0", file, display_});
+}
 
 QImage XClient::screenshot() {
     const std::string file = scratchDir_ + "shot-" + std::to_string(shots_++) + ".png";

@@ -45,8 +45,16 @@ public:
     // double click.
     void clickHolding(int x, int y, Button button, const std::string& keyName) const;
     void doubleClick(int x, int y, Button button) const;
-    // Types one key by its X key name ("F1", "a", "Left", "Escape", "Return").
+    // Types one key by its X key name ("F1", "a", "Left", "Escape", "Return",
+    // "dead_circumflex", "ctrl+c"); xdotool adds the Shift or AltGr that the
+    // current layout needs for it.
     void key(const std::string& keyName) const;
+
+    // Gives the display's keyboard the XKB layout `layout` (as "setxkbmap
+    // <layout>" does), plus `extraKeys`, xkb_symbols statements that bind
+    // keysyms the layout lacks (e.g. "key <FK13> { [ Execute ] };"). Programs
+    // started afterwards see it from their first key.
+    void setKeyboard(const std::string& layout, const std::string& extraKeys = {});
 
     // The whole screen as it is now.
     QImage screenshot();
@@ -55,6 +63,7 @@ public:
 
 private:
     std::string xdotool(const std::vector<std::string>& args) const;
+    void tool(const std::vector<std::string>& argv, std::string* output = nullptr) const;
 
     std::string display_;
     std::string scratchDir_;
