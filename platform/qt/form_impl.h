@@ -48,6 +48,8 @@ struct Form::Impl {
     std::vector<std::unique_ptr<Control>> owned;  // creation (z-) order
     std::vector<Control*> controls;               // every live control
     std::vector<std::unique_ptr<Timer>> timers;
+    // The composed factor of every scaleBy, reduced.
+    long long scaleNum = 1, scaleDen = 1;
     FontSpec font;
     Rgb color = colors::Black;
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/qt/control.h"
+#include "platform/qt/font_faces.h"
 
 namespace vos::qtconv {
 
@@ -24,9 +25,11 @@ inline QString toQString(const std::string& utf8) {
 
 inline std::string toStd(const QString& s) { return s.toUtf8().toStdString(); }
 
-// pixelHeight is the character height in pixels (QFont pixel size).
+// pixelHeight is the character height in pixels (QFont pixel size). The
+// face is followed by its metric-compatible stand-ins (font_faces.h).
 inline QFont toQFont(const FontSpec& f) {
     QFont q(toQString(f.face));
+    q.setFamilies(faceFamilies(toQString(f.face)));
     q.setPixelSize(f.pixelHeight > 0 ? f.pixelHeight : 1);
     q.setBold(f.bold);
     q.setUnderline(f.underline);
