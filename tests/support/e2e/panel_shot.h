@@ -12,15 +12,17 @@
 namespace vos::e2e {
 
 // The two layouts of the character screen: 40 cells of 10 pixels on lines
-// 22 pixels apart, or, on the big screen, cells of 20 pixels on lines 44
-// pixels apart; both start at client (62, 78).
+// 22 pixels apart, or, on the big screen, 40 cells of 19.25 pixels (770
+// pixels, up to the right edge of its black frame) on lines 44 pixels
+// apart; both start at client (62, 78).
 enum class ScreenLayout { Normal, Big };
 
 // The rectangle of the text cell at line 1..12, column 1..40 (the cursor
 // strip under it excluded).
 QRect cellRect(ScreenLayout layout, int line, int column);
-// The part of the cursor strip under that cell: 4 pixels high, 15 pixels
-// below the line's top (8 high, 30 below, on the big screen).
+// The part of the cursor strip under that cell, right under the line: 2
+// pixels high, 18 pixels below the line's top (4 high, 36 below, on the big
+// screen).
 QRect stripCellRect(ScreenLayout layout, int line, int column);
 
 // The start-up banner as lineInk shows it: line 4 holds 9 blanks,
@@ -53,6 +55,8 @@ public:
     std::string lineInk(ScreenLayout layout, int line) const;
     // The same for the cursor strip under the line: '#' where a mark shows.
     std::string stripInk(ScreenLayout layout, int line) const;
+    // Pixel rows of the strip under that cell where the cursor bar shows.
+    int barHeight(ScreenLayout layout, int line, int column) const;
 
     const QImage& screen() const { return screen_; }
 
