@@ -60,10 +60,15 @@ bool looksLike(QRgb p, Colour colour) {
     return false;
 }
 
-PanelShot::PanelShot(QImage screen, QPoint clientOrigin) : screen_(std::move(screen)), origin_(clientOrigin) {}
+PanelShot::PanelShot(QImage screen, QPoint clientOrigin, double scale)
+    : screen_(std::move(screen)), origin_(clientOrigin), scale_(scale) {}
+
+QPoint PanelShot::onScreen(int x, int y) const {
+    return origin_ + QPoint(static_cast<int>((x + 0.5) * scale_), static_cast<int>((y + 0.5) * scale_));
+}
 
 QRgb PanelShot::pixel(int x, int y) const {
-    const QPoint p = origin_ + QPoint(x, y);
+    const QPoint p = onScreen(x, y);
     if (!screen_.valid(p)) return qRgb(255, 0, 255);  // off-screen: matches no checked colour
     return screen_.pixel(p);
 }
@@ -87,7 +92,10 @@ bool PanelShot::allDark(const QRect& r, int maxLevel) const {
     return true;
 }
 
-QImage PanelShot::region(const QRect& r) const { return screen_.copy(r.translated(origin_)); }
+QImage PanelShot::region(const QRect& r) const {
+    const QPoint a = onScreen(r.left(), r.top()), b = onScreen(r.right(), r.bottom());
+    return screen_.copy(QRect(a, b));
+}
 
 namespace {
 

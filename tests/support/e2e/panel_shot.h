@@ -1,7 +1,8 @@
 #pragma once
 // A screenshot looked at through the panel window: points and rectangles are
-// in the window's client pixels (870 x 720, origin at its top-left corner),
-// and the character screen is read cell by cell.
+// in the window's design pixels (870 x 720, origin at its top-left corner;
+// each is read at the centre of what it became in a scaled window), and the
+// character screen is read cell by cell.
 #include <QImage>
 #include <QPoint>
 #include <QRect>
@@ -38,7 +39,8 @@ bool looksLike(QRgb pixel, Colour colour);
 class PanelShot {
 public:
     PanelShot() = default;
-    PanelShot(QImage screen, QPoint clientOrigin);
+    // `scale`: the window's screen pixels per design pixel.
+    PanelShot(QImage screen, QPoint clientOrigin, double scale = 1.0);
 
     bool isNull() const { return screen_.isNull(); }
     QRgb pixel(int x, int y) const;
@@ -47,7 +49,8 @@ public:
     int brightPixels(const QRect& r, int minLevel = 160) const;
     // Whether every pixel of the rectangle has all components <= maxLevel.
     bool allDark(const QRect& r, int maxLevel = 40) const;
-    // The rectangle's pixels, for exact before/after comparisons.
+    // The rectangle's pixels (on the screen), for exact before/after
+    // comparisons.
     QImage region(const QRect& r) const;
 
     // One character per column of the line: '#' a cell with ink (a drawn
@@ -61,8 +64,11 @@ public:
     const QImage& screen() const { return screen_; }
 
 private:
+    QPoint onScreen(int x, int y) const;
+
     QImage screen_;
     QPoint origin_;
+    double scale_ = 1.0;
 };
 
 }  // namespace vos::e2e
