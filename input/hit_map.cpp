@@ -31,8 +31,9 @@ void HitMap::FormMouseDown(MouseButton button, ShiftState shift) {
 }
 
 void HitMap::FormMouseDownAt(MouseButton button, ShiftState shift, int x, int y) {
-    if (codeAuRelacher_ && button == MouseButton::Right) {
+    if (appuiDoigt_ && button == MouseButton::Right) {
         // The finger held still: it was a right press, not a left one.
+        appuiDoigt_ = false;
         codeAuRelacher_.reset();
         MasquerCadres();
     }
@@ -40,10 +41,12 @@ void HitMap::FormMouseDownAt(MouseButton button, ShiftState shift, int x, int y)
     if (button == MouseButton::Left && !shift.shift) {
         if (const auto hit = hitmap::normalHit(x, y)) {
             cadre(hit->frame).show();  // the frame first, then the code
-            if (shift.touch)
+            if (shift.touch) {
+                appuiDoigt_ = true;
                 codeAuRelacher_ = hit->code;
-            else if (hit->code)
+            } else if (hit->code) {
                 envoyer(*hit->code);
+            }
         }
     } else if (button == MouseButton::Right || shift.shift) {
         if (const auto hit = hitmap::shiftedHit(x, y)) {
@@ -58,6 +61,7 @@ void HitMap::FormMouseDownAt(MouseButton button, ShiftState shift, int x, int y)
 // A kept code goes before the frame is hidden, as a mouse press's goes
 // while its frame shows; a failing send still ends the press.
 void HitMap::FormMouseUp(MouseButton button) {
+    appuiDoigt_ = false;
     const std::optional<std::uint8_t> code = std::exchange(codeAuRelacher_, std::nullopt);
     try {
         if (code) envoyer(*code);

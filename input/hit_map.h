@@ -58,7 +58,8 @@ private:
 
     Form& form_;
     Keyboard* keyboard_ = nullptr;
-    // The code of a finger's left press, sent at its release.
+    // A finger's left press is held, with the code its release sends.
+    bool appuiDoigt_ = false;
     std::optional<std::uint8_t> codeAuRelacher_;
     std::array<Shape*, hitmap::kFrameCount> frames_{};
 };

@@ -10,6 +10,7 @@
 
 #include "platform/qt/form.h"
 #include "platform/qt/timer.h"
+#include "platform/qt/touch_input.h"
 
 class QEventLoop;
 class QKeyEvent;
@@ -27,6 +28,7 @@ public:
     FormWidget(Form& form, Qt::WindowFlags flags);
 
 protected:
+    bool event(QEvent* e) override;  // touches, through TouchInput
     void mousePressEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -37,6 +39,7 @@ protected:
 private:
     void press(QMouseEvent* e, bool doubleClick);
     Form& form_;
+    TouchInput touch_;
 };
 
 struct Form::Impl {

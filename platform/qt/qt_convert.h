@@ -3,6 +3,8 @@
 // FontSpec, ShiftState) and Qt's. Private to platform/qt.
 #include <QColor>
 #include <QFont>
+#include <QInputDevice>
+#include <QMouseEvent>
 #include <QString>
 #include <Qt>
 #include <string>
@@ -44,6 +46,14 @@ inline ShiftState toShiftState(Qt::KeyboardModifiers m, Qt::MouseButtons b) {
     s.left = b.testFlag(Qt::LeftButton);
     s.right = b.testFlag(Qt::RightButton);
     s.middle = b.testFlag(Qt::MiddleButton);
+    return s;
+}
+
+// The modifiers and buttons of a mouse event, and whether a finger made it
+// (the touch input's presses come from the touchscreen).
+inline ShiftState toShiftState(const QMouseEvent& e) {
+    ShiftState s = toShiftState(e.modifiers(), e.buttons());
+    s.touch = e.device() && e.device()->type() == QInputDevice::DeviceType::TouchScreen;
     return s;
 }
 
