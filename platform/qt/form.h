@@ -116,7 +116,8 @@ public:
     // The pointer's position in client coordinates: inside a mouse handler,
     // where that press or release happened; elsewhere, where it is now.
     std::pair<int, int> cursorPos() const;
-    // Renders the whole client area (controls included) into an image.
+    // Renders the whole client area (controls included) into an image, in
+    // the screen's device pixels (the client size times devicePixelRatio).
     Bitmap grab() const;
 
     // Shows the form as an application-modal window and serves events until

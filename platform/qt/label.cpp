@@ -20,9 +20,9 @@ public:
 
     void setLabelFont(const QFont& f) {
         font_ = f;
-        const QFontMetricsF fm(font_);
-        ascent_ = fm.ascent();
-        capHeight_ = fm.capHeight();
+        // Whole pixels: a glyph drawn on a fractional baseline is blurred.
+        ascent_ = QFontMetrics(font_).ascent();
+        capHeight_ = static_cast<int>(std::lround(QFontMetricsF(font_).capHeight()));
     }
     const QFont& labelFont() const { return font_; }
 
@@ -38,7 +38,7 @@ protected:
         if (const double cell = l->cellWidth(); cell > 0) {
             // Fixed grid: columns line up whatever the face's own advance.
             const bool underline = l->font().underline;
-            const qreal baseline = l->capTopAligned() ? std::round(capHeight_) : ascent_;
+            const int baseline = l->capTopAligned() ? capHeight_ : ascent_;
             for (qsizetype i = 0; i < text.size(); ++i) {
                 const QChar ch = text.at(i);
                 if (ch == QLatin1Char(' ') && !underline) continue;
@@ -60,8 +60,8 @@ public:
 
 private:
     QFont font_;
-    qreal ascent_ = 0;
-    qreal capHeight_ = 0;
+    int ascent_ = 0;
+    int capHeight_ = 0;
 };
 
 LabelWidget& widgetOf(const Label& l) { return *static_cast<LabelWidget*>(l.widget()); }
