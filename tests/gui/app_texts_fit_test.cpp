@@ -30,7 +30,9 @@ struct TextFit {
 };
 
 // The widest text each label shows in practice: the link bar's status with
-// a port of one or two digits, nine ports found.
+// a port of one or two digits, nine ports found. LabelNoCom has 140 pixels
+// before LabelTXD: "COM1 NON DISPONIBLE" takes all of them in Arial's
+// widths.
 constexpr TextFit kTexts[] = {
     {Window::Panel, "LabelNoCom", "COM1 NON DISPONIBLE", Limit::LeftOf, "LabelTXD"},
     {Window::Panel, "LabelNoCom", "COM99 19200", Limit::LeftOf, "LabelTXD"},
