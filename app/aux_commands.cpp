@@ -109,7 +109,12 @@ void AuxCommands::BoutonQuitterClick() {
 
 void AuxCommands::LabelIconiserClick() { form_.minimize(); }
 
-bool AuxCommands::WMNCHitTest(int x, int y) const { return estZoneDeplacement(x, y); }
+// The areas are design places of the panel picture: a scaled window finds
+// them where the scaled picture shows them (and not over its keys or FIN).
+bool AuxCommands::WMNCHitTest(int x, int y) const {
+    const auto [dx, dy] = form_.toDesign(x, y);
+    return estZoneDeplacement(dx, dy);
+}
 
 // Also run by the 5-minute timer: restores the text and the look whatever
 // changed them. The text is Latin-1; the caption keeps "&" doubled so that

@@ -45,8 +45,9 @@ inline constexpr std::string_view kBoutonEditerIniCaption = "Editer .ini";
 inline constexpr int kBoutonEditerIniFontPixels = 12;
 
 // Client rectangles that act as the caption bar (left <= x < right,
-// top <= y < bottom). Fixed design pixels: they do not follow the scaling
-// by pixels per inch; right and bottom edges are the design client size.
+// top <= y < bottom), in design pixels: a point of a scaled window is taken
+// back to design pixels before the test; right and bottom edges are the
+// design client size.
 struct DragRect {
     int left, top, right, bottom;
     constexpr bool contains(int x, int y) const { return left <= x && x < right && top <= y && y < bottom; }

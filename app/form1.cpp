@@ -59,9 +59,12 @@ Keyboard& TForm1::keyboard() { return m_->keyboard; }
 AuxCommands& TForm1::aux() { return m_->aux; }
 PortLink& TForm1::link() { return m_->link; }
 
+// The whole panel scales as one picture: the skin with the controls laid
+// over it (the picture control draws at its control's scale), once.
 void TForm1::FormCreate() {
     form_.setKeyPreview(true);
-    if (auto num = scalingNumerator(form_.pixelsPerInch())) form_.scaleBy(*num, 1000);
+    const Bounds area = form_.availableArea();
+    if (auto r = panelScale(form_.pixelsPerInch(), area.width, area.height)) form_.scaleBy(r->num, r->den);
 }
 
 void TForm1::FormShow() {
@@ -113,8 +116,11 @@ void TForm1::FormActivate() {
     m_->hitMap.colorerCadresActivation();
 }
 
+// The top centre of the screen's available area: the whole screen where
+// the desktop keeps no panel there.
 void TForm1::placerEnHautAuCentre() {
-    form_.moveTo((form_.screenWidth() - form_.clientWidth()) / 2, 0);
+    const Bounds area = form_.availableArea();
+    form_.moveTo(area.left + (area.width - form_.clientWidth()) / 2, area.top);
 }
 
 void TForm1::ecrireBanniere() {

@@ -39,6 +39,30 @@ constexpr std::optional<int> scalingNumerator(int ppi) {
     return std::nullopt;
 }
 
+struct ScaleRatio {
+    int num, den;
+    constexpr bool operator==(const ScaleRatio&) const = default;
+};
+
+// The factor the window is scaled by at creation: the table's for the
+// screen's pixels per inch (on top of the platform's own scaling), made
+// smaller where the window would not fit the screen's available area
+// (`availWidth` x `availHeight` in the window's pixels; 0 = unknown), which
+// a panel wider or higher than its screen would not be usable. Nothing when
+// the window keeps its design size.
+constexpr std::optional<ScaleRatio> panelScale(int ppi, int availWidth, int availHeight) {
+    ScaleRatio best{1, 1};
+    const auto consider = [&best](ScaleRatio r) {
+        if (r.num > 0 && static_cast<long long>(r.num) * best.den < static_cast<long long>(best.num) * r.den)
+            best = r;
+    };
+    if (const auto num = scalingNumerator(ppi)) best = {*num, 1000};
+    consider({availWidth, kClientWidth});
+    consider({availHeight, kClientHeight});
+    if (best.num == best.den) return std::nullopt;
+    return best;
+}
+
 // The main window's design settings of the port component.
 inline constexpr int kDesignComNumber = 1;
 inline constexpr int kDesignBaud = 9600;

@@ -1,6 +1,7 @@
 #include "input/hit_map.h"
 
 #include <string>
+#include <utility>
 
 #include "input/keyboard.h"
 
@@ -24,16 +25,28 @@ void HitMap::envoyer(std::uint8_t code) {
 }
 
 void HitMap::FormMouseDown(MouseButton button, ShiftState shift) {
-    const auto [x, y] = form_.cursorPos();
+    const auto [cx, cy] = form_.cursorPos();
+    const auto [x, y] = form_.toDesign(cx, cy);
     FormMouseDownAt(button, shift, x, y);
 }
 
 void HitMap::FormMouseDownAt(MouseButton button, ShiftState shift, int x, int y) {
+    if (appuiDoigt_ && button == MouseButton::Right) {
+        // The finger held still: it was a right press, not a left one.
+        appuiDoigt_ = false;
+        codeAuRelacher_.reset();
+        MasquerCadres();
+    }
     if (button == MouseButton::Right && keyboard_) keyboard_->noteRightPress();
     if (button == MouseButton::Left && !shift.shift) {
         if (const auto hit = hitmap::normalHit(x, y)) {
             cadre(hit->frame).show();  // the frame first, then the code
-            if (hit->code) envoyer(*hit->code);
+            if (shift.touch) {
+                appuiDoigt_ = true;
+                codeAuRelacher_ = hit->code;
+            } else if (hit->code) {
+                envoyer(*hit->code);
+            }
         }
     } else if (button == MouseButton::Right || shift.shift) {
         if (const auto hit = hitmap::shiftedHit(x, y)) {
@@ -45,7 +58,21 @@ void HitMap::FormMouseDownAt(MouseButton button, ShiftState shift, int x, int y)
     // Middle button without Shift: nothing.
 }
 
+// A kept code goes before the frame is hidden, as a mouse press's goes
+// while its frame shows; a failing send still ends the press.
 void HitMap::FormMouseUp(MouseButton button) {
+    appuiDoigt_ = false;
+    const std::optional<std::uint8_t> code = std::exchange(codeAuRelacher_, std::nullopt);
+    try {
+        if (code) envoyer(*code);
+    } catch (...) {
+        finirAppui(button);
+        throw;
+    }
+    finirAppui(button);
+}
+
+void HitMap::finirAppui(MouseButton button) {
     MasquerCadres();
     if (keyboard_) keyboard_->noteRelease(button);
 }

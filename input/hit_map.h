@@ -9,6 +9,7 @@
 // later and handed over with setKeyboard(); until then presses only show
 // frames.
 #include <array>
+#include <optional>
 
 #include "input/hit_map_tables.h"
 #include "platform/qt/form.h"
@@ -27,13 +28,21 @@ public:
     void setKeyboard(Keyboard& keyboard) { keyboard_ = &keyboard; }
 
     // Press on the form's own surface; the position is the pointer's current
-    // one (form.cursorPos()), not the event's. A failing send propagates to
-    // the caller's guard after the frame was shown.
+    // one (form.cursorPos()), not the event's, taken back to design pixels
+    // when the window is scaled. A failing send propagates to the caller's
+    // guard after the frame was shown.
+    //
+    // A finger (shift.touch) cannot tell a left from a right press at once:
+    // its left press shows the normal map's frame and keeps the code until
+    // the release sends it; a right press that comes while it is held (the
+    // platform's long press) drops that code and acts as a right press.
+    // Each touch so sends one code.
     void FormMouseDown(MouseButton button, ShiftState shift);
-    // The same at a given client position (tests, and callers that already
-    // read the pointer).
+    // The same at a given position in design pixels (the unscaled window's
+    // client pixels; tests, and callers that already read the pointer).
     void FormMouseDownAt(MouseButton button, ShiftState shift, int x, int y);
-    // Release of any button: hides the frames, updates the button flags.
+    // Release of any button: sends a touch press's kept code, hides the
+    // frames, updates the button flags.
     void FormMouseUp(MouseButton button);
     void MasquerCadres();
 
@@ -45,9 +54,13 @@ public:
 
 private:
     void envoyer(std::uint8_t code);
+    void finirAppui(MouseButton button);
 
     Form& form_;
     Keyboard* keyboard_ = nullptr;
+    // A finger's left press is held, with the code its release sends.
+    bool appuiDoigt_ = false;
+    std::optional<std::uint8_t> codeAuRelacher_;
     std::array<Shape*, hitmap::kFrameCount> frames_{};
 };
 

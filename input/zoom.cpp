@@ -1,5 +1,7 @@
 #include "input/zoom.h"
 
+#include <algorithm>
+
 #include "input/command_area.h"
 #include "panel/screen.h"
 
@@ -8,11 +10,18 @@ namespace vos {
 namespace {
 
 static_assert(kBigLayout.fontPixels == 2 * kNormalLayout.fontPixels &&
-                  kBigLayout.cellWidth == 2 * kNormalLayout.cellWidth &&
                   kBigLayout.lineHeight == 2 * kNormalLayout.lineHeight &&
                   kBigLayout.stripHeight == 2 * kNormalLayout.stripHeight &&
                   kBigLayout.step == 2 * kNormalLayout.step,
-              "the big screen doubles every size of the normal one");
+              "the big screen doubles the font, the lines and the strips of the normal one");
+static_assert(panel::layout::kLeft + kBigLayout.width == kGrandeVisuBounds.left + kGrandeVisuBounds.width,
+              "the big screen's lines end at the right edge of its black frame");
+static_assert(kBigLayout.stripFirstTop + kBigLayout.step * 11 + kBigLayout.stripHeight <=
+                  kGrandeVisuBounds.top + kGrandeVisuBounds.height,
+              "the last strip lies inside the black frame");
+static_assert(kNormalLayout.stripFirstTop == kNormalLayout.lineFirstTop + kNormalLayout.lineHeight &&
+                  kBigLayout.stripFirstTop == kBigLayout.lineFirstTop + kBigLayout.lineHeight,
+              "a strip lies right under its line, where the line does not cover it");
 
 constexpr CommandArea kZoomArea{"LabelChgtEcran", kLabelChgtEcranBounds, "Zoom",
                                 "LabelChgtEcranLegende", "ZOOM", 6, 81};
@@ -31,7 +40,8 @@ Shape& createGrandeVisu(Form& form) {
 }  // namespace
 
 Zoom::Zoom(Form& form, panel::Screen& screen)
-    : screen_(screen),
+    : form_(form),
+      screen_(screen),
       grandeVisu_(createGrandeVisu(form)),
       labelChgtEcran_(createCommandArea(form, kZoomArea)),
       legende_(createCommandCaption(form, kZoomArea)) {
@@ -39,24 +49,25 @@ Zoom::Zoom(Form& form, panel::Screen& screen)
     labelChgtEcran_.onMouseDown = [this](MouseButton, ShiftState, int, int) { ChangerEcran(); };
 }
 
+// Design values scaled as the window's controls were at its creation, so
+// leaving the big screen gives back exactly the start-up layout.
 void Zoom::appliquer(const ScreenLayout& l) {
+    const auto px = [this](int design) { return form_.scaled(design); };
     for (int n = 1; n <= 12; ++n) {
         Label& line = screen_.ligne(n);
-        line.setFontPixels(l.fontPixels);
-        line.setCellWidth(l.cellWidth);
-        line.setHeight(l.lineHeight);
-        line.setTop(l.lineFirstTop + l.step * (n - 1));
+        line.setFontPixels(std::max(1, px(l.fontPixels)));
+        line.setHeight(px(l.lineHeight));
+        line.setTop(px(l.lineFirstTop + l.step * (n - 1)));
         // A line's width follows its text: 40 cells, unless the label sizes
         // itself to its caption.
-        if (!line.autoSize()) line.setWidth(40 * l.cellWidth);
+        if (!line.autoSize()) line.setWidth(px(l.width));
     }
     for (int n = 1; n <= 12; ++n) {
         Label& strip = screen_.ligneC(n);
-        strip.setFontPixels(l.fontPixels);
-        strip.setCellWidth(l.cellWidth);
-        strip.setHeight(l.stripHeight);
-        strip.setWidth(l.stripWidth);
-        strip.setTop(l.stripFirstTop + l.step * (n - 1));
+        strip.setFontPixels(std::max(1, px(l.fontPixels)));
+        strip.setHeight(px(l.stripHeight));
+        strip.setWidth(px(l.width));
+        strip.setTop(px(l.stripFirstTop + l.step * (n - 1)));
     }
 }
 

@@ -20,7 +20,7 @@ void styleScreenLabel(Label& l, Bounds b, const char* caption) {
     l.setTransparent(false);
     l.setColor(layout::kBackground);
     l.setAutoSize(false);
-    l.setCellWidth(layout::kCellWidth);
+    l.setGridColumns(kColumns);
     l.setBounds(b);
     l.setCaption(caption);
 }
@@ -33,6 +33,7 @@ Screen::Screen(Form& form) {
         Label& s = form.addLabel(numberedName(n, "c"));
         styleScreenLabel(s, layout::stripBounds(n),
                          n == kRows ? layout::kInitialLastStrip : layout::kInitialCaption);
+        s.setCapTopAligned(true);
         strips_[n - 1] = &s;
     }
     for (int n = 1; n <= kRows; ++n) {

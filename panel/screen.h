@@ -4,7 +4,7 @@
 // A line's text lives only in the caption of its label Ligne01..Ligne12
 // (UTF-8, every "&" doubled; see screen_text.h); there is no other buffer, so
 // whatever else changes a caption (the start-up banner) is what the next edit
-// starts from. Under each line a 4-pixel strip Ligne01c..Ligne12c shows the
+// starts from. Under each line a strip Ligne01c..Ligne12c, 2 pixels high, shows the
 // top of the cursor mark `SigneCurseur` at the cursor column.
 //
 // The cursor starts at row 0, column 0, on no cell: writes and marks aimed

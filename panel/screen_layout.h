@@ -1,6 +1,7 @@
 #pragma once
 // Design layout of the character screen in the normal (not enlarged) mode.
 // The zoom restores these values when it leaves the big screen.
+#include "panel/screen_text.h"  // kColumns
 #include "platform/qt/control.h"
 
 namespace vos::panel::layout {
@@ -9,12 +10,15 @@ inline constexpr const char* kFontFace = "Lucida Sans Typewriter";
 inline constexpr int kFontPixels = 16;
 inline constexpr int kCellWidth = 10;   // one column, whatever the face's advance
 inline constexpr int kLeft = 62;
-inline constexpr int kWidth = 400;
+inline constexpr int kWidth = panel::kColumns * kCellWidth;
 inline constexpr int kLineTop0 = 78;    // top of line 1
-inline constexpr int kStripTop0 = 93;   // top of strip 1: 15 px below its line
 inline constexpr int kPitch = 22;       // from one line to the next
 inline constexpr int kLineHeight = 18;
-inline constexpr int kStripHeight = 4;
+// A strip lies right under its line, where the line does not cover it, and
+// shows the top stroke of the cursor mark there: a bar 2 pixels high under
+// the cursor cell (its labels draw the top of their capitals at their top).
+inline constexpr int kStripTop0 = kLineTop0 + kLineHeight;
+inline constexpr int kStripHeight = 2;
 inline constexpr Rgb kTextColour = colors::White;
 inline constexpr Rgb kBackground = colors::Black;
 

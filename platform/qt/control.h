@@ -56,6 +56,9 @@ struct ShiftState {
     bool shift = false, ctrl = false, alt = false;
     bool left = false, right = false, middle = false;
     bool doubleClick = false;
+    // The press or release comes from a finger on a touchscreen (the
+    // platform turns touches into presses, see Form), not from a mouse.
+    bool touch = false;
 };
 
 class Form;

@@ -59,7 +59,7 @@ void ControlWidget::handlePress(QMouseEvent* e, bool doubleClick) {
     MouseButton b;
     if (!qtconv::toMouseButton(e->button(), b)) return;
     if (b == MouseButton::Left) leftDown_ = true;
-    ShiftState s = qtconv::toShiftState(e->modifiers(), e->buttons());
+    ShiftState s = qtconv::toShiftState(*e);
     s.doubleClick = doubleClick;
     if (!control_->onMouseDown) return;
     const auto handler = control_->onMouseDown;
@@ -79,7 +79,7 @@ void ControlWidget::mouseReleaseEvent(QMouseEvent* e) {
     MouseButton b;
     if (!qtconv::toMouseButton(e->button(), b)) return;
     const QPoint local = e->position().toPoint();
-    const ShiftState s = qtconv::toShiftState(e->modifiers(), e->buttons());
+    const ShiftState s = qtconv::toShiftState(*e);
     const bool click = b == MouseButton::Left && leftDown_ && rect().contains(local);
     if (b == MouseButton::Left) leftDown_ = false;
     // The handlers may hide or move the control; keep the pointer to it only.

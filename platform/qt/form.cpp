@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
+#include <cmath>
+#include <numeric>
 
 #include "platform/qt/app_services.h"
 #include "platform/qt/bitmap_impl.h"
@@ -261,17 +263,49 @@ void Form::showOnScreen(int timeoutMs) {
     w->repaint();
 }
 
-int Form::pixelsPerInch() const { return impl_->window->logicalDpiY(); }
-
-void Form::scaleBy(int num, int den) {
-    for (Control* c : impl_->controls) c->scaleBy(num, den);
-    QWidget* w = impl_->window;
-    setClientSize(qtconv::mulDiv(w->width(), num, den), qtconv::mulDiv(w->height(), num, den));
-}
-
 static QScreen* screenOf(const QWidget* w) {
     QScreen* s = w->screen();
     return s ? s : QGuiApplication::primaryScreen();
+}
+
+// Qt counts a window's pixels per inch in its own (logical) pixels, after
+// dividing the desktop's density by the scaling it applies itself (the
+// device pixel ratio: 120 pixels per inch show as 96 at a ratio of 1.25).
+// Multiplying back gives the screen's density in its device pixels. Below
+// 96 Qt does not scale down: the ratio is 1 and the logical value is the
+// density (72).
+int Form::pixelsPerInch() const {
+    QScreen* s = screenOf(impl_->window);
+    if (!s) return 96;
+    return static_cast<int>(std::lround(s->logicalDotsPerInchY() * s->devicePixelRatio()));
+}
+
+double Form::devicePixelRatio() const { return impl_->window->devicePixelRatioF(); }
+
+void Form::scaleBy(int num, int den) {
+    if (num <= 0 || den <= 0) return;
+    for (Control* c : impl_->controls) c->scaleBy(num, den);
+    QWidget* w = impl_->window;
+    setClientSize(qtconv::mulDiv(w->width(), num, den), qtconv::mulDiv(w->height(), num, den));
+    Impl& d = *impl_;
+    d.scaleNum *= num;
+    d.scaleDen *= den;
+    const long long g = std::gcd(d.scaleNum, d.scaleDen);
+    d.scaleNum /= g;
+    d.scaleDen /= g;
+}
+
+int Form::scaled(int designPixels) const {
+    const long long p = designPixels * impl_->scaleNum, den = impl_->scaleDen, h = den / 2;
+    return static_cast<int>(p >= 0 ? (p + h) / den : (p - h) / den);
+}
+
+std::pair<int, int> Form::toDesign(int x, int y) const {
+    const auto down = [&](int v) {
+        const long long p = v * impl_->scaleDen, num = impl_->scaleNum;
+        return static_cast<int>(p >= 0 ? p / num : -((-p + num - 1) / num));
+    };
+    return {down(x), down(y)};
 }
 
 int Form::screenWidth() const {
@@ -282,6 +316,13 @@ int Form::screenWidth() const {
 int Form::screenHeight() const {
     QScreen* s = screenOf(impl_->window);
     return s ? s->geometry().height() : 0;
+}
+
+Bounds Form::availableArea() const {
+    QScreen* s = screenOf(impl_->window);
+    if (!s) return {};
+    const QRect r = s->availableGeometry();
+    return {r.x(), r.y(), r.width(), r.height()};
 }
 
 // Inside a mouse handler: where that press or release happened. Elsewhere:

@@ -96,17 +96,34 @@ public:
     // (the port search): without the wait, a window mapped but not yet
     // exposed drops the explicit repaints, and stays blank to the end.
     void showOnScreen(int timeoutMs = 1000);
-    // The window's pixels per inch (96 on a standard screen).
+    // The pixels per inch of the screen the window is on, counted in the
+    // screen's own (device) pixels: the density the desktop is set to (96 on
+    // a standard screen, 120 at 125 %, 192 at 200 %), whether the platform
+    // scales the window itself by it (device pixel ratio) or not.
     int pixelsPerInch() const;
-    // Scales every control's place, size and font, and the client size, by num/den.
+    // The ratio of the screen's device pixels to the window's pixels, which
+    // every place and size of the controls is counted in (1, 1.25, 2...).
+    double devicePixelRatio() const;
+    // Scales every control's place, size and font, and the client size, by
+    // num/den. Successive calls compose.
     void scaleBy(int num, int den);
-    // Size of the screen the window is on, in pixels.
+    // What scaleBy has done so far: a design length in the window's pixels
+    // (rounded as the controls' places were), and a point of the client
+    // area back in design pixels (rounded down, so a design rectangle's
+    // pixels are exactly the client pixels that map into it).
+    int scaled(int designPixels) const;
+    std::pair<int, int> toDesign(int x, int y) const;
+    // Size of the screen the window is on, in the window's pixels.
     int screenWidth() const;
     int screenHeight() const;
+    // The part of that screen that windows may use (without the desktop's
+    // panels), in the window's pixels.
+    Bounds availableArea() const;
     // The pointer's position in client coordinates: inside a mouse handler,
     // where that press or release happened; elsewhere, where it is now.
     std::pair<int, int> cursorPos() const;
-    // Renders the whole client area (controls included) into an image.
+    // Renders the whole client area (controls included) into an image, in
+    // the screen's device pixels (the client size times devicePixelRatio).
     Bitmap grab() const;
 
     // Shows the form as an application-modal window and serves events until

@@ -10,6 +10,7 @@
 
 #include "platform/qt/form.h"
 #include "platform/qt/timer.h"
+#include "platform/qt/touch_input.h"
 
 class QEventLoop;
 class QInputMethodEvent;
@@ -28,6 +29,7 @@ public:
     FormWidget(Form& form, Qt::WindowFlags flags);
 
 protected:
+    bool event(QEvent* e) override;  // touches, through TouchInput
     void mousePressEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -39,6 +41,7 @@ protected:
 private:
     void press(QMouseEvent* e, bool doubleClick);
     Form& form_;
+    TouchInput touch_;
 };
 
 struct Form::Impl {
@@ -50,6 +53,8 @@ struct Form::Impl {
     std::vector<std::unique_ptr<Control>> owned;  // creation (z-) order
     std::vector<Control*> controls;               // every live control
     std::vector<std::unique_ptr<Timer>> timers;
+    // The composed factor of every scaleBy, reduced.
+    long long scaleNum = 1, scaleDen = 1;
     FontSpec font;
     Rgb color = colors::Black;
 

@@ -5,6 +5,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTouchEvent>
 #include <QWindow>
 
 #include "platform/qt/form_impl.h"
@@ -15,12 +16,28 @@
 
 namespace vos {
 
-// The form takes input methods so that dead keys and compose sequences reach
-// it as the one character they make, never as their last key alone.
-FormWidget::FormWidget(Form& form, Qt::WindowFlags flags) : QWidget(nullptr, flags), form_(form) {
+FormWidget::FormWidget(Form& form, Qt::WindowFlags flags)
+    : QWidget(nullptr, flags), form_(form), touch_(*this) {
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
+    // Touches over the controls come here too (they take none themselves).
+    setAttribute(Qt::WA_AcceptTouchEvents);
+    // Input methods, so that dead keys and compose sequences reach the form
+    // as the one character they make, never as their last key alone.
     setAttribute(Qt::WA_InputMethodEnabled);
+}
+
+bool FormWidget::event(QEvent* e) {
+    switch (e->type()) {
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TouchCancel:
+        touch_.handle(*static_cast<QTouchEvent*>(e));
+        return true;
+    default:
+        return QWidget::event(e);
+    }
 }
 
 void FormWidget::press(QMouseEvent* e, bool doubleClick) {
@@ -30,7 +47,7 @@ void FormWidget::press(QMouseEvent* e, bool doubleClick) {
     if (d.pressStartsDrag(*e, pos)) return;
     MouseButton b;
     if (!qtconv::toMouseButton(e->button(), b) || !form_.onMouseDown) return;
-    ShiftState s = qtconv::toShiftState(e->modifiers(), e->buttons());
+    ShiftState s = qtconv::toShiftState(*e);
     s.doubleClick = doubleClick;
     EventPosScope scope(d, pos);
     const auto handler = form_.onMouseDown;
@@ -54,7 +71,7 @@ void FormWidget::mouseReleaseEvent(QMouseEvent* e) {
     MouseButton b;
     if (!qtconv::toMouseButton(e->button(), b) || !form_.onMouseUp) return;
     const QPoint pos = e->position().toPoint();
-    const ShiftState s = qtconv::toShiftState(e->modifiers(), e->buttons());
+    const ShiftState s = qtconv::toShiftState(*e);
     EventPosScope scope(d, pos);
     const auto handler = form_.onMouseUp;
     guarded([&] { handler(b, s, pos.x(), pos.y()); });
@@ -122,8 +139,9 @@ bool Form::Impl::pressStartsDrag(const QMouseEvent& e, QPoint client) {
     if (!caption) return false;
     captionPress = true;
     if (e.button() != Qt::LeftButton) return true;
+    // A finger's press has no pointer for the window manager to follow.
     QWindow* w = window->windowHandle();
-    if (w && w->startSystemMove()) return true;
+    if (w && !qtconv::toShiftState(e).touch && w->startSystemMove()) return true;
     // No window manager move: follow the pointer ourselves until release.
     manualDrag = true;
     dragFromGlobal = e.globalPosition().toPoint();

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <cmath>
 
 #include "platform/qt/control_widget.h"
 #include "platform/qt/form_impl.h"
@@ -19,7 +20,9 @@ public:
 
     void setLabelFont(const QFont& f) {
         font_ = f;
+        // Whole pixels: a glyph drawn on a fractional baseline is blurred.
         ascent_ = QFontMetrics(font_).ascent();
+        capHeight_ = static_cast<int>(std::lround(QFontMetricsF(font_).capHeight()));
     }
     const QFont& labelFont() const { return font_; }
 
@@ -32,13 +35,14 @@ protected:
         p.setFont(font_);
         p.setPen(qtconv::toQColor(l->font().color));
         const QString text = displayText(*l);
-        if (const int cell = l->cellWidth(); cell > 0) {
+        if (const double cell = l->cellWidth(); cell > 0) {
             // Fixed grid: columns line up whatever the face's own advance.
             const bool underline = l->font().underline;
+            const int baseline = l->capTopAligned() ? capHeight_ : ascent_;
             for (qsizetype i = 0; i < text.size(); ++i) {
                 const QChar ch = text.at(i);
                 if (ch == QLatin1Char(' ') && !underline) continue;
-                p.drawText(QPoint(static_cast<int>(i) * cell, ascent_), QString(ch));
+                p.drawText(QPointF(static_cast<double>(i) * cell, baseline), QString(ch));
             }
             return;
         }
@@ -57,6 +61,7 @@ public:
 private:
     QFont font_;
     int ascent_ = 0;
+    int capHeight_ = 0;
 };
 
 LabelWidget& widgetOf(const Label& l) { return *static_cast<LabelWidget*>(l.widget()); }
@@ -130,10 +135,28 @@ void Label::setAlignment(Alignment a) {
     static_cast<ControlWidget*>(widget())->markDirty();
 }
 
-void Label::setCellWidth(int px) {
+void Label::setCellWidth(double px) {
+    px = std::max(0.0, px);
     if (px == cellWidth_) return;
-    cellWidth_ = std::max(0, px);
+    cellWidth_ = px;
     if (autoSize_) adjustSize();
+    static_cast<ControlWidget*>(widget())->markDirty();
+}
+
+double Label::cellWidth() const {
+    return gridColumns_ > 0 ? static_cast<double>(width()) / gridColumns_ : cellWidth_;
+}
+
+void Label::setGridColumns(int n) {
+    n = std::max(0, n);
+    if (n == gridColumns_) return;
+    gridColumns_ = n;
+    static_cast<ControlWidget*>(widget())->markDirty();
+}
+
+void Label::setCapTopAligned(bool on) {
+    if (on == capTopAligned_) return;
+    capTopAligned_ = on;
     static_cast<ControlWidget*>(widget())->markDirty();
 }
 
@@ -153,9 +176,10 @@ void Label::adjustSize() {
     const QFontMetrics fm(widgetOf(*this).labelFont());
     const QString text = LabelWidget::displayText(*this);
     const QStringList lines = text.split(QLatin1Char('\n'));
-    int w = 0;
+    int w = gridColumns_ > 0 ? width() : 0;  // a column grid keeps its width
     for (const QString& line : lines) {
-        const int lw = cellWidth_ > 0 ? cellWidth_ * static_cast<int>(line.size())
+        if (gridColumns_ > 0) break;
+        const int lw = cellWidth_ > 0 ? static_cast<int>(std::ceil(cellWidth_ * static_cast<double>(line.size())))
                                       : fm.horizontalAdvance(line.isEmpty() ? QStringLiteral(" ") : line);
         w = std::max(w, lw);
     }
@@ -167,7 +191,8 @@ void Label::adjustSize() {
 
 void Label::scaleBy(int num, int den) {
     Control::scaleBy(num, den);
-    cellWidth_ = qtconv::mulDiv(cellWidth_, num, den);
+    // Kept exact: 40 rounded cells would not fit the scaled width.
+    cellWidth_ = cellWidth_ * num / den;
     setFontPixels(std::max(1, qtconv::mulDiv(font_.pixelHeight, num, den)));
 }
 

@@ -5,9 +5,12 @@
 // through and still take presses over their area.
 //
 // Grid mode (the character screen): each character is drawn in a fixed cell
-// of cellWidth pixels from the left edge, whatever the face's own advance, so
-// columns line up; text beyond the label's height is clipped (the 4-pixel
-// cursor strips show only the top of the mark).
+// from the left edge, whatever the face's own advance, so columns line up:
+// cells of cellWidth pixels, or a number of columns sharing the label's
+// width (a fraction of a pixel each where it does not divide: 40 columns in
+// 770 pixels); text beyond the label's height is clipped. A label that shows only the top of its text (a
+// cursor strip) draws the top of its capitals at its top edge, so its few
+// rows hold the top stroke of the mark whatever the face's ascent.
 #include "platform/qt/control.h"
 
 namespace vos {
@@ -39,8 +42,16 @@ public:
     void setAlignment(Alignment a);
 
     // 0 = proportional text; > 0 = fixed cells of that many pixels.
-    int cellWidth() const { return cellWidth_; }
-    void setCellWidth(int px);
+    double cellWidth() const;
+    void setCellWidth(double px);
+    // n > 0: n cells across the label's width, whatever it is set to (the
+    // cell width follows it); 0: back to setCellWidth's cells.
+    void setGridColumns(int n);
+
+    // Draws the top of the capitals at the label's top edge (instead of the
+    // face's ascent below it); for a label lower than its text.
+    bool capTopAligned() const { return capTopAligned_; }
+    void setCapTopAligned(bool on);
 
     // The caption as it is drawn: "&&" collapsed to "&".
     std::string shownText() const;
@@ -55,7 +66,9 @@ private:
     Rgb color_ = colors::Black;
     bool autoSize_ = false;
     Alignment alignment_ = Alignment::Left;
-    int cellWidth_ = 0;
+    double cellWidth_ = 0;
+    int gridColumns_ = 0;
+    bool capTopAligned_ = false;
 };
 
 }  // namespace vos

@@ -1,6 +1,14 @@
 #pragma once
-// A picture control (the skin). Drawn unscaled at its top-left corner. When
-// disabled, presses on it fall through to the form's own mouse handlers.
+// A picture control (the skin). Drawn at its top-left corner, at the scale
+// its control was given (scaleBy): one picture pixel per design pixel, so a
+// picture drawn for the design window lines up with the controls laid over
+// it at any pixels-per-inch scaling. When disabled, presses on it fall
+// through to the form's own mouse handlers.
+//
+// Sharp drawing: where the picture is shown larger than its own pixels on
+// the screen (device pixel ratio times scale above 1), a file of twice its
+// size beside it, named with "@2x" before the extension ("num760f@2x.jpg"),
+// is drawn instead when there is one; it is read only then.
 #include "platform/qt/control.h"
 
 namespace vos {
@@ -15,7 +23,8 @@ public:
     // letter case is taken (configured picture names ignore case).
     // Throws vos::Error with a French message naming the file when the file
     // is missing, unreadable, damaged or of an unknown extension; the picture
-    // shown is then left as it was.
+    // shown is then left as it was. A missing or unusable "@2x" file is not
+    // an error: the picture itself is drawn.
     void loadFromFile(const std::string& path);
 
     // Shows the design-time picture compiled into the program.
@@ -24,8 +33,14 @@ public:
     // Path of the last file loaded, empty for the design picture.
     const std::string& fileName() const { return fileName_; }
 
-    // Colour of the pixel at (x, y) of the picture shown, for checks.
+    // Colour of the pixel at (x, y) of the picture shown (its own pixels,
+    // whatever the scale), for checks.
     Rgb pixel(int x, int y) const;
+
+    // Whether the picture is drawn from its "@2x" file now (for checks).
+    bool drawsSharp() const;
+
+    void scaleBy(int num, int den) override;
 
 private:
     std::string fileName_;

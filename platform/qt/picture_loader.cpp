@@ -34,18 +34,31 @@ std::string findFile(const std::string& path) {
 
 }  // namespace
 
-QImage loadPictureFile(const std::string& path) {
+QImage loadPictureFile(const std::string& path, std::string* actualPath) {
     const std::string ext = lowerAscii(std::filesystem::path(path).extension().string());
     const bool jpeg = ext == ".jpg" || ext == ".jpeg";
     if (!jpeg && ext != ".bmp" && ext != ".png")
         throw Error("Format d'image inconnu (extension \"" + ext + "\") : \"" + path + "\"");
     const std::string actual = findFile(path);
     if (actual.empty()) throw Error("Image introuvable : \"" + path + "\"");
+    if (actualPath) *actualPath = actual;
     if (jpeg) return decodeJpegFile(actual);
     QImage img;
     if (!img.load(QString::fromStdString(actual)))
         throw Error("Image endommagée ou illisible \"" + path + "\"");
     return img.convertToFormat(QImage::Format_RGB32);
+}
+
+QImage loadSharpVariant(const std::string& path) {
+    std::filesystem::path p(path);
+    const std::string ext = p.extension().string();
+    p.replace_filename(p.stem().string() + "@2x" + ext);
+    if (findFile(p.string()).empty()) return {};
+    try {
+        return loadPictureFile(p.string());
+    } catch (const Error&) {
+        return {};
+    }
 }
 
 }  // namespace vos

@@ -12,7 +12,14 @@ namespace vos {
 // names in the configuration are not case-sensitive). Throws vos::Error with a
 // French message naming the file when the file is missing, unreadable,
 // damaged or of an unknown extension.
-QImage loadPictureFile(const std::string& path);
+// `actual`, when given, receives the path of the file read.
+QImage loadPictureFile(const std::string& path, std::string* actual = nullptr);
+
+// The double-size variant of a picture file: the same name with "@2x" before
+// the extension ("Skins/num760f@2x.jpg" for "Skins/num760f.jpg"), found as
+// loadPictureFile finds files. An empty image when there is none or it cannot
+// be read: the variant is optional.
+QImage loadSharpVariant(const std::string& path);
 
 // Decodes a JPEG file with libjpeg into an RGB32 image. Throws vos::Error.
 QImage decodeJpegFile(const std::string& path);

@@ -3,11 +3,14 @@
 // FontSpec, ShiftState) and Qt's. Private to platform/qt.
 #include <QColor>
 #include <QFont>
+#include <QInputDevice>
+#include <QMouseEvent>
 #include <QString>
 #include <Qt>
 #include <string>
 
 #include "platform/qt/control.h"
+#include "platform/qt/font_faces.h"
 
 namespace vos::qtconv {
 
@@ -24,9 +27,11 @@ inline QString toQString(const std::string& utf8) {
 
 inline std::string toStd(const QString& s) { return s.toUtf8().toStdString(); }
 
-// pixelHeight is the character height in pixels (QFont pixel size).
+// pixelHeight is the character height in pixels (QFont pixel size). The
+// face is followed by its metric-compatible stand-ins (font_faces.h).
 inline QFont toQFont(const FontSpec& f) {
     QFont q(toQString(f.face));
+    q.setFamilies(faceFamilies(toQString(f.face)));
     q.setPixelSize(f.pixelHeight > 0 ? f.pixelHeight : 1);
     q.setBold(f.bold);
     q.setUnderline(f.underline);
@@ -41,6 +46,14 @@ inline ShiftState toShiftState(Qt::KeyboardModifiers m, Qt::MouseButtons b) {
     s.left = b.testFlag(Qt::LeftButton);
     s.right = b.testFlag(Qt::RightButton);
     s.middle = b.testFlag(Qt::MiddleButton);
+    return s;
+}
+
+// The modifiers and buttons of a mouse event, and whether a finger made it
+// (the touch input's presses come from the touchscreen).
+inline ShiftState toShiftState(const QMouseEvent& e) {
+    ShiftState s = toShiftState(e.modifiers(), e.buttons());
+    s.touch = e.device() && e.device()->type() == QInputDevice::DeviceType::TouchScreen;
     return s;
 }
 

@@ -85,6 +85,11 @@ void Shape::setPenWidth(int w) {
     dirty(*this);
 }
 
+void Shape::scaleBy(int num, int den) {
+    Control::scaleBy(num, den);
+    if (penWidth_ > 0) setPenWidth(std::max(1, qtconv::mulDiv(penWidth_, num, den)));
+}
+
 void Shape::setBrushColor(Rgb c) {
     if (c == brushColor_) return;
     brushColor_ = c;

@@ -22,6 +22,9 @@ public:
     bool brushClear() const { return brushClear_; }
     void setBrushClear(bool clear);  // true: outline only, inside transparent
 
+    // The pen width scales with the place and size (at least one pixel).
+    void scaleBy(int num, int den) override;
+
 private:
     ShapeKind kind_ = ShapeKind::Rectangle;
     Rgb penColor_ = colors::Black;

@@ -116,14 +116,15 @@ TEST(Zoom, EscapeShowsTheBigScreenOverKeysAndLampsThenRestoresThePanel) {
 
 // The cursor mark shows as a bar in the strip under the cursor's cell, on
 // both screens and at every column, the last one included. A bar is there
-// when the strip under the cell has bright pixels and looks different from
-// the same place before the cursor came to it.
+// when the strip under the cell is bright over its whole height (2 pixel
+// rows, 4 on the big screen) and looks different from the same place before
+// the cursor came to it.
 TEST(Zoom, TheCursorBarShowsUnderItsCellOnBothScreensUpToTheLastColumn) {
     PanelSession s;
     ASSERT_TRUE(s.startUntilBanner());
     auto barAt = [](const PanelShot& now, const PanelShot& before, ScreenLayout layout, int line, int column) {
         const QRect r = stripCellRect(layout, line, column);
-        return now.brightPixels(r) >= 4 && now.region(r) != before.region(r);
+        return now.barHeight(layout, line, column) == r.height() && now.region(r) != before.region(r);
     };
 
     // Clear (cursor home), steady cursor: the bar under line 1, column 1.

@@ -3,6 +3,7 @@
 // one-byte codes, dropped into the stream of idle bytes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -151,6 +152,34 @@ TEST(Send, UnderAFrenchLayoutCharactersSendWhatTheyAre) {
     ASSERT_TRUE(s.startUntilBanner());
     expectCodes(s, frenchActions());
     EXPECT_TRUE(s.program().running());
+}
+
+// At twice the desktop's scale (192 pixels per inch in the screen's pixels)
+// the panel is one picture fitted to the screen at its top centre: the
+// banner on the scaled lines, the skin's keycaps under the key regions, and
+// a click sends the code of the key under it. Points are design pixels,
+// which the session maps onto the scaled window.
+TEST(Send, AtTwiceTheDesktopScaleTheFittedPanelSendsTheKeyClicked) {
+    PanelSession s({PanelSetup::Ini::Installed, "", false, {"QT_SCALE_FACTOR=2"}});
+    ASSERT_TRUE(s.startUntilBanner());
+    const WindowGeometry g = s.windowGeometry();
+    EXPECT_GT(s.scale(), 1.0);
+    EXPECT_LE(g.width, kScreenWidth);
+    EXPECT_LE(g.height, kScreenHeight);
+    EXPECT_NEAR(g.x, (kScreenWidth - g.width) / 2, 1);  // centred in the desktop's pixels
+    EXPECT_EQ(g.y, 0);
+    const PanelShot p = s.shot();
+    for (const QPoint key : {QPoint(91, 411), QPoint(578, 67), QPoint(325, 660)}) {
+        const QRgb c = p.pixel(key.x(), key.y());
+        EXPECT_GE(std::min({qRed(c), qGreen(c), qBlue(c)}), 150) << "no keycap at " << key.x() << "," << key.y();
+    }
+    EXPECT_TRUE(p.allDark(QRect(62, 78, 400, 60))) << "the screen's glass (blank lines 1 to 3)";
+    for (const Action& a : std::vector<Action>{
+             {"left click on soft key 1", [](auto& s) { click(s, 91, 411); }, {0x81}},
+             {"left click on machine row 1 column 2", [](auto& s) { click(s, 578, 67); }, {0x11}},
+             {"right click on row F column 7", [](auto& s) { click(s, 325, 660, Button::Right); }, {0xA0}},
+         })
+        expectCodes(s, {a});
 }
 
 TEST(Send, APressShowsTheKeyFrameUntilTheRelease) {

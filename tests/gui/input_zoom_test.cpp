@@ -6,7 +6,9 @@
 
 #include "input/zoom.h"
 #include "panel/screen.h"
+#include "platform/qt/desktop.h"
 #include "platform/qt/form.h"
+#include "platform/qt/graphic_control.h"
 #include "platform/qt/label.h"
 #include "platform/qt/shape.h"
 
@@ -17,7 +19,7 @@ namespace {
 struct LabelState {
     Bounds bounds;
     FontSpec font;
-    int cellWidth;
+    double cellWidth;
     bool visible;
     std::string caption;
     bool operator==(const LabelState&) const = default;
@@ -78,18 +80,21 @@ TEST_F(ZoomTest, BigScreenLayout) {
     zoom.ChangerEcran();
     EXPECT_TRUE(zoom.ModeZoom());
     EXPECT_TRUE(zoom.grandeVisu().visible());
+    const Bounds frame = zoom.grandeVisu().bounds();
     for (int n = 1; n <= 12; ++n) {
         const Label& line = screen.ligne(n);
         const Label& strip = screen.ligneC(n);
-        EXPECT_EQ(line.left(), 62);
-        EXPECT_EQ(line.top(), 78 + 44 * (n - 1)) << n;
-        EXPECT_EQ(line.height(), 36) << n;
+        EXPECT_EQ(line.bounds(), (Bounds{62, 78 + 44 * (n - 1), 770, 36})) << n;
         EXPECT_EQ(line.font().pixelHeight, 32) << n;
-        EXPECT_EQ(line.cellWidth(), 20) << n;
-        EXPECT_GE(line.width(), 800) << n;  // 40 cells of 20 px stay visible
-        EXPECT_EQ(strip.bounds(), (Bounds{62, 108 + 44 * (n - 1), 800, 8})) << n;
+        EXPECT_DOUBLE_EQ(line.cellWidth(), 19.25) << n;  // 40 cells up to the frame's right edge
+        EXPECT_EQ(strip.bounds(), (Bounds{62, 114 + 44 * (n - 1), 770, 4})) << n;
         EXPECT_EQ(strip.font().pixelHeight, 32) << n;
-        EXPECT_EQ(strip.cellWidth(), 20) << n;
+        EXPECT_DOUBLE_EQ(strip.cellWidth(), 19.25) << n;
+        for (const Label* l : {&line, &strip}) {
+            EXPECT_GE(l->left(), frame.left) << l->name();
+            EXPECT_LE(l->left() + l->width(), frame.left + frame.width) << l->name();
+            EXPECT_LE(l->top() + l->height(), frame.top + frame.height) << l->name();
+        }
         // Only the layout changes: text, face, colours and visibility stay.
         const LabelState& was = before.labels[static_cast<std::size_t>(2 * (n - 1))];
         EXPECT_EQ(line.caption(), was.caption);
@@ -98,14 +103,61 @@ TEST_F(ZoomTest, BigScreenLayout) {
         EXPECT_EQ(line.font().color, was.font.color);
         EXPECT_EQ(strip.visible(), n != 5);
     }
-    EXPECT_EQ(screen.ligneC(12).top(), 592);
-    EXPECT_EQ(screen.ligne(12).top(), 562);
+}
+
+int whiteRows(const Bitmap& img, int x0, int x1, int y0, int y1) {
+    int rows = 0;
+    for (int y = y0; y < y1; ++y) {
+        int white = 0;
+        for (int x = x0; x < x1; ++x) {
+            const Rgb c = img.pixel(x, y);
+            white += c.r > 160 && c.g > 160 && c.b > 160 ? 1 : 0;
+        }
+        rows += white >= 3 ? 1 : 0;
+    }
+    return rows;
+}
+
+// Drawn: on a grey window, so that anything black standing out of the big
+// screen's frame shows. Every line holds a character in column 40 and the
+// cursor bar is under column 40 of line 12. Nothing changes right of the
+// frame (the bezel with AIDE, minimise and FIN), column 40 and its bar show
+// inside it, and the bar is 2 pixels high on the normal screen, 4 on the
+// big one.
+TEST_F(ZoomTest, TheBigScreenStaysInsideItsFrameUpToColumn40WithAClearCursorBar) {
+    ASSERT_TRUE(installFont("/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf"));
+    form.setColor(colors::Gray);
+    form.setClientSize(870, 720);
+    for (int n = 1; n <= 12; ++n) screen.ligne(n).setCaption(std::string(39, ' ') + "W");
+    screen.LigneCurseur = 12;
+    screen.ColonneCurseur = 40;
+    screen.CurseurFixe();
+    const Bounds frame = zoom.grandeVisu().bounds();
+    const int frameRight = frame.left + frame.width;
+    const Bitmap normal = form.grab();
+    const Bounds bar = screen.ligneC(12).bounds();
+    zoom.ChangerEcran();
+    const Bitmap big = form.grab();
+    for (int y = 0; y < 720; ++y)
+        for (int x = frameRight; x < 870; ++x)
+            ASSERT_EQ(big.pixel(x, y), normal.pixel(x, y)) << "right of the frame at " << x << "," << y;
+    const int col40 = 62 + 39 * 77 / 4;  // 812.75
+    for (int n = 1; n <= 12; ++n) {
+        const Bounds line = screen.ligne(n).bounds();
+        EXPECT_GT(whiteRows(big, col40 + 1, frameRight, line.top, line.top + line.height), 10) << "line " << n;
+    }
+    const Bounds bigBar = screen.ligneC(12).bounds();
+    EXPECT_GE(whiteRows(big, col40 + 1, frameRight, bigBar.top, bigBar.top + bigBar.height), 4);
+    EXPECT_EQ(whiteRows(big, 62, col40 - 1, bigBar.top, bigBar.top + bigBar.height), 0) << "bar elsewhere";
+    const int normalCol40 = 62 + 39 * 10;
+    EXPECT_GE(whiteRows(normal, normalCol40, normalCol40 + 10, bar.top, bar.top + bar.height), 2);
+    EXPECT_EQ(whiteRows(normal, 62, normalCol40 - 1, bar.top, bar.top + bar.height), 0) << "bar elsewhere";
 }
 
 TEST_F(ZoomTest, TwoChangesGiveBackTheStartLayout) {
     const Snapshot start = snapshot();
     EXPECT_EQ(screen.ligne(1).bounds(), (Bounds{62, 78, 400, 18}));
-    EXPECT_EQ(screen.ligneC(12).bounds(), (Bounds{62, 335, 400, 4}));
+    EXPECT_EQ(screen.ligneC(12).bounds(), (Bounds{62, 338, 400, 2}));
     zoom.ChangerEcran();
     EXPECT_NE(snapshot(), start);
     zoom.ChangerEcran();
@@ -139,7 +191,7 @@ TEST_F(ZoomTest, BlinkInBothModes) {
         EXPECT_EQ(strip.visible(), first) << big;
         EXPECT_TRUE(screen.ligneC(11).visible());  // other strips untouched
     }
-    EXPECT_EQ(screen.ligneC(12).top(), 592);
+    EXPECT_EQ(screen.ligneC(12).top(), 598);
 
     // A steady cursor is kept shown.
     screen.CurseurFixe();

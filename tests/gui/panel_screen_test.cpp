@@ -66,7 +66,10 @@ TEST_F(PanelScreen, StartsOnNoCellWithTheDesignCaptionsAndLayout) {
         EXPECT_EQ(s.caption(), n == 12 ? "E234567890123456789012345678901234567890"
                                        : "1234567890123456789012345678901234567890");
         EXPECT_EQ(l.bounds(), (vos::Bounds{62, 78 + 22 * (n - 1), 400, 18}));
-        EXPECT_EQ(s.bounds(), (vos::Bounds{62, 93 + 22 * (n - 1), 400, 4}));
+        // Right under the line, where it shows a 2-pixel bar.
+        EXPECT_EQ(s.bounds(), (vos::Bounds{62, 96 + 22 * (n - 1), 400, 2}));
+        EXPECT_TRUE(s.capTopAligned());
+        EXPECT_FALSE(l.capTopAligned());
         EXPECT_TRUE(l.visible());
         EXPECT_TRUE(s.visible());
         EXPECT_EQ(l.font().face, "Lucida Sans Typewriter");

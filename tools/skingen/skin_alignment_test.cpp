@@ -165,6 +165,32 @@ TEST_P(SkinPicture, CommandAreasShowButtonsAndTheLogoAName) {
 INSTANTIATE_TEST_SUITE_P(BothMachines, SkinPicture, ::testing::Values(Machine::Fraiseuse, Machine::Tour),
                          [](const auto& info) { return std::string(skinFile(info.param)).substr(0, 7); });
 
+// The double-size pictures show the same panel: each design pixel's 2 x 2
+// block averages to about the design picture's pixel (edges and legends are
+// sharper, so a few differ more).
+TEST_P(SkinPicture, TheSharpPictureIsThePanelAtTwiceTheSize) {
+    const Skin sharp(std::string(VOS_SKIN_DIR) + "/" + skinFile(GetParam(), 2));
+    ASSERT_EQ(sharp.width(), 2 * kWidth);
+    ASSERT_EQ(sharp.height(), 2 * kHeight);
+    long long total = 0;
+    int far = 0;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const Rgb a = pic().at(x, y);
+            int r = 0, g = 0, b = 0;
+            for (int dy = 0; dy < 2; ++dy)
+                for (int dx = 0; dx < 2; ++dx) {
+                    const Rgb c = sharp.at(2 * x + dx, 2 * y + dy);
+                    r += c.r, g += c.g, b += c.b;
+                }
+            const int d = std::max({std::abs(r / 4 - a.r), std::abs(g / 4 - a.g), std::abs(b / 4 - a.b)});
+            total += d;
+            far += d > 60 ? 1 : 0;
+        }
+    EXPECT_LE(static_cast<double>(total) / (kWidth * kHeight), 6.0);
+    EXPECT_LE(far, kWidth * kHeight / 50);
+}
+
 // Largest per-channel difference between the two pictures over `b`.
 int largestDifference(const Bounds& b) {
     int worst = 0;

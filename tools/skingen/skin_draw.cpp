@@ -4,10 +4,11 @@
 
 namespace vos::skingen {
 
-QImage drawSkin(Machine machine) {
-    QImage img(kWidth, kHeight, QImage::Format_RGB32);
+QImage drawSkin(Machine machine, int scale) {
+    QImage img(kWidth * scale, kHeight * scale, QImage::Format_RGB32);
     img.fill(Qt::black);
     QPainter p(&img);
+    p.scale(scale, scale);
     drawPanel(p);
     drawGroupCaptions(p);
     drawScreenBezel(p);

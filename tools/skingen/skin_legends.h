@@ -13,7 +13,11 @@ namespace vos::skingen {
 enum class Machine { Fraiseuse, Tour };
 
 inline constexpr const char* kSkinFile[] = {"num760f.jpg", "num760t.jpg"};  // by Machine
-constexpr const char* skinFile(Machine m) { return kSkinFile[static_cast<int>(m)]; }
+// The double-size pictures beside them (the program looks for "@2x").
+inline constexpr const char* kSharpSkinFile[] = {"num760f@2x.jpg", "num760t@2x.jpg"};
+constexpr const char* skinFile(Machine m, int scale = 1) {
+    return (scale == 2 ? kSharpSkinFile : kSkinFile)[static_cast<int>(m)];
+}
 
 // A symbol drawn on a key instead of (or besides) text.
 enum class Mark { None, CycleStart, CycleStop, FeedHold };

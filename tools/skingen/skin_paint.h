@@ -16,8 +16,9 @@ class QPainter;
 
 namespace vos::skingen {
 
-// The whole panel picture of one machine type.
-QImage drawSkin(Machine machine);
+// The whole panel picture of one machine type, `scale` times its design
+// size (2: the sharp picture for screens of twice the design density).
+QImage drawSkin(Machine machine, int scale = 1);
 // The program's icon, size x size pixels, with an alpha channel.
 QImage drawIcon(int size);
 

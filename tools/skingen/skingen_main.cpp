@@ -3,7 +3,9 @@
 //   vostrelle-skingen OUTDIR
 //
 // Writes OUTDIR/num760f.jpg (milling machine), OUTDIR/num760t.jpg (lathe),
-// both 870 x 720 JPEG, and OUTDIR/vostrelle.png (128 x 128 icon). Runs on
+// both 870 x 720 JPEG, their double-size pictures num760f@2x.jpg and
+// num760t@2x.jpg (1740 x 1440, drawn sharp for screens of twice the design
+// density), and OUTDIR/vostrelle.png (128 x 128 icon). Runs on
 // Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise. Exit status
 // 0 on success, 1 on a write failure, 2 on bad arguments.
 #include <QGuiApplication>
@@ -37,8 +39,9 @@ vos::skingen::RgbPicture toRgb(const QImage& image) {
 void writeAll(const std::string& dir) {
     using vos::skingen::Machine;
     for (Machine m : {Machine::Fraiseuse, Machine::Tour})
-        vos::skingen::writeJpeg(dir + "/" + vos::skingen::skinFile(m), toRgb(vos::skingen::drawSkin(m)),
-                                kJpegQuality);
+        for (int scale : {1, 2})
+            vos::skingen::writeJpeg(dir + "/" + vos::skingen::skinFile(m, scale),
+                                    toRgb(vos::skingen::drawSkin(m, scale)), kJpegQuality);
     const std::string icon = dir + "/vostrelle.png";
     if (!vos::skingen::drawIcon(kIconSize).save(QString::fromStdString(icon), "PNG"))
         throw std::runtime_error(icon + ": write failed");

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -111,22 +113,27 @@ void PanelSession::start() {
     std::vector<std::string> env = {"DISPLAY=" + display_->name(), "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + runtime};
     env.insert(env.end(), launched_.environment.begin(), launched_.environment.end());
     env.insert(env.end(), setup_.environment.begin(), setup_.environment.end());
+    // The desktop's scaling variables go unless the test sets them; no input
+    // method of the test runner's desktop either (an ibus without its
+    // daemon): the platform's own compose support handles dead keys.
+    std::vector<std::string> removed{"QT_IM_MODULE", "XMODIFIERS"};
+    for (const char* name : {"WAYLAND_DISPLAY", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_FONT_DPI",
+                             "QT_AUTO_SCREEN_SCALE_FACTOR", "QT_ENABLE_HIGHDPI_SCALING"}) {
+        const std::string prefix = std::string(name) + "=";
+        if (std::none_of(env.begin(), env.end(), [&](const std::string& v) { return v.rfind(prefix, 0) == 0; }))
+            removed.emplace_back(name);
+    }
     const bool launched = !launched_.command.empty();
     std::vector<std::string> command = setup_.launcher;
     command.push_back(folder_ + "vostrelle");
-    program_ = std::make_unique<ChildProcess>(SpawnOptions{
-        launched ? launched_.command : command,
-        // No input method of the test runner's desktop (an ibus without its
-        // daemon): the platform's own compose support handles dead keys.
-        environmentWith(env, {"WAYLAND_DISPLAY", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_FONT_DPI",
-                              "QT_AUTO_SCREEN_SCALE_FACTOR", "QT_ENABLE_HIGHDPI_SCALING", "QT_IM_MODULE",
-                              "XMODIFIERS"}),
-        log, log, -1, launched ? "" : folder_});
+    program_ = std::make_unique<ChildProcess>(SpawnOptions{launched ? launched_.command : command,
+                                                           environmentWith(env, removed), log, log, -1,
+                                                           launched ? "" : folder_});
 }
 
 ::testing::AssertionResult PanelSession::startUntilBanner() {
     start();
-    if (!waitForMainWindow()) return ::testing::AssertionFailure() << "no 870 x 720 window titled Vostrelle";
+    if (!waitForMainWindow()) return ::testing::AssertionFailure() << "no panel window titled Vostrelle";
     if (!waitForLine()) return ::testing::AssertionFailure() << "the program sends nothing on COM1";
     PanelShot last;
     if (!waitForShot([](const PanelShot& p) { return p.lineInk(ScreenLayout::Normal, 4) == kBannerInk; }, kWaitMs,
@@ -141,14 +148,18 @@ bool PanelSession::waitForMainWindow(int timeoutMs) {
         for (std::uint64_t id : x_->visibleWindows("^Vostrelle$")) {
             try {
                 const WindowGeometry g = x_->geometry(id);
-                if (g.width == kWindowWidth && g.height == kWindowHeight) {
+                // The panel's shape, at any scale (one pixel of rounding).
+                if (g.width >= 100 && std::abs(g.width * kWindowHeight - g.height * kWindowWidth) <= kWindowWidth) {
                     window_ = id;
                     placed_ = g;
+                    scale_ = static_cast<double>(g.width) / kWindowWidth;
                     // The first activation moves it to the top centre;
                     // note the place it ends at (tests check it).
                     pollUntil([&] {
                         placed_ = x_->geometry(id);
-                        return placed_.x == (kScreenWidth - kWindowWidth) / 2 && placed_.y == 0;
+                        // Centred in the desktop's pixels: one screen pixel off
+                        // where the desktop scales.
+                        return std::abs(placed_.x - (kScreenWidth - placed_.width) / 2) <= 1 && placed_.y == 0;
                     }, 5000);
                     return true;
                 }
@@ -189,18 +200,32 @@ void PanelSession::plugNewLine() {
     fs::create_symlink(pty_->slavePath(), folder_ + "Ports/COM1");
 }
 
-void PanelSession::clickAt(int x, int y, Button button) { x_->click(placed_.x + x, placed_.y + y, button); }
-void PanelSession::pressAt(int x, int y, Button button) { x_->press(placed_.x + x, placed_.y + y, button); }
+QPoint PanelSession::onScreen(int x, int y) const {
+    return {placed_.x + static_cast<int>((x + 0.5) * scale_), placed_.y + static_cast<int>((y + 0.5) * scale_)};
+}
+
+void PanelSession::clickAt(int x, int y, Button button) {
+    const QPoint p = onScreen(x, y);
+    x_->click(p.x(), p.y(), button);
+}
+void PanelSession::pressAt(int x, int y, Button button) {
+    const QPoint p = onScreen(x, y);
+    x_->press(p.x(), p.y(), button);
+}
 void PanelSession::release(Button button) { x_->release(button); }
 void PanelSession::clickHolding(int x, int y, Button button, const std::string& keyName) {
-    x_->clickHolding(placed_.x + x, placed_.y + y, button, keyName);
+    const QPoint p = onScreen(x, y);
+    x_->clickHolding(p.x(), p.y(), button, keyName);
 }
-void PanelSession::doubleClickAt(int x, int y, Button button) { x_->doubleClick(placed_.x + x, placed_.y + y, button); }
+void PanelSession::doubleClickAt(int x, int y, Button button) {
+    const QPoint p = onScreen(x, y);
+    x_->doubleClick(p.x(), p.y(), button);
+}
 void PanelSession::key(const std::string& keyName) { x_->key(keyName); }
 
 PanelShot PanelSession::shot() {
     lastScreen_ = x_->screenshot();
-    return PanelShot(lastScreen_, QPoint(placed_.x, placed_.y));
+    return PanelShot(lastScreen_, QPoint(placed_.x, placed_.y), scale_);
 }
 
 bool PanelSession::waitForShot(const std::function<bool(const PanelShot&)>& done, int timeoutMs,

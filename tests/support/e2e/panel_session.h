@@ -35,7 +35,7 @@ inline constexpr int kStartTimeoutMs = 60000;
 inline constexpr int kWaitMs = 20000;
 
 // The screen of the private X server; the window's top-centre place is
-// ((1280 - 870) / 2, 0) = (205, 0).
+// ((1280 - 870) / 2, 0) = (205, 0) at the design size.
 inline constexpr int kScreenWidth = 1280;
 inline constexpr int kScreenHeight = 800;
 inline constexpr int kWindowWidth = 870;
@@ -55,7 +55,8 @@ struct PanelSetup {
     Ini ini = Ini::Installed;
     std::string iniText;       // the whole file, for Ini::Given
     bool plainSkins = false;   // replace both skins with plain pictures
-    // More variables for the program's environment ("NAME=value").
+    // Variables for the program, "NAME=value" (QT_SCALE_FACTOR=2...); the
+    // desktop's scaling variables are otherwise removed.
     std::vector<std::string> environment;
     // The program is started through this command (e.g. setpriv ...).
     std::vector<std::string> launcher;
@@ -87,8 +88,11 @@ public:
     // sends idle bytes on the line: the state every test begins from.
     ::testing::AssertionResult startUntilBanner();
     ChildProcess& program() { return *program_; }
-    // Waits for the 870 x 720 window of the program and notes where it is.
+    // Waits for the program's panel window (870 x 720, or that shape scaled
+    // by the desktop's density) and notes where it is and its scale.
     bool waitForMainWindow(int timeoutMs = kStartTimeoutMs);
+    // The window's screen pixels per design pixel (1 at the design size).
+    double scale() const { return scale_; }
     std::uint64_t window() const { return window_; }
     WindowGeometry windowGeometry() const;
     // Waits until the program has the line open and sends idle bytes.
@@ -110,7 +114,8 @@ public:
     void unplugLine();
     void plugNewLine();
 
-    // Input at client points of the program's window, and keys.
+    // Input at points of the program's window, in design pixels (the
+    // centre of what the point became in a scaled window), and keys.
     void clickAt(int x, int y, Button button = Button::Left);
     void pressAt(int x, int y, Button button = Button::Left);
     void release(Button button = Button::Left);
@@ -130,6 +135,7 @@ private:
     void install();
     void prepareSkins(bool plain);
     void connectLineAndDisplay();
+    QPoint onScreen(int x, int y) const;
     void keepDiagnostics();
 
     std::unique_ptr<test::ProgramFolder> installed_;  // null for a launched folder
@@ -144,6 +150,7 @@ private:
     std::unique_ptr<ChildProcess> program_;
     std::uint64_t window_ = 0;
     WindowGeometry placed_;
+    double scale_ = 1.0;
     QImage lastScreen_;
 };
 

@@ -1,16 +1,26 @@
 #include "tests/support/e2e/panel_shot.h"
 
+#include <cmath>
 #include <functional>
+#include <utility>
 
 namespace vos::e2e {
 
 namespace {
 
 struct LayoutGeometry {
-    int left, top, pitch, height, cellWidth, stripOffset, stripHeight;
+    int left, top, pitch, height;
+    double cellWidth;
+    int stripOffset, stripHeight;
 };
-constexpr LayoutGeometry kNormal{62, 78, 22, 18, 10, 15, 4};
-constexpr LayoutGeometry kBig{62, 78, 44, 36, 20, 30, 8};
+constexpr LayoutGeometry kNormal{62, 78, 22, 18, 10, 18, 2};
+constexpr LayoutGeometry kBig{62, 78, 44, 36, 19.25, 36, 4};
+
+// The pixel columns of cell `column`: those whose left edge lies in it.
+std::pair<int, int> cellColumns(const LayoutGeometry& g, int column) {
+    const auto edge = [&](int c) { return g.left + static_cast<int>(std::ceil((c - 1) * g.cellWidth)); };
+    return {edge(column), edge(column + 1) - edge(column)};
+}
 
 // A drawn glyph of 16 (or 32) pixels has dozens of near-white pixels; a few
 // are enough to tell it from a blank cell, whose pixels are all black.
@@ -20,13 +30,22 @@ constexpr int kInkedMinimum = 4;
 
 QRect cellRect(ScreenLayout layout, int line, int column) {
     const LayoutGeometry& g = layout == ScreenLayout::Normal ? kNormal : kBig;
-    return {g.left + (column - 1) * g.cellWidth, g.top + (line - 1) * g.pitch, g.cellWidth, g.height};
+    const auto [x, w] = cellColumns(g, column);
+    return {x, g.top + (line - 1) * g.pitch, w, g.height};
 }
 
 QRect stripCellRect(ScreenLayout layout, int line, int column) {
     const LayoutGeometry& g = layout == ScreenLayout::Normal ? kNormal : kBig;
-    return {g.left + (column - 1) * g.cellWidth, g.top + (line - 1) * g.pitch + g.stripOffset, g.cellWidth,
-            g.stripHeight};
+    const auto [x, w] = cellColumns(g, column);
+    return {x, g.top + (line - 1) * g.pitch + g.stripOffset, w, g.stripHeight};
+}
+
+int PanelShot::barHeight(ScreenLayout layout, int line, int column) const {
+    const QRect r = stripCellRect(layout, line, column);
+    int rows = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        rows += brightPixels(QRect(r.left(), y, r.width(), 1)) >= 3 ? 1 : 0;
+    return rows;
 }
 
 bool looksLike(QRgb p, Colour colour) {
@@ -41,10 +60,15 @@ bool looksLike(QRgb p, Colour colour) {
     return false;
 }
 
-PanelShot::PanelShot(QImage screen, QPoint clientOrigin) : screen_(std::move(screen)), origin_(clientOrigin) {}
+PanelShot::PanelShot(QImage screen, QPoint clientOrigin, double scale)
+    : screen_(std::move(screen)), origin_(clientOrigin), scale_(scale) {}
+
+QPoint PanelShot::onScreen(int x, int y) const {
+    return origin_ + QPoint(static_cast<int>((x + 0.5) * scale_), static_cast<int>((y + 0.5) * scale_));
+}
 
 QRgb PanelShot::pixel(int x, int y) const {
-    const QPoint p = origin_ + QPoint(x, y);
+    const QPoint p = onScreen(x, y);
     if (!screen_.valid(p)) return qRgb(255, 0, 255);  // off-screen: matches no checked colour
     return screen_.pixel(p);
 }
@@ -68,7 +92,10 @@ bool PanelShot::allDark(const QRect& r, int maxLevel) const {
     return true;
 }
 
-QImage PanelShot::region(const QRect& r) const { return screen_.copy(r.translated(origin_)); }
+QImage PanelShot::region(const QRect& r) const {
+    const QPoint a = onScreen(r.left(), r.top()), b = onScreen(r.right(), r.bottom());
+    return screen_.copy(QRect(a, b));
+}
 
 namespace {
 

@@ -1,7 +1,8 @@
 #pragma once
 // A screenshot looked at through the panel window: points and rectangles are
-// in the window's client pixels (870 x 720, origin at its top-left corner),
-// and the character screen is read cell by cell.
+// in the window's design pixels (870 x 720, origin at its top-left corner;
+// each is read at the centre of what it became in a scaled window), and the
+// character screen is read cell by cell.
 #include <QImage>
 #include <QPoint>
 #include <QRect>
@@ -12,15 +13,17 @@
 namespace vos::e2e {
 
 // The two layouts of the character screen: 40 cells of 10 pixels on lines
-// 22 pixels apart, or, on the big screen, cells of 20 pixels on lines 44
-// pixels apart; both start at client (62, 78).
+// 22 pixels apart, or, on the big screen, 40 cells of 19.25 pixels (770
+// pixels, up to the right edge of its black frame) on lines 44 pixels
+// apart; both start at client (62, 78).
 enum class ScreenLayout { Normal, Big };
 
 // The rectangle of the text cell at line 1..12, column 1..40 (the cursor
 // strip under it excluded).
 QRect cellRect(ScreenLayout layout, int line, int column);
-// The part of the cursor strip under that cell: 4 pixels high, 15 pixels
-// below the line's top (8 high, 30 below, on the big screen).
+// The part of the cursor strip under that cell, right under the line: 2
+// pixels high, 18 pixels below the line's top (4 high, 36 below, on the big
+// screen).
 QRect stripCellRect(ScreenLayout layout, int line, int column);
 
 // The start-up banner as lineInk shows it: line 4 holds 9 blanks,
@@ -36,7 +39,8 @@ bool looksLike(QRgb pixel, Colour colour);
 class PanelShot {
 public:
     PanelShot() = default;
-    PanelShot(QImage screen, QPoint clientOrigin);
+    // `scale`: the window's screen pixels per design pixel.
+    PanelShot(QImage screen, QPoint clientOrigin, double scale = 1.0);
 
     bool isNull() const { return screen_.isNull(); }
     QRgb pixel(int x, int y) const;
@@ -45,7 +49,8 @@ public:
     int brightPixels(const QRect& r, int minLevel = 160) const;
     // Whether every pixel of the rectangle has all components <= maxLevel.
     bool allDark(const QRect& r, int maxLevel = 40) const;
-    // The rectangle's pixels, for exact before/after comparisons.
+    // The rectangle's pixels (on the screen), for exact before/after
+    // comparisons.
     QImage region(const QRect& r) const;
 
     // One character per column of the line: '#' a cell with ink (a drawn
@@ -53,12 +58,17 @@ public:
     std::string lineInk(ScreenLayout layout, int line) const;
     // The same for the cursor strip under the line: '#' where a mark shows.
     std::string stripInk(ScreenLayout layout, int line) const;
+    // Pixel rows of the strip under that cell where the cursor bar shows.
+    int barHeight(ScreenLayout layout, int line, int column) const;
 
     const QImage& screen() const { return screen_; }
 
 private:
+    QPoint onScreen(int x, int y) const;
+
     QImage screen_;
     QPoint origin_;
+    double scale_ = 1.0;
 };
 
 }  // namespace vos::e2e
