@@ -9,6 +9,10 @@ namespace vos {
 namespace {
 
 constexpr int kLinkFontPixels = 12;
+// The status text stops this far before the TXD caption, and shrinks to this
+// size at the most to keep to it.
+constexpr int kStatusGap = 3;
+constexpr int kStatusMinPixels = 8;
 constexpr Rgb kComboColor = colors::Lime;
 constexpr FontSpec kComboFont{"Arial", kLinkFontPixels, true, false, colors::Black};
 constexpr FontSpec kLinkLabelFont{"Arial", kLinkFontPixels, false, false, colors::White};
@@ -218,10 +222,20 @@ void PortSelection::addFoundPort(int n) {
     rebuildFoundLists();
 }
 
+// The status text keeps to the room before the TXD caption: a long one
+// ("COM255 LIAISON PERDUE") is drawn smaller rather than over the caption.
+void PortSelection::setStatusText(const std::string& text) {
+    labelNoCom_.setCaption(text);
+    int pixels = labelTXD_.font().pixelHeight;  // the link bar's size, as scaled
+    labelNoCom_.setFontPixels(pixels);
+    const int room = labelTXD_.left() - kStatusGap - labelNoCom_.left();
+    while (labelNoCom_.width() > room && pixels > kStatusMinPixels) labelNoCom_.setFontPixels(--pixels);
+}
+
 void PortSelection::showLinkState(const std::string& text, bool ok) {
     portOK_ = ok;
     okLight_.setLit(ok);
-    labelNoCom_.setCaption(text);
+    setStatusText(text);
 }
 
 // The list and the text as the search writes them, from the slots.
@@ -270,7 +284,7 @@ void PortSelection::AppliquerPort() {
     for (int i = 0; i < 2; ++i)
         if (Port.Baud() == kBaudValues[i]) comboBauds_.setItemIndex(i);
     if (index != kNoIndex && Port.PortAvailable(Port.ComNumber())) {
-        labelNoCom_.setCaption(TexteEtatPort());
+        setStatusText(TexteEtatPort());
         if (hooks_.ecrireConfiguration) hooks_.ecrireConfiguration();
         if (portOK_) Port.setOpen(true);
         return;
@@ -285,7 +299,7 @@ void PortSelection::AppliquerPort() {
 // label as it is.
 void PortSelection::signalerAbsence() {
     if (absenceSignalee_) return;
-    labelNoCom_.setCaption("COM" + std::to_string(Port.ComNumber()) + " NON DISPONIBLE");
+    setStatusText("COM" + std::to_string(Port.ComNumber()) + " NON DISPONIBLE");
     absenceSignalee_ = true;
 }
 
@@ -293,7 +307,7 @@ void PortSelection::ComboBox_NoComChange() {
     const int n = PortsTrouves(comboNoCom_.itemIndex() + 1);
     if (n != 0 && Port.PortAvailable(n)) {
         Port.setComNumber(static_cast<std::uint16_t>(n));
-        labelNoCom_.setCaption(TexteEtatPort());
+        setStatusText(TexteEtatPort());
         controller_.setLightsActive(true);
     }
     AppliquerPort();
@@ -304,7 +318,7 @@ void PortSelection::ComboBox_BaudsChange() {
     if (i == 0 || i == 1) Port.setBaud(kBaudValues[i]);
     controller_.setLightsActive(true);
     AppliquerPort();
-    labelNoCom_.setCaption(TexteEtatPort());
+    setStatusText(TexteEtatPort());
 }
 
 void PortSelection::CheckBox_InitPortClick() { AppliquerPort(); }

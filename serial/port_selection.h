@@ -109,6 +109,7 @@ public:
 private:
     void testerPort(int n);
     void signalerAbsence();
+    void setStatusText(const std::string& text);
     void runHandler(void (PortSelection::*handler)());
     void rebuildFoundLists();
 

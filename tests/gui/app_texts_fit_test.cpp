@@ -8,7 +8,9 @@
 
 #include <string>
 
+#include "app/port_link.h"
 #include "platform/qt/label.h"
+#include "serial/port_selection.h"
 #include "serial/com_select_form.h"
 #include "serial/form2.h"
 
@@ -29,12 +31,13 @@ struct TextFit {
     const char* other;  // the control of LeftOf / RightOf
 };
 
-// The widest text each label shows in practice: the link bar's status with
-// a port of one or two digits, nine ports found. LabelNoCom has 140 pixels
-// before LabelTXD: "COM1 NON DISPONIBLE" takes all of them in Arial's
-// widths.
+// The widest text each label shows in practice: the link bar's status (the
+// link draws a long one smaller to keep to its 140 pixels before LabelTXD),
+// nine ports found.
 constexpr TextFit kTexts[] = {
     {Window::Panel, "LabelNoCom", "COM1 NON DISPONIBLE", Limit::LeftOf, "LabelTXD"},
+    {Window::Panel, "LabelNoCom", "COM255 NON DISPONIBLE", Limit::LeftOf, "LabelTXD"},
+    {Window::Panel, "LabelNoCom", "COM255 LIAISON PERDUE", Limit::LeftOf, "LabelTXD"},
     {Window::Panel, "LabelNoCom", "COM99 19200", Limit::LeftOf, "LabelTXD"},
     {Window::Panel, "LabelTXD", nullptr, Limit::LeftOf, "TXDLight"},
     {Window::Panel, "LabelRXD", nullptr, Limit::LeftOf, "RXDLight"},
@@ -77,7 +80,10 @@ TEST_F(TextsFitTest, EveryWidestTextFitsItsPlace) {
         auto* label = dynamic_cast<Label*>(form.find(t.label));
         ASSERT_NE(label, nullptr);
         ASSERT_TRUE(label->autoSize());
-        if (t.text) label->setCaption(t.text);
+        if (t.text && std::string(t.label) == "LabelNoCom")
+            form1->link().selection().showLinkState(t.text, false);
+        else if (t.text)
+            label->setCaption(t.text);
         const int right = label->left() + label->width();  // the width follows the text as drawn
         int limit = form.clientWidth();
         if (t.limit != Limit::WindowEdge) {
