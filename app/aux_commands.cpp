@@ -103,6 +103,11 @@ void AuxCommands::LabelAccesCfgClick() {
         if (c) c->setVisible(montrer);
 }
 
+void AuxCommands::showLinkControls() {
+    for (Control* c : liaison_)
+        if (c) c->show();
+}
+
 void AuxCommands::BoutonQuitterClick() {
     if (ctx_.fermer) ctx_.fermer();
 }

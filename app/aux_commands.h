@@ -49,6 +49,9 @@ public:
     void LabelLogoClick();       // about box at the window's left + 150, top + 100
     void LabelAideClick();       // help page with the desktop's program; no message if missing
     void LabelAccesCfgClick();   // shows or hides the nine, told by LabelNoCom's visibility
+    // Shows the nine, as a first CONF click would: the link tells so when its
+    // line is down, or the red light and the status text would stay hidden.
+    void showLinkControls();
     void BoutonQuitterClick();   // closes the main window
     void LabelIconiserClick();   // minimises the main window
     // Client point (x, y): true = it acts as the caption bar (a press drags).

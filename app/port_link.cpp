@@ -81,6 +81,7 @@ struct PortLink::Impl {
     // once the link is being destroyed (the port's close serves events).
     std::shared_ptr<Impl*> alive;
     PortWatch watch;  // last: its thread ends first
+    AuxCommands* aux = nullptr;  // shows the link controls when the line is down
 
     LineState state = LineState::Unavailable;
     std::uint64_t ticket = 0;  // of the running watch, 0 when none
@@ -124,9 +125,12 @@ void PortLink::Impl::closed() {
     tellPortOpen();
 }
 
+// The link controls come up by themselves: hidden, the lost line would look
+// like a healthy one (the control's last page stays on the screen).
 void PortLink::Impl::lineLost() {
     state = LineState::Lost;
     keyRefusalShown = false;
+    if (aux) aux->showLinkControls();
     selection.showLinkState(texteLiaisonPerdue(Port.ComNumber()), false);
     updateHint();
     rearm();
@@ -251,6 +255,7 @@ void PortLink::attachControls(Zoom& zoom, AuxCommands& aux) {
     PortSelection& s = impl_->selection;
     zoom.setLinkControls(s.LabelNoCom(), s.TXDLight().control(), s.RXDLight().control(), s.OKLight().control());
     aux.setLinkControls(s.linkControls(), s.LabelNoCom());
+    impl_->aux = &aux;
 }
 
 void PortLink::openAtCreation() {
@@ -275,9 +280,11 @@ void PortLink::openPort() {
     impl_->step([&] { impl_->Port.setOpen(true); });
 }
 
+// A panel that starts without its line shows why at once.
 void PortLink::startupFinished() {
     impl_->startingUp = false;
     impl_->afterAction();
+    if (!impl_->Port.Open() && impl_->aux) impl_->aux->showLinkControls();
 }
 
 void PortLink::closeForExit() {

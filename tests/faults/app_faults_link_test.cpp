@@ -161,6 +161,7 @@ TEST_F(LinkFaults, AHangUpLooksDeadAndTheSameNameComingBackReconnectsByItself) {
     ASSERT_TRUE(waitUntil([&] { return !port().Open(); }, std::chrono::seconds(1)));
     EXPECT_EQ(program().link().lineState(), app::PortLink::LineState::Lost);
     EXPECT_EQ(selection().LabelNoCom().caption(), "COM1 LIAISON PERDUE");
+    EXPECT_TRUE(selection().LabelNoCom().visible());  // shown without a CONF click
     EXPECT_FALSE(selection().OKLight().Lit());
     EXPECT_EQ(port().OutputCount(), 0u);
     EXPECT_FALSE(program().Timer1.enabled());  // nothing to send: the idle timer rests
@@ -278,6 +279,7 @@ TEST_F(LinkFaults, EveryKindOfFailedPortAtStartUpLeavesThePanelRunningUntilTheLi
         EXPECT_FALSE(port().Open());
         EXPECT_EQ(recordedErrors(), std::vector<std::string>{c.box});
         EXPECT_EQ(selection().LabelNoCom().caption(), "COM1 NON DISPONIBLE");
+        EXPECT_TRUE(selection().LabelNoCom().visible());
         EXPECT_FALSE(selection().OKLight().Lit());
 
         clearRecordedMessages();
