@@ -80,10 +80,11 @@ struct PortLink::Impl {
     // Jobs posted to the GUI thread hold a weak reference: they do nothing
     // once the link is being destroyed (the port's close serves events).
     std::shared_ptr<Impl*> alive;
-    PortWatch watch;  // last: its thread ends first
+    PortWatch watch;  // its thread ends before the port and the hand-over go
     AuxCommands* aux = nullptr;  // shows the link controls when the line is down
 
     LineState state = LineState::Unavailable;
+    int lostCom = 0;           // the port whose line was lost (state Lost)
     std::uint64_t ticket = 0;  // of the running watch, 0 when none
     std::string watchedPath;
     std::optional<Cause> reported;
@@ -129,6 +130,7 @@ void PortLink::Impl::closed() {
 // like a healthy one (the control's last page stays on the screen).
 void PortLink::Impl::lineLost() {
     state = LineState::Lost;
+    lostCom = Port.ComNumber();
     keyRefusalShown = false;
     if (aux) aux->showLinkControls();
     selection.showLinkState(texteLiaisonPerdue(Port.ComNumber()), false);
@@ -149,9 +151,11 @@ void PortLink::Impl::failed(const std::exception_ptr& e) {
     showDown();
 }
 
+// Another port chosen since the loss is merely not available.
 void PortLink::Impl::showDown() {
     if (Port.Open()) return;
-    if (state == LineState::Up) state = LineState::Unavailable;
+    if (state == LineState::Up || (state == LineState::Lost && Port.ComNumber() != lostCom))
+        state = LineState::Unavailable;
     const int n = Port.ComNumber();
     selection.showLinkState(state == LineState::Lost ? texteLiaisonPerdue(n) : texteNonDisponible(n), false);
     updateHint();
@@ -337,7 +341,7 @@ void PortLink::SendBlock(const std::uint8_t* data, std::uint16_t len) {
     if (d.Port.PortState() == psClosed) {
         if (d.keyRefusalShown) return;
         d.keyRefusalShown = true;
-        throw Error(keyNotSentText(d.Port.ComNumber(), d.state == LineState::Lost));
+        throw Error(keyNotSentText(d.Port.ComNumber(), d.state == LineState::Lost && d.lostCom == d.Port.ComNumber()));
     }
     d.Port.SendBlock(data, len);
 }

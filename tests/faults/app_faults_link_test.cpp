@@ -193,7 +193,13 @@ TEST_F(LinkFaults, AfterAHangUpPortsTheSamePortOrASpeedChangeReopenAtOnce) {
         std::function<void()> act;
     };
     const Case cases[] = {
-        {"PORTS", [this] { selection().LabelDetectePorts().onClick(); }},
+        {"PORTS", [this] {
+             selection().LabelDetectePorts().onClick();
+             // The focus comes back from the search window a little later and
+             // writes the banner: let that happen before the control's page.
+             waitUntil([&] { return program().form().isActive(); }, std::chrono::seconds(5));
+             serveEventsFor(std::chrono::milliseconds(300));
+         }},
         {"COM1 again", [this] { choosePort(1); }},
         {"19200", [this] {
              ComboBox& bauds = selection().ComboBox_Bauds();
