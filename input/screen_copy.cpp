@@ -21,7 +21,7 @@ std::string texteEcranCopie(const panel::Screen& screen) {
         const std::string line = panel::collapseAmpersands(screen.ligne(n).caption());
         for (std::size_t pos = 0; pos < line.size();) {
             const char32_t cp = panel::decodeUtf8(line, pos);
-            panel::appendUtf8(out, cp == kOShown ? kOSent : cp);
+            appendUtf8(out, cp == kOShown ? kOSent : cp);
         }
         out += '\n';
     }

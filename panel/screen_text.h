@@ -17,6 +17,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/core/utf8.h"
+
 namespace vos::panel {
 
 inline constexpr int kColumns = 40;
@@ -26,7 +28,6 @@ inline constexpr int kColumns = 40;
 char32_t ansiToCodePoint(std::uint8_t b);
 // The ANSI byte of a code point, or '?' when the code page has none.
 std::uint8_t codePointToAnsi(char32_t cp);
-void appendUtf8(std::string& out, char32_t cp);
 // Decodes the code point at `pos` and moves `pos` past it. A byte that does
 // not start a valid sequence is taken as the ANSI character of that byte, so
 // every byte string decodes, one column a byte, and converts back unchanged.

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/core/utf8.h"
+
 namespace vos {
 namespace {
 
@@ -10,26 +12,6 @@ constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
 
 bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
-// UTF-8 of any code point up to 0x10FFFF, surrogates included (a lone one of
-// a UTF-16 file must come back as it was).
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 // The code point at `pos` (moved past it): a well-formed sequence of 2 to 4
 // bytes, surrogates allowed, or else the one byte as a Latin-1 character.
@@ -79,7 +61,7 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
                 i += 2;
             }
         }
-        AppendUtf8(out, cp);
+        appendUtf8(out, cp);
     }
     return out;
 }

@@ -148,7 +148,7 @@ std::u32string referenceText(std::string_view caption) {
 std::string referenceCaption(const std::u32string& text) {
     std::string out;
     for (char32_t c : text) {
-        appendUtf8(out, c);
+        vos::appendUtf8(out, c);
         if (c == U'&') out += '&';
     }
     return out;
