@@ -17,9 +17,9 @@
 #include <string>
 #include <string_view>
 
-namespace vos::panel {
+#include "design/screen.h"  // kColumns
 
-inline constexpr int kColumns = 40;
+namespace vos::panel {
 
 // --- code page ---
 // The code point of an ANSI byte.
