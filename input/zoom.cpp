@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "design/window.h"
 #include "panel/screen.h"
 #include "platform/qt/command_area.h"
 

@@ -9,7 +9,6 @@
 // the constructor (it may be built after the Zoom, since its lines lie above
 // GrandeVisu); it must exist before the first ChangerEcran or Timer3Timer.
 #include "design/screen.h"
-#include "design/window.h"
 #include "platform/qt/form.h"
 #include "platform/qt/label.h"
 #include "platform/qt/shape.h"
