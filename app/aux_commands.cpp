@@ -5,7 +5,9 @@
 #include "app/aux_about.h"
 #include "app/aux_design.h"
 #include "app/dechiffrer.h"
+#include "app/form1_design.h"
 #include "panel/screen_text.h"
+#include "platform/qt/command_area.h"
 #include "platform/qt/desktop.h"
 #include "platform/qt/dialogs.h"
 

@@ -1,34 +1,16 @@
 #pragma once
-// Design values of the auxiliary commands: the command areas of the shell
-// (with their captions beneath), the customer label, the two buttons, the
-// areas that drag the borderless window, and the texts of the commands.
+// Design values of the auxiliary commands that the skin does not show: the
+// customer label, the two buttons, the areas that drag the borderless window,
+// and the texts of the commands. The command areas of the shell, drawn in the
+// skin, are design/commands.h's kAuxAreas. Pure data, no Qt.
 #include <array>
 #include <string_view>
 
-#include "app/form1_design.h"
-#include "input/command_area.h"
-#include "platform/qt/control.h"
+#include "design/commands.h"
+#include "design/types.h"
+#include "design/window.h"
 
 namespace vos::app {
-
-// A command area of the shell; captionHint overrides the caption's tooltip
-// (nullptr: the area's own). An area without a caption has captionName nullptr.
-struct AuxArea {
-    CommandArea area;
-    const char* captionHint;
-};
-
-enum AuxAreaIndex { kLogo, kFin, kAide, kAccesCfg, kIconiser, kAuxAreaCount };
-
-// In creation (z-) order.
-inline constexpr std::array<AuxArea, kAuxAreaCount> kAuxAreas{{
-    {{"LabelLogo", {50, 15, 160, 34}, "Informations de version", nullptr, nullptr, 0, 0}, nullptr},
-    {{"LabelFin", {840, 52, 24, 29}, "Fin", "LabelFinLegende", "FIN", 842, 81}, "Quitter"},
-    {{"LabelAide", {838, 250, 25, 25}, "Aide (Html)", "LabelAideLegende", "AIDE", 839, 278}, nullptr},
-    {{"LabelAccesCfg", {8, 643, 25, 25}, "Configuration liaison", "LabelAccesCfgLegende", "CONF", 8, 669},
-     nullptr},
-    {{"LabelIconiser", {838, 104, 22, 33}, "Réduire", nullptr, nullptr, 0, 0}, nullptr},
-}};
 
 // The customer label: centred, Arial 13, red on transparent until the first
 // AfficherClient, which makes it white, underlined, on opaque black.

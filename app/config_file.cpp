@@ -93,7 +93,7 @@ void LireConfiguration(ConfigState& state, MachineType& type, ConfigTarget& targ
     for (const PortKey& k : kPortKeys) k.apply(target, ini.ReadInteger(kPort, k.key, k.def));
     state.ReadSize = ini.ReadInteger(kPort, "ReadSize", 128);
 
-    state.FichierFond = Cut255(ini.ReadString(kPerso, "Fond", kFondFraiseuse));
+    state.FichierFond = Cut255(ini.ReadString(kPerso, "Fond", kSkinMilling));
     if (!state.FichierFond.empty()) target.loadSkin(state.RepertoireSkins + state.FichierFond);
     appliquerRegleTypeMachine(state.FichierFond, type);
     state.EditeurConfig = Cut255(ini.ReadString(kContexte, "Editeur", "notepad.exe"));

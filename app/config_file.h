@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "input/machine_type.h"
+#include "panel/machine_type.h"
 #include "platform/core/os_version.h"
 #include "platform/core/profile_encoding.h"
 

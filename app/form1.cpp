@@ -23,7 +23,7 @@ Picture& createFond(Form& form) {
     form.setClientSize(kClientWidth, kClientHeight);
     form.setColor(colors::Black);
     Picture& fond = form.addPicture("Fond");
-    fond.setBounds({0, 0, kClientWidth, kClientHeight});
+    fond.setBounds(kSkinBounds);
     fond.setEnabled(false);
     fond.loadDesignPicture();
     return fond;

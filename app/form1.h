@@ -13,7 +13,7 @@
 #include <string>
 
 #include "app/config_file.h"
-#include "input/machine_type.h"
+#include "panel/machine_type.h"
 #include "platform/core/os_version.h"
 #include "platform/qt/form.h"
 

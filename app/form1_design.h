@@ -1,17 +1,15 @@
 #pragma once
-// Design values of the main window that belong to no other module: the
-// window itself, the start-up banner, the pixels-per-inch scaling table and
-// the names of the program's files.
+// Design values of the main window that belong to no other module: its
+// caption, the start-up banner, the pixels-per-inch scaling table and the
+// names of the program's files. Its geometry is design/window.h's.
 #include <array>
 #include <optional>
 #include <string_view>
 
-#include "platform/qt/control.h"
+#include "design/window.h"  // kClientWidth, kClientHeight
 
 namespace vos::app {
 
-inline constexpr int kClientWidth = 870;
-inline constexpr int kClientHeight = 720;
 inline constexpr std::string_view kCaption = "Vostrelle";
 inline constexpr std::string_view NomIni = "Vostrelle.ini";
 inline constexpr std::string_view kSkinsFolder = "Skins/";

@@ -24,9 +24,9 @@
 
 #include "app/form1_design.h"
 #include "fuzz/fuzz_qt_app.h"
-#include "input/machine_type.h"
 #include "panel/decoder.h"
 #include "panel/lamps.h"
+#include "panel/machine_type.h"
 #include "panel/receiver.h"
 #include "panel/screen.h"
 #include "panel/screen_text.h"
@@ -78,7 +78,7 @@ struct Panel {
 
     // The state after the window's activation, for a new input.
     void reset(bool milling, bool bigScreen) {
-        vos::appliquerRegleTypeMachine(milling ? vos::kFondFraiseuse : "num760t.jpg", type);
+        vos::appliquerRegleTypeMachine(milling ? vos::kSkinMilling : "num760t.jpg", type);
         grandeVisu.setVisible(bigScreen);
         for (int i = 0; i < vos::panel::lamps::kCount; ++i) lamps.led(i).hide();
         lamps.DernierChoix16 = 0;

@@ -2,7 +2,8 @@
 // Mouse presses on the panel picture: which key a press means (normal map for
 // the left button, shifted map for the right button or Shift), the key's
 // highlight frame shown until the release, and its code sent through the
-// Keyboard. The regions are the constexpr tables of input/hit_map_tables.h.
+// Keyboard. The regions are the constexpr tables of design/hit_map.h, read
+// through the look-ups of input/hit_map_tables.h.
 //
 // Threading: GUI thread only. Ownership: the main window owns the HitMap; the
 // 120 frames Shape0..Shape119 belong to the Form. The Keyboard is created

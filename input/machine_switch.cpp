@@ -1,13 +1,8 @@
 #include "input/machine_switch.h"
 
-#include "input/command_area.h"
+#include "platform/qt/command_area.h"
 
 namespace vos {
-
-namespace {
-constexpr CommandArea kTFArea{"LabelTF", kLabelTFBounds, "Tour/Fraiseuse",
-                              "LabelTFLegende", "T/F", 13, 279};
-}  // namespace
 
 std::string skinAfterSwitch(const std::string& fichierFond) {
     return fichierFond.empty() || fichierFond == kSkinLathe ? kSkinMilling : kSkinLathe;

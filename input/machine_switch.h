@@ -1,22 +1,19 @@
 #pragma once
-// The lathe/milling switch: the T/F area swaps the skin picture between the
-// milling machine's and the lathe's, and the machine type follows the new
-// skin name (input/machine_type.h).
+// The lathe/milling switch: the T/F area (design/commands.h) swaps the skin
+// picture between the milling machine's and the lathe's (design/skins.h),
+// and the machine type follows the new skin name (panel/machine_type.h).
 //
 // Threading: GUI thread only. The labels belong to the Form.
 #include <functional>
 #include <string>
 
-#include "input/machine_type.h"
+#include "design/skins.h"
+#include "panel/machine_type.h"
 #include "platform/qt/form.h"
 #include "platform/qt/label.h"
 #include "platform/qt/picture.h"
 
 namespace vos {
-
-inline constexpr const char* kSkinMilling = "num760f.jpg";
-inline constexpr const char* kSkinLathe = "num760t.jpg";
-inline constexpr Bounds kLabelTFBounds{8, 250, 25, 25};
 
 // The skin a click selects after `fichierFond`: the milling skin after an
 // empty name or exactly the lathe skin's name, else the lathe skin (the

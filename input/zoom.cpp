@@ -2,29 +2,13 @@
 
 #include <algorithm>
 
-#include "input/command_area.h"
+#include "design/window.h"
 #include "panel/screen.h"
+#include "platform/qt/command_area.h"
 
 namespace vos {
 
 namespace {
-
-static_assert(kBigLayout.fontPixels == 2 * kNormalLayout.fontPixels &&
-                  kBigLayout.lineHeight == 2 * kNormalLayout.lineHeight &&
-                  kBigLayout.stripHeight == 2 * kNormalLayout.stripHeight &&
-                  kBigLayout.step == 2 * kNormalLayout.step,
-              "the big screen doubles the font, the lines and the strips of the normal one");
-static_assert(panel::layout::kLeft + kBigLayout.width == kGrandeVisuBounds.left + kGrandeVisuBounds.width,
-              "the big screen's lines end at the right edge of its black frame");
-static_assert(kBigLayout.stripFirstTop + kBigLayout.step * 11 + kBigLayout.stripHeight <=
-                  kGrandeVisuBounds.top + kGrandeVisuBounds.height,
-              "the last strip lies inside the black frame");
-static_assert(kNormalLayout.stripFirstTop == kNormalLayout.lineFirstTop + kNormalLayout.lineHeight &&
-                  kBigLayout.stripFirstTop == kBigLayout.lineFirstTop + kBigLayout.lineHeight,
-              "a strip lies right under its line, where the line does not cover it");
-
-constexpr CommandArea kZoomArea{"LabelChgtEcran", kLabelChgtEcranBounds, "Zoom",
-                                "LabelChgtEcranLegende", "ZOOM", 6, 81};
 
 Shape& createGrandeVisu(Form& form) {
     Shape& s = form.addShape("GrandeVisu");

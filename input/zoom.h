@@ -8,7 +8,7 @@
 // controls it creates belong to the Form. The Screen is only remembered by
 // the constructor (it may be built after the Zoom, since its lines lie above
 // GrandeVisu); it must exist before the first ChangerEcran or Timer3Timer.
-#include "panel/screen_layout.h"
+#include "design/screen.h"
 #include "platform/qt/form.h"
 #include "platform/qt/label.h"
 #include "platform/qt/shape.h"
@@ -18,32 +18,6 @@ class Screen;
 }
 
 namespace vos {
-
-// Layout of the screen lines and cursor strips in one mode, in design
-// pixels (the zoom scales them as the window was scaled); line or strip n
-// (1..12) lies at firstTop + step * (n - 1). Lines and strips are `width`
-// wide, 40 cells of width / 40 pixels each.
-struct ScreenLayout {
-    int fontPixels;   // 16 px = 12 pt at 96 ppi
-    int width;
-    int lineHeight, lineFirstTop;
-    int stripHeight, stripFirstTop;
-    int step;
-};
-
-// The normal layout is the screen's design layout. The big screen doubles
-// the font and the line spacing; its 40 cells share the 770 pixels from the
-// lines' left edge to the right edge of its black frame (19.25 pixels a
-// cell, about the doubled face's own advance), so nothing of it lies over
-// the right bezel (AIDE, minimise, FIN). Its strips lie under their lines
-// like the normal ones, twice as high.
-inline constexpr ScreenLayout kNormalLayout{panel::layout::kFontPixels,  panel::layout::kWidth,
-                                            panel::layout::kLineHeight,  panel::layout::kLineTop0,
-                                            panel::layout::kStripHeight, panel::layout::kStripTop0,
-                                            panel::layout::kPitch};
-inline constexpr ScreenLayout kBigLayout{32, 770, 36, 78, 4, 78 + 36, 44};
-inline constexpr Bounds kGrandeVisuBounds{40, 49, 792, 630};
-inline constexpr Bounds kLabelChgtEcranBounds{8, 53, 25, 25};
 
 class Zoom {
 public:

@@ -14,8 +14,8 @@
 #include <array>
 #include <cstdint>
 
-#include "input/machine_type.h"
-#include "panel/lamp_table.h"
+#include "design/lamps.h"
+#include "panel/machine_type.h"
 
 namespace vos {
 class Form;

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "panel/screen_layout.h"
+#include "design/screen.h"
 #include "platform/qt/form.h"
 #include "platform/qt/label.h"
 

@@ -17,11 +17,10 @@
 #include <string>
 #include <string_view>
 
+#include "design/screen.h"  // kColumns
 #include "platform/core/utf8.h"
 
 namespace vos::panel {
-
-inline constexpr int kColumns = 40;
 
 // --- code page ---
 // The code point of an ANSI byte.

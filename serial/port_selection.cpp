@@ -1,6 +1,6 @@
 #include "serial/port_selection.h"
 
-#include "input/command_area.h"
+#include "platform/qt/command_area.h"
 #include "serial/port_component.h"
 #include "serial/sl_controller.h"
 
@@ -44,9 +44,6 @@ constexpr LabelDesign kLabelRXD{"LabelRXD", 420, 697, "RXD", "", kLinkLabelFont}
 constexpr const char* kPortsDisposDebut = "Ports disponibles : com ";
 constexpr LabelDesign kLabelPortsDispos{"LabelPortsDispos", 490, 696, kPortsDisposDebut,
                                         "Ports visibles par Corvexa", kPortsDisposFont};
-
-constexpr CommandArea kDetectePorts{"LabelDetectePorts", {8, 445, 25, 25}, "Détection des ports",
-                                    "LabelDetectePortsLegende", "PORTS", 5, 476};
 
 constexpr const char* kBauds[] = {"9600", "19200"};
 constexpr std::int32_t kBaudValues[] = {9600, 19200};

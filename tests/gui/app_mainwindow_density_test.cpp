@@ -14,8 +14,8 @@
 
 #include "app/aux_commands.h"
 #include "app/form1_design.h"
+#include "design/lamps.h"
 #include "input/hit_map.h"
-#include "panel/lamp_table.h"
 #include "panel/lamps.h"
 #include "panel/screen.h"
 #include "platform/qt/graphic_control.h"

@@ -7,11 +7,11 @@
 #include <cstdlib>
 
 #include "app/aux_commands.h"
+#include "design/lamps.h"
+#include "design/screen.h"
 #include "input/zoom.h"
-#include "panel/lamp_table.h"
 #include "panel/lamps.h"
 #include "panel/screen.h"
-#include "panel/screen_layout.h"
 #include "platform/qt/graphic_control.h"
 #include "platform/qt/label.h"
 #include "platform/qt/picture.h"

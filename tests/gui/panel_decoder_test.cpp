@@ -15,9 +15,9 @@
 #include <utility>
 #include <vector>
 
-#include "input/machine_type.h"
 #include "panel/decoder.h"
 #include "panel/lamps.h"
+#include "panel/machine_type.h"
 #include "panel/receiver.h"
 #include "panel/screen.h"
 #include "platform/qt/form.h"

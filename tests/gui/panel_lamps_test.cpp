@@ -7,8 +7,8 @@
 #include <initializer_list>
 #include <set>
 
-#include "input/machine_type.h"
 #include "panel/lamps.h"
+#include "panel/machine_type.h"
 #include "platform/qt/form.h"
 #include "platform/qt/shape.h"
 

@@ -10,9 +10,9 @@
 #include <initializer_list>
 #include <string>
 
-#include "input/machine_type.h"
 #include "panel/decoder.h"
 #include "panel/lamps.h"
+#include "panel/machine_type.h"
 #include "panel/screen.h"
 #include "platform/qt/desktop.h"
 #include "platform/qt/form.h"

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "input/machine_type.h"
+#include "panel/machine_type.h"
 
 TEST(PanelMachineType, OnlyTheExactMillingSkinNameMeansMilling) {
     struct Case {

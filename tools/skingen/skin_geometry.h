@@ -1,28 +1,23 @@
 #pragma once
 // Where the skin generator draws: every place is derived from the program's
-// own design tables (hit map, lamp table, screen layout, command areas), so
-// a picture made here lines up with the controls the program lays over it.
-// Pure constexpr data, no Qt.
+// own design tables (design/: hit map, lamp table, screen layout, command
+// areas, window), so a picture made here lines up with the controls the
+// program lays over it. Pure constexpr data, no Qt.
 #include <array>
 #include <cstddef>
 
-#include "app/aux_design.h"
-#include "input/hit_map_tables.h"
-#include "input/machine_switch.h"
-#include "input/zoom.h"
-#include "panel/lamp_table.h"
-#include "panel/screen_layout.h"
-#include "platform/qt/control.h"
+#include "design/commands.h"
+#include "design/hit_map.h"
+#include "design/lamps.h"
+#include "design/screen.h"
+#include "design/types.h"
+#include "design/window.h"
 
 namespace vos::skingen {
 
-inline constexpr int kWidth = 870;
-inline constexpr int kHeight = 720;
-
-// The PORTS command area. Its design value lives in the port-selection module
-// (serial/port_selection.cpp) inside that file's private table, which this
-// tool cannot include: keep the two in step by hand.
-inline constexpr Bounds kLabelDetectePortsBounds{8, 445, 25, 25};
+// The picture fills the main window's client area.
+inline constexpr int kWidth = app::kClientWidth;
+inline constexpr int kHeight = app::kClientHeight;
 
 // A hit-map range pair as a rectangle: both ends of each range are inside.
 constexpr Bounds spanBounds(hitmap::Span x, hitmap::Span y) {
@@ -98,9 +93,9 @@ inline constexpr std::array<CommandPlace, 8> kCommands{{
     {CommandIcon::Aide, app::kAuxAreas[app::kAide].area.bounds},
     {CommandIcon::Conf, app::kAuxAreas[app::kAccesCfg].area.bounds},
     {CommandIcon::Reduire, app::kAuxAreas[app::kIconiser].area.bounds},
-    {CommandIcon::Zoom, kLabelChgtEcranBounds},
-    {CommandIcon::TourFraiseuse, kLabelTFBounds},
-    {CommandIcon::Ports, kLabelDetectePortsBounds},
+    {CommandIcon::Zoom, kZoomArea.bounds},
+    {CommandIcon::TourFraiseuse, kTFArea.bounds},
+    {CommandIcon::Ports, kDetectePorts.bounds},
 }};
 
 }  // namespace vos::skingen

@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "input/hit_map_tables.h"
 #include "tools/skingen/jpeg_io.h"
 #include "tools/skingen/skin_geometry.h"
 #include "tools/skingen/skin_legends.h"

@@ -6,15 +6,17 @@
 // machine keys only.
 #include <array>
 
+#include "design/hit_map.h"
+#include "design/skins.h"
 #include "tools/skingen/skin_geometry.h"
 
 namespace vos::skingen {
 
 enum class Machine { Fraiseuse, Tour };
 
-inline constexpr const char* kSkinFile[] = {"num760f.jpg", "num760t.jpg"};  // by Machine
+inline constexpr const char* kSkinFile[] = {kSkinMilling, kSkinLathe};  // by Machine
 // The double-size pictures beside them (the program looks for "@2x").
-inline constexpr const char* kSharpSkinFile[] = {"num760f@2x.jpg", "num760t@2x.jpg"};
+inline constexpr const char* kSharpSkinFile[] = {kSharpSkinMilling, kSharpSkinLathe};
 constexpr const char* skinFile(Machine m, int scale = 1) {
     return (scale == 2 ? kSharpSkinFile : kSkinFile)[static_cast<int>(m)];
 }

@@ -9,7 +9,7 @@
 #include <QRectF>
 #include <QString>
 
-#include "platform/qt/control.h"
+#include "design/types.h"
 #include "tools/skingen/skin_legends.h"
 
 class QPainter;

@@ -2,7 +2,7 @@
 // Colours and sizes of the drawn panel. The alignment test classifies the
 // pixels of the generated pictures with the same values, so a change of look
 // here is a change the test sees.
-#include "platform/qt/control.h"
+#include "design/types.h"
 
 namespace vos::skingen::style {
 

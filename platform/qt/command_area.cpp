@@ -1,4 +1,4 @@
-#include "input/command_area.h"
+#include "platform/qt/command_area.h"
 
 namespace vos {
 

@@ -7,6 +7,8 @@
 // reference to it. GUI thread only.
 #include <string>
 
+#include "design/skins.h"
+
 namespace vos {
 
 struct MachineType {
@@ -16,14 +18,11 @@ struct MachineType {
     bool EstFraiseuse = false;
 };
 
-// The skin of the milling machine; any other name (case counts) is a lathe.
-inline constexpr const char* kFondFraiseuse = "num760f.jpg";
-
 // Derives the machine type from the skin file name (no folder): exactly
-// "num760f.jpg" is the milling machine, anything else (another case, empty,
-// another name) the lathe.
+// kSkinMilling ("num760f.jpg") is the milling machine, anything else
+// (another case, empty, another name) the lathe.
 inline void appliquerRegleTypeMachine(const std::string& fichierFond, MachineType& type) {
-    const bool fraiseuse = fichierFond == kFondFraiseuse;
+    const bool fraiseuse = fichierFond == kSkinMilling;
     type.EstFraiseuse = fraiseuse;
     type.EstTour = !fraiseuse;
 }

@@ -1,11 +1,12 @@
 #pragma once
 // Design of the 43 panel lamps Led00..Led42 and of the commands that drive
-// them. Pure data, no Qt: the skin generator draws its lamps from the same
-// table, so picture and lamps cannot drift apart.
+// them. Pure data, no Qt: the lamp bank (panel/lamps.h) lays its lamps and
+// reads its commands from this table, and the skin generator draws its lamp
+// windows from it, so picture and lamps cannot drift apart.
 #include <array>
 #include <cstdint>
 
-#include "platform/qt/control.h"
+#include "design/types.h"
 
 namespace vos::panel::lamps {
 
