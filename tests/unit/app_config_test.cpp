@@ -83,7 +83,7 @@ std::string Utf16(std::u16string_view text, bool bigEndian) {
 }
 
 // Records every call in order, as "name=value".
-class FakeTarget : public ConfigTarget {
+class FakeTarget : public ConfigPortTarget, public ConfigWindowTarget {
 public:
     std::vector<std::string> calls;
     bool failSkin = false;
@@ -127,7 +127,7 @@ struct Fixture {
     }
     void Read(const std::string& ini) {
         Spit(state.CheminIni, ini);
-        LireConfiguration(state, type, target);
+        LireConfiguration(state, type, target, target);
     }
 };
 
@@ -202,7 +202,7 @@ TEST(LireConfiguration, SkinFailureStopsTheLaterSteps) {
     f.type = MachineType{};
     f.state.EditeurConfig = "avant";
     Spit(f.state.CheminIni, "[Perso]\nFond=num760f.jpg\n[Contexte]\nEditeur=vi\n");
-    EXPECT_THROW(LireConfiguration(f.state, f.type, f.target), std::runtime_error);
+    EXPECT_THROW(LireConfiguration(f.state, f.type, f.target, f.target), std::runtime_error);
     EXPECT_EQ(f.target.calls.back(), "skin=" + f.state.RepertoireSkins + "num760f.jpg");
     EXPECT_TRUE(f.type.EstTour);  // step 5 did not run
     EXPECT_EQ(f.state.EditeurConfig, "avant");
