@@ -15,20 +15,20 @@ inline constexpr const char* kContexte = "Contexte";
 struct PortKey {
     const char* key;
     int32_t def;
-    void (*apply)(ConfigTarget&, int32_t);
+    void (*apply)(ConfigPortTarget&, int32_t);
 };
 
 // Port settings in the order they are read and handed to the port; 16-bit
 // settings take the low 16 bits of the number read.
 constexpr PortKey kPortKeys[] = {
-    {"Com", 1, [](ConfigTarget& t, int32_t v) { t.setComNumber(static_cast<uint16_t>(v)); }},
-    {"Bauds", 9600, [](ConfigTarget& t, int32_t v) { t.setBaud(v); }},
+    {"Com", 1, [](ConfigPortTarget& t, int32_t v) { t.setComNumber(static_cast<uint16_t>(v)); }},
+    {"Bauds", 9600, [](ConfigPortTarget& t, int32_t v) { t.setBaud(v); }},
     {"BufferFull", 248,
-     [](ConfigTarget& t, int32_t v) { t.setBufferFull(static_cast<uint16_t>(v)); }},
+     [](ConfigPortTarget& t, int32_t v) { t.setBufferFull(static_cast<uint16_t>(v)); }},
     {"BufferResume", 10,
-     [](ConfigTarget& t, int32_t v) { t.setBufferResume(static_cast<uint16_t>(v)); }},
-    {"OutSize", 256, [](ConfigTarget& t, int32_t v) { t.setOutSize(static_cast<uint16_t>(v)); }},
-    {"InSize", 4096, [](ConfigTarget& t, int32_t v) { t.setInSize(static_cast<uint16_t>(v)); }},
+     [](ConfigPortTarget& t, int32_t v) { t.setBufferResume(static_cast<uint16_t>(v)); }},
+    {"OutSize", 256, [](ConfigPortTarget& t, int32_t v) { t.setOutSize(static_cast<uint16_t>(v)); }},
+    {"InSize", 4096, [](ConfigPortTarget& t, int32_t v) { t.setInSize(static_cast<uint16_t>(v)); }},
 };
 
 std::string Cut255(std::string s) {
@@ -88,26 +88,27 @@ std::string TexteVersionWindows(const OsVersion& v) {
            " " + v.servicePack;
 }
 
-void LireConfiguration(ConfigState& state, MachineType& type, ConfigTarget& target) {
+void LireConfiguration(ConfigState& state, MachineType& type, ConfigPortTarget& port,
+                       ConfigWindowTarget& window) {
     const ProfileFile ini(state.CheminIni);  // "closed" when leaving, also on a throw
-    for (const PortKey& k : kPortKeys) k.apply(target, ini.ReadInteger(kPort, k.key, k.def));
+    for (const PortKey& k : kPortKeys) k.apply(port, ini.ReadInteger(kPort, k.key, k.def));
     state.ReadSize = ini.ReadInteger(kPort, "ReadSize", 128);
 
     state.FichierFond = Cut255(ini.ReadString(kPerso, "Fond", kSkinMilling));
-    if (!state.FichierFond.empty()) target.loadSkin(state.RepertoireSkins + state.FichierFond);
+    if (!state.FichierFond.empty()) window.loadSkin(state.RepertoireSkins + state.FichierFond);
     appliquerRegleTypeMachine(state.FichierFond, type);
     state.EditeurConfig = Cut255(ini.ReadString(kContexte, "Editeur", "notepad.exe"));
-    target.afficherClient();
+    window.afficherClient();
 }
 
-void EcrireConfiguration(const ConfigState& state, const ConfigTarget& target) {
+void EcrireConfiguration(const ConfigState& state, const ConfigPortTarget& port) {
     if (state.EnDemarrage) return;
     ProfileFile ini(state.CheminIni);
     Write(ini, kPerso, "Fond", state.FichierFond);
     Write(ini, kContexte, "Version", kVersionProgramme);
     Write(ini, kContexte, "Windows", TexteVersionWindows(state.VersionWindows));
-    Write(ini, kPort, "Com", std::to_string(target.comNumber()));
-    Write(ini, kPort, "Bauds", std::to_string(target.baud()));
+    Write(ini, kPort, "Com", std::to_string(port.comNumber()));
+    Write(ini, kPort, "Bauds", std::to_string(port.baud()));
 }
 
 }  // namespace vos

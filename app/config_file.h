@@ -20,12 +20,12 @@
 
 namespace vos {
 
-// What the configuration is applied to: the main window and its port
-// component. Setters may throw (a port that cannot take a setting); the
-// read then stops there.
-class ConfigTarget {
+// The port settings the file holds, applied to the port component as they
+// are read. Setters may throw (a port that cannot take a setting); the read
+// then stops there.
+class ConfigPortTarget {
 public:
-    virtual ~ConfigTarget() = default;
+    virtual ~ConfigPortTarget() = default;
     virtual void setComNumber(uint16_t) = 0;
     virtual void setBaud(int32_t) = 0;
     virtual void setBufferFull(uint16_t) = 0;
@@ -34,6 +34,12 @@ public:
     virtual void setInSize(uint16_t) = 0;
     virtual uint16_t comNumber() const = 0;
     virtual int32_t baud() const = 0;
+};
+
+// What the file decides of the main window: its skin and customer label.
+class ConfigWindowTarget {
+public:
+    virtual ~ConfigWindowTarget() = default;
     // Loads the skin picture at `path` into the background picture; throws
     // when the picture cannot be loaded.
     virtual void loadSkin(const std::string& path) = 0;
@@ -90,18 +96,19 @@ inline constexpr const char* kVersionProgramme = "1.00";
 // "major.minor.build servicepack" (a trailing blank with an empty text).
 std::string TexteVersionWindows(const OsVersion& v);
 
-// Reads the file at state.CheminIni and applies it: port settings to the
-// target as they are read, then the skin (loaded when its name is not empty),
-// the machine type into `type` (the main window's one instance, which the
-// lamp bank reads), the editor, and finally target.afficherClient(). An
-// exception from the target stops the sequence at that step and leaves it;
-// the later steps do not run.
-void LireConfiguration(ConfigState& state, MachineType& type, ConfigTarget& target);
+// Reads the file at state.CheminIni and applies it: port settings to `port`
+// as they are read, then the skin (loaded when its name is not empty), the
+// machine type into `type` (the main window's one instance, which the lamp
+// bank reads), the editor, and finally window.afficherClient(). An exception
+// from a target stops the sequence at that step and leaves it; the later
+// steps do not run.
+void LireConfiguration(ConfigState& state, MachineType& type, ConfigPortTarget& port,
+                       ConfigWindowTarget& window);
 
 // Writes Perso/Fond, Contexte/Version, Contexte/Windows, Port/Com and
 // Port/Bauds, in this order; nothing while state.EnDemarrage is true.
 // Throws ConfigWriteError at the first refused write.
-void EcrireConfiguration(const ConfigState& state, const ConfigTarget& target);
+void EcrireConfiguration(const ConfigState& state, const ConfigPortTarget& port);
 
 // The tidy layout of the lines: each cut at 255 characters (bytes of an
 // 8-bit file, whole characters of a Unicode one), empty lines dropped, one

@@ -99,7 +99,7 @@ bool TForm1::startupSequence() {
     m_->link.RechercherPorts();
     etat.RepertoireSkins = RepertoireExe + std::string(kSkinsFolder);
     installFont(RepertoireExe + std::string(kFontFile));
-    LireConfiguration(etat, typeMachine, m_->configTarget);
+    LireConfiguration(etat, typeMachine, m_->link, *this);
     m_->link.AppliquerPort();
     if (!m_->link.PortAbsent()) {
         m_->link.setLightsActive(true);
@@ -109,6 +109,9 @@ bool TForm1::startupSequence() {
     m_->link.startupFinished();
     return true;
 }
+
+void TForm1::loadSkin(const std::string& path) { Fond.loadFromFile(path); }
+void TForm1::afficherClient() { m_->aux.AfficherClient(); }
 
 void TForm1::FormActivate() {
     placerEnHautAuCentre();
@@ -138,7 +141,7 @@ void TForm1::FormClose() {
     guarded([&] { m_->link.setLightsActive(false); });
     guarded([&] { m_->link.closeForExit(); });
     if (demarrageAbandonne) return;
-    if (!etat.EnDemarrage && !guarded([&] { EcrireConfiguration(etat, m_->configTarget); })) return;
+    if (!etat.EnDemarrage && !guarded([&] { EcrireConfiguration(etat, m_->link); })) return;
     guarded([&] { ReformaterIni(etat.CheminIni); });
 }
 

@@ -37,7 +37,7 @@ namespace vos::app {
 class AuxCommands;
 class PortLink;
 
-class TForm1 {
+class TForm1 : private ConfigWindowTarget {
     // Declared first: every control below is created on it.
     Form form_;
 
@@ -86,6 +86,10 @@ public:
     Timer& Timer3;
 
 private:
+    // ConfigWindowTarget: what the configuration file decides of the window.
+    void loadSkin(const std::string& path) override;
+    void afficherClient() override;
+
     void wireEvents();
     void ecrireBanniere();
     void placerEnHautAuCentre();

@@ -17,26 +17,6 @@
 
 namespace vos::app {
 
-// Applies the configuration file to the window and its port.
-class FormConfigTarget : public ConfigTarget {
-public:
-    FormConfigTarget(TForm1& f, PortLink& link) : f_(f), link_(link) {}
-    void setComNumber(uint16_t n) override { link_.setComNumberFromConfig(n); }
-    void setBaud(int32_t b) override { link_.setBaud(b); }
-    void setBufferFull(uint16_t v) override { link_.setBufferFull(v); }
-    void setBufferResume(uint16_t v) override { link_.setBufferResume(v); }
-    void setOutSize(uint16_t v) override { link_.setOutSize(v); }
-    void setInSize(uint16_t v) override { link_.setInSize(v); }
-    uint16_t comNumber() const override { return link_.comNumber(); }
-    int32_t baud() const override { return link_.baud(); }
-    void loadSkin(const std::string& path) override { f_.Fond.loadFromFile(path); }
-    void afficherClient() override { f_.aux().AfficherClient(); }
-
-private:
-    TForm1& f_;
-    PortLink& link_;
-};
-
 struct TForm1::Modules {
     explicit Modules(TForm1& f)
         : lamps(f.form_, f.typeMachine),
@@ -55,11 +35,10 @@ struct TForm1::Modules {
                    [this](panel::ByteSource& src, std::uint16_t count) {
                        receiver.PortTriggerAvail(src, count);
                    },
-                   [&f] { EcrireConfiguration(f.etat, f.m_->configTarget); },
+                   [this, &f] { EcrireConfiguration(f.etat, link); },
                    [&f] { return f.etat.EnDemarrage; },
                    [&f](bool open) { f.Timer1.setEnabled(open); }}),
-          keyboard(link, zoom, screen),
-          configTarget(f, link) {
+          keyboard(link, zoom, screen) {
         lamps.setBigScreen(&zoom.grandeVisu());
         hitMap.setKeyboard(keyboard);
         link.attachControls(zoom, aux);
@@ -79,7 +58,6 @@ struct TForm1::Modules {
     AuxCommands aux;
     PortLink link;
     Keyboard keyboard;
-    FormConfigTarget configTarget;
 };
 
 }  // namespace vos::app

@@ -315,7 +315,7 @@ void PortLink::closeQuietly() noexcept {
 // another program, not a terminal) leaves the port closed on that number:
 // start-up goes on and the port check reports it as not available. Only a
 // declined choice of port (number 0) is told here.
-void PortLink::setComNumberFromConfig(std::uint16_t n) {
+void PortLink::setComNumber(std::uint16_t n) {
     try {
         impl_->Port.setComNumber(n);
     } catch (...) {

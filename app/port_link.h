@@ -21,6 +21,7 @@
 #include <memory>
 #include <string>
 
+#include "app/config_file.h"
 #include "input/keyboard.h"
 #include "panel/receiver.h"
 
@@ -37,7 +38,7 @@ namespace vos::app {
 
 class AuxCommands;
 
-class PortLink : public ByteSink, public panel::ByteSource {
+class PortLink : public ByteSink, public panel::ByteSource, public ConfigPortTarget {
 public:
     struct Hooks {
         // The data-available event, after the controller's own work.
@@ -85,17 +86,20 @@ public:
     // Closes without clearing (start-up gave up); never throws.
     void closeQuietly() noexcept;
 
-    // Settings from the configuration file. A port number whose device cannot
-    // be opened leaves the port closed on that number instead of failing the
-    // start-up, so the operator can still choose another port.
-    void setComNumberFromConfig(std::uint16_t n);
-    void setBaud(std::int32_t b);
-    void setBufferFull(std::uint16_t v);
-    void setBufferResume(std::uint16_t v);
-    void setOutSize(std::uint16_t v);
-    void setInSize(std::uint16_t v);
-    std::uint16_t comNumber() const;
-    std::int32_t baud() const;
+    // ConfigPortTarget: the settings of the configuration file, straight to
+    // the port; none raises for a failure of the port. A port number whose
+    // device cannot be opened leaves the port closed on that number instead
+    // of failing the start-up, so the operator can still choose another port
+    // (only a declined choice of port is shown); any other refused setting
+    // is shown once per cause.
+    void setComNumber(std::uint16_t n) override;
+    void setBaud(std::int32_t b) override;
+    void setBufferFull(std::uint16_t v) override;
+    void setBufferResume(std::uint16_t v) override;
+    void setOutSize(std::uint16_t v) override;
+    void setInSize(std::uint16_t v) override;
+    std::uint16_t comNumber() const override;
+    std::int32_t baud() const override;
 
     // ByteSink (the keyboard) and ByteSource (the receiver). While the port
     // is not open, the first key of each outage raises one French message

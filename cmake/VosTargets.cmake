@@ -27,8 +27,10 @@ endfunction()
 
 # The library a test or benchmark links is told by its file name:
 #   <lib>_<anything>_test.cpp / <lib>_<anything>_bench.cpp
-# where <lib> is one of the library short names below (longest match wins).
-set(VOS_LIB_SHORT_NAMES platform_core serial_core platform serial panel input app)
+# where <lib> is one of the library short names below (longest match wins):
+# the program's folders, then the tools' (tools/sim, tools/skingen), whose
+# libraries hold everything of the tool but its main().
+set(VOS_LIB_SHORT_NAMES platform_core serial_core platform serial panel input app sim skingen)
 
 function(vos_lib_for_file file out)
   get_filename_component(base ${file} NAME_WE)

@@ -8,45 +8,20 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/config_file.h"
+#include "tests/support/temp_files.h"
 
 namespace vos {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "vos-config-XXXXXX").string();
-        path_ = ::mkdtemp(tmpl.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void Spit(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using test::Slurp;
+using test::Spit;
+using test::TempDir;
 
 std::string Repeat(const std::string& s, int n) {
     std::string out;
@@ -83,7 +58,7 @@ std::string Utf16(std::u16string_view text, bool bigEndian) {
 }
 
 // Records every call in order, as "name=value".
-class FakeTarget : public ConfigTarget {
+class FakeTarget : public ConfigPortTarget, public ConfigWindowTarget {
 public:
     std::vector<std::string> calls;
     bool failSkin = false;
@@ -127,7 +102,7 @@ struct Fixture {
     }
     void Read(const std::string& ini) {
         Spit(state.CheminIni, ini);
-        LireConfiguration(state, type, target);
+        LireConfiguration(state, type, target, target);
     }
 };
 
@@ -202,7 +177,7 @@ TEST(LireConfiguration, SkinFailureStopsTheLaterSteps) {
     f.type = MachineType{};
     f.state.EditeurConfig = "avant";
     Spit(f.state.CheminIni, "[Perso]\nFond=num760f.jpg\n[Contexte]\nEditeur=vi\n");
-    EXPECT_THROW(LireConfiguration(f.state, f.type, f.target), std::runtime_error);
+    EXPECT_THROW(LireConfiguration(f.state, f.type, f.target, f.target), std::runtime_error);
     EXPECT_EQ(f.target.calls.back(), "skin=" + f.state.RepertoireSkins + "num760f.jpg");
     EXPECT_TRUE(f.type.EstTour);  // step 5 did not run
     EXPECT_EQ(f.state.EditeurConfig, "avant");

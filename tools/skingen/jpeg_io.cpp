@@ -5,10 +5,12 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <new>
 #include <stdexcept>
 
 #include <jpeglib.h>
 
+#include "platform/core/jpeg_decode.h"
 #include "platform/core/jpeg_errors.h"
 
 namespace vos::skingen {
@@ -43,32 +45,27 @@ bool encode(std::FILE* f, const RgbPicture* pic, int quality, JpegErrorManager* 
     return true;
 }
 
-// Fills *pic; the vector is sized before the first scanline is read.
-bool decode(std::FILE* f, RgbPicture* pic, JpegErrorManager* err) {
-    jpeg_decompress_struct cinfo;
-    cinfo.err = jpeg_std_error(&err->pub);
-    err->pub.error_exit = onJpegFatal;
-    if (setjmp(err->jump)) {
-        jpeg_destroy_decompress(&cinfo);
-        return false;
+// Fills the picture; its rows are sized before the first scanline is read.
+class PictureRows : public JpegRowSink {
+public:
+    explicit PictureRows(RgbPicture& pic) : pic_(pic) {}
+    bool reserve(int width, int height) override {
+        pic_.width = width;
+        pic_.height = height;
+        try {
+            pic_.rgb.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3u);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return true;
     }
-    jpeg_create_decompress(&cinfo);
-    jpeg_stdio_src(&cinfo, f);
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&cinfo);
-    pic->width = static_cast<int>(cinfo.output_width);
-    pic->height = static_cast<int>(cinfo.output_height);
-    pic->rgb.resize(static_cast<std::size_t>(pic->width) * static_cast<std::size_t>(pic->height) * 3u);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = &pic->rgb[static_cast<std::size_t>(cinfo.output_scanline) * 3u *
-                                 static_cast<std::size_t>(pic->width)];
-        jpeg_read_scanlines(&cinfo, &row, 1);
+    std::uint8_t* row(int y) override {
+        return &pic_.rgb[static_cast<std::size_t>(y) * 3u * static_cast<std::size_t>(pic_.width)];
     }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    return true;
-}
+
+private:
+    RgbPicture& pic_;
+};
 
 struct File {
     std::FILE* f;
@@ -94,9 +91,13 @@ void writeJpeg(const std::string& path, const RgbPicture& pic, int quality) {
 RgbPicture readJpeg(const std::string& path) {
     File in{std::fopen(path.c_str(), "rb")};
     if (!in.f) throw std::runtime_error(path + ": cannot open the file");
-    JpegErrorManager err{};
     RgbPicture pic;
-    if (!decode(in.f, &pic, &err)) throw std::runtime_error(path + ": " + err.message);
+    PictureRows rows(pic);
+    JpegDecodeReport report;
+    if (!decodeJpeg(in.f, rows, report)) throw std::runtime_error(path + ": " + report.error);
+    // Warnings leave a whole picture: the first is told, as libjpeg itself
+    // would, and the picture is kept.
+    if (report.warnings > 0) std::fprintf(stderr, "%s\n", report.firstWarning.c_str());
     return pic;
 }
 

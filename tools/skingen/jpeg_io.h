@@ -1,7 +1,7 @@
 #pragma once
-// JPEG files of the skins, written and read with libjpeg (the program decodes
-// its skins with the same library). Errors are reported as std::runtime_error
-// with the file's path.
+// JPEG files of the skins, written with libjpeg and read back with the
+// program's own decode (platform/core/jpeg_decode.h). Errors are reported as
+// std::runtime_error with the file's path.
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -17,7 +17,8 @@
 #include <string>
 #include <thread>
 
-#include "tests/unit/sim/panel_model.h"
+#include "tests/support/sim_panel_model.h"
+#include "tests/support/temp_files.h"
 
 namespace vos::sim {
 namespace {
@@ -28,21 +29,7 @@ using test::PanelModel;
 
 constexpr auto kPatience = 30s;  // generous: the machine may be loaded
 
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "vos-sim-XXXXXX").string();
-        path_ = ::mkdtemp(tmpl.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+using vos::test::TempDir;
 
 bool WaitFor(const std::function<bool()>& done) {
     const auto end = std::chrono::steady_clock::now() + kPatience;

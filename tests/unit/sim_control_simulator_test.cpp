@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/unit/sim/panel_model.h"
+#include "tests/support/sim_panel_model.h"
 #include "tools/sim/sim_input_line.h"
 
 namespace vos::sim {
