@@ -4,7 +4,7 @@
 
 #include "platform/core/profile_file.h"
 
-namespace vos {
+namespace vos::app {
 namespace {
 
 // Sections, keys and defaults of the file.
@@ -88,7 +88,7 @@ std::string TexteVersionWindows(const OsVersion& v) {
            " " + v.servicePack;
 }
 
-void LireConfiguration(ConfigState& state, MachineType& type, ConfigPortTarget& port,
+void LireConfiguration(ConfigState& state, panel::MachineType& type, ConfigPortTarget& port,
                        ConfigWindowTarget& window) {
     const ProfileFile ini(state.CheminIni);  // "closed" when leaving, also on a throw
     for (const PortKey& k : kPortKeys) k.apply(port, ini.ReadInteger(kPort, k.key, k.def));
@@ -96,7 +96,7 @@ void LireConfiguration(ConfigState& state, MachineType& type, ConfigPortTarget& 
 
     state.FichierFond = Cut255(ini.ReadString(kPerso, "Fond", kSkinMilling));
     if (!state.FichierFond.empty()) window.loadSkin(state.RepertoireSkins + state.FichierFond);
-    appliquerRegleTypeMachine(state.FichierFond, type);
+    panel::appliquerRegleTypeMachine(state.FichierFond, type);
     state.EditeurConfig = Cut255(ini.ReadString(kContexte, "Editeur", "notepad.exe"));
     window.afficherClient();
 }
@@ -111,4 +111,4 @@ void EcrireConfiguration(const ConfigState& state, const ConfigPortTarget& port)
     Write(ini, kPort, "Bauds", std::to_string(port.baud()));
 }
 
-}  // namespace vos
+}  // namespace vos::app

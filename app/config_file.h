@@ -18,7 +18,7 @@
 #include "platform/core/os_version.h"
 #include "platform/core/profile_encoding.h"
 
-namespace vos {
+namespace vos::app {
 
 // The port settings the file holds, applied to the port component as they
 // are read. Setters may throw (a port that cannot take a setting); the read
@@ -102,7 +102,7 @@ std::string TexteVersionWindows(const OsVersion& v);
 // bank reads), the editor, and finally window.afficherClient(). An exception
 // from a target stops the sequence at that step and leaves it; the later
 // steps do not run.
-void LireConfiguration(ConfigState& state, MachineType& type, ConfigPortTarget& port,
+void LireConfiguration(ConfigState& state, panel::MachineType& type, ConfigPortTarget& port,
                        ConfigWindowTarget& window);
 
 // Writes Perso/Fond, Contexte/Version, Contexte/Windows, Port/Com and
@@ -126,4 +126,4 @@ std::optional<std::string> ReformaterTexte(std::string_view octets);
 // ConfigIoError when the file cannot be read or replaced.
 void ReformaterIni(const std::string& chemin);
 
-}  // namespace vos
+}  // namespace vos::app

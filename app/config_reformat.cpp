@@ -2,7 +2,7 @@
 #include "app/config_file.h"
 #include "platform/core/profile_io.h"
 
-namespace vos {
+namespace vos::app {
 
 std::optional<std::vector<std::string>> ReformaterLignes(const std::vector<std::string>& lignes,
                                                          ProfileEncoding encodage) {
@@ -39,4 +39,4 @@ void ReformaterIni(const std::string& chemin) {
     if (int err = ReplaceFileAtomically(chemin, *texte)) throw ConfigIoError(chemin, err);
 }
 
-}  // namespace vos
+}  // namespace vos::app

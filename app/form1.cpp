@@ -50,12 +50,12 @@ TForm1::TForm1(std::string programFolder)
 TForm1::~TForm1() = default;
 
 panel::LampBank& TForm1::lamps() { return m_->lamps; }
-HitMap& TForm1::hitMap() { return m_->hitMap; }
-Zoom& TForm1::zoom() { return m_->zoom; }
+input::HitMap& TForm1::hitMap() { return m_->hitMap; }
+input::Zoom& TForm1::zoom() { return m_->zoom; }
 panel::Screen& TForm1::screen() { return m_->screen; }
 panel::Decoder& TForm1::decoder() { return m_->decoder; }
 panel::Receiver& TForm1::receiver() { return m_->receiver; }
-Keyboard& TForm1::keyboard() { return m_->keyboard; }
+input::Keyboard& TForm1::keyboard() { return m_->keyboard; }
 AuxCommands& TForm1::aux() { return m_->aux; }
 PortLink& TForm1::link() { return m_->link; }
 

@@ -20,17 +20,19 @@
 namespace vos {
 class Picture;
 class Timer;
+}  // namespace vos
+namespace vos::input {
 class HitMap;
 class Keyboard;
 class MachineSwitch;
-namespace panel {
+class Zoom;
+}  // namespace vos::input
+namespace vos::panel {
 class LampBank;
 class Screen;
 class Decoder;
 class Receiver;
-}  // namespace panel
-class Zoom;
-}  // namespace vos
+}  // namespace vos::panel
 
 namespace vos::app {
 
@@ -65,7 +67,7 @@ public:
     // --- program-wide state of the main window ---
     std::string RepertoireExe;  // program folder, with its trailing '/'
     ConfigState etat;           // paths, EnDemarrage, VersionWindows, FichierFond, ...
-    MachineType typeMachine;    // EstTour / EstFraiseuse
+    panel::MachineType typeMachine;    // EstTour / EstFraiseuse
     // True once start-up has given up (missing configuration, error): the
     // close then writes nothing.
     bool demarrageAbandonne = false;
@@ -73,12 +75,12 @@ public:
     // --- modules (tests drive them directly) ---
     Picture& Fond;
     panel::LampBank& lamps();
-    HitMap& hitMap();
-    Zoom& zoom();
+    input::HitMap& hitMap();
+    input::Zoom& zoom();
     panel::Screen& screen();
     panel::Decoder& decoder();
     panel::Receiver& receiver();
-    Keyboard& keyboard();
+    input::Keyboard& keyboard();
     AuxCommands& aux();
     PortLink& link();
     Timer& Timer1;

@@ -26,7 +26,7 @@ struct TForm1::Modules {
           decoder(screen, lamps, [](int hz, int ms) { beep(hz, ms); }),
           receiver(f.form_, decoder),
           machineSwitch(f.form_, [&f] {
-              LabelTFClick(f.etat.FichierFond, f.etat.RepertoireSkins, f.Fond, f.typeMachine);
+              input::LabelTFClick(f.etat.FichierFond, f.etat.RepertoireSkins, f.Fond, f.typeMachine);
           }),
           aux(f.form_, AuxCommands::Context{f.RepertoireExe, &f.etat.VersionWindows,
                                             [&f] { f.form_.close(); },
@@ -49,15 +49,15 @@ struct TForm1::Modules {
     }
 
     panel::LampBank lamps;
-    HitMap hitMap;
-    Zoom zoom;
+    input::HitMap hitMap;
+    input::Zoom zoom;
     panel::Screen screen;
     panel::Decoder decoder;
     panel::Receiver receiver;
-    MachineSwitch machineSwitch;
+    input::MachineSwitch machineSwitch;
     AuxCommands aux;
     PortLink link;
-    Keyboard keyboard;
+    input::Keyboard keyboard;
 };
 
 }  // namespace vos::app

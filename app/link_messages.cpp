@@ -40,9 +40,9 @@ std::string texteOuvert(int n, std::int32_t baud) { return com(n) + " " + std::t
 int failureCode(const std::exception_ptr& e) {
     try {
         std::rethrow_exception(e);
-    } catch (const ESerialException& x) {
+    } catch (const serial::ESerialException& x) {
         return x.ErrorCode;
-    } catch (const EInOutError& x) {
+    } catch (const serial::EInOutError& x) {
         return -x.ErrorCode;
     } catch (const std::bad_alloc&) {
         return kCodeNoMemory;
@@ -54,10 +54,10 @@ int failureCode(const std::exception_ptr& e) {
 std::exception_ptr openFailureForOperator(const std::exception_ptr& e, int n, const DeviceTrail& device) {
     try {
         std::rethrow_exception(e);
-    } catch (const EInOutError& x) {
+    } catch (const serial::EInOutError& x) {
         if (-x.ErrorCode == kCodeNoPermission)
             return std::make_exception_ptr(Error(x.what() + permissionRemedy(n, device)));
-    } catch (const ENoPortSelected& x) {
+    } catch (const serial::ENoPortSelected& x) {
         return std::make_exception_ptr(Error(x.what() + std::string(kNoPortChosen)));
     } catch (...) {
     }

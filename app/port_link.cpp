@@ -22,7 +22,7 @@ namespace vos::app {
 namespace {
 
 // The main window's design settings of its port component.
-void applyDesignSettings(TSerialComPort& port) {
+void applyDesignSettings(serial::TSerialComPort& port) {
     port.setComNumber(kDesignComNumber);
     port.setBaud(kDesignBaud);
     port.setOutSize(kDesignOutSize);
@@ -74,13 +74,13 @@ struct PortLink::Impl {
     Hooks hooks;
     std::string folder;
     GuiHandover handover;  // before the port and the watch: outlives both
-    TSerialComPort Port;
-    TSerialSLController SerialSLController1;
-    PortSelection selection;
+    serial::TSerialComPort Port;
+    serial::TSerialSLController SerialSLController1;
+    serial::PortSelection selection;
     // Jobs posted to the GUI thread hold a weak reference: they do nothing
     // once the link is being destroyed (the port's close serves events).
     std::shared_ptr<Impl*> alive;
-    PortWatch watch;  // its thread ends before the port and the hand-over go
+    serial::PortWatch watch;  // its thread ends before the port and the hand-over go
     AuxCommands* aux = nullptr;  // shows the link controls when the line is down
 
     LineState state = LineState::Unavailable;
@@ -100,7 +100,7 @@ PortLink::Impl::Impl(Form& form, const std::string& f, Hooks h)
       Port(folder, &handover),
       SerialSLController1(&Port),
       selection(form, Port, SerialSLController1,
-                PortSelection::Hooks{hooks.ecrireConfiguration, hooks.enDemarrage,
+                serial::PortSelection::Hooks{hooks.ecrireConfiguration, hooks.enDemarrage,
                                      [this](const std::function<void()>& handler) { aroundHandler(handler); }}),
       alive(std::make_shared<Impl*>(this)),
       watch([this, weak = std::weak_ptr<Impl*>(alive)](std::uint64_t t) {
@@ -142,7 +142,7 @@ void PortLink::Impl::lineLost() {
 // cause; any other error is shown each time.
 void PortLink::Impl::failed(const std::exception_ptr& e) {
     const int code = failureCode(e);
-    if (code == kNoPortSelected) promptCancelled = true;
+    if (code == serial::kNoPortSelected) promptCancelled = true;
     const Cause cause{Port.ComNumber(), code};
     if (code == 0 || reported != cause) {
         if (code != 0) reported = cause;
@@ -188,7 +188,7 @@ void PortLink::Impl::afterAction() {
 void PortLink::Impl::rearm() {
     if (startingUp || exiting) return;
     const std::string path = devicePath();
-    if (Port.Open() || Port.PortState() != psClosed || path.empty()) {
+    if (Port.Open() || Port.PortState() != serial::psClosed || path.empty()) {
         cancelWatch();
         return;
     }
@@ -208,7 +208,7 @@ void PortLink::Impl::reconnect(std::uint64_t t) {
     std::unique_ptr<SerialDevice> device = watch.take(t);
     if (!device || t != ticket) return;
     ticket = 0;
-    if (startingUp || exiting || Port.PortState() != psClosed || devicePath() != watchedPath) return;
+    if (startingUp || exiting || Port.PortState() != serial::psClosed || devicePath() != watchedPath) return;
     try {
         Port.openOn(std::move(device));
     } catch (...) {
@@ -225,24 +225,24 @@ void PortLink::Impl::reconnect(std::uint64_t t) {
 
 PortLink::PortLink(Form& form, const std::string& programFolder, Hooks hooks)
     : impl_(std::make_unique<Impl>(form, programFolder, std::move(hooks))) {
-    TSerialComPort& port = impl_->Port;
+    serial::TSerialComPort& port = impl_->Port;
     applyDesignSettings(port);
     // PortTriggerAvail: every announced byte goes to the decoder.
-    port.OnTriggerAvail = [this](TSerialComPort&, std::uint16_t count) {
+    port.OnTriggerAvail = [this](serial::TSerialComPort&, std::uint16_t count) {
         impl_->hooks.portTriggerAvail(*this, count);
     };
     // PortTriggerTimer: the timer that has just expired runs again, 2 ticks.
-    port.OnTriggerTimer = [](TSerialComPort& cp, std::uint16_t handle) {
+    port.OnTriggerTimer = [](serial::TSerialComPort& cp, std::uint16_t handle) {
         cp.ArmTimerTrigger(handle, 2, true);
     };
-    port.OnLineLost = [this](TSerialComPort&, int) { impl_->lineLost(); };
+    port.OnLineLost = [this](serial::TSerialComPort&, int) { impl_->lineLost(); };
     port.AddUserNotification(impl_.get(), [this](bool opened) {
         if (opened)
             impl_->opened();
         else
             impl_->closed();
     });
-    TLightSet lights;
+    serial::TLightSet lights;
     lights.TXDLight = &impl_->selection.TXDLight();
     lights.RXDLight = &impl_->selection.RXDLight();
     impl_->SerialSLController1.setLights(lights);
@@ -255,8 +255,8 @@ PortLink::~PortLink() {
     impl_->Port.OnLineLost = nullptr;
 }
 
-void PortLink::attachControls(Zoom& zoom, AuxCommands& aux) {
-    PortSelection& s = impl_->selection;
+void PortLink::attachControls(input::Zoom& zoom, AuxCommands& aux) {
+    serial::PortSelection& s = impl_->selection;
     zoom.setLinkControls(s.LabelNoCom(), s.TXDLight().control(), s.RXDLight().control(), s.OKLight().control());
     aux.setLinkControls(s.linkControls(), s.LabelNoCom());
     impl_->aux = &aux;
@@ -294,7 +294,7 @@ void PortLink::startupFinished() {
 void PortLink::closeForExit() {
     impl_->exiting = true;
     impl_->cancelWatch();
-    TSerialComPort& port = impl_->Port;
+    serial::TSerialComPort& port = impl_->Port;
     if (port.Open()) {
         port.ClearOutput();
         port.ClearInput();
@@ -319,7 +319,7 @@ void PortLink::setComNumber(std::uint16_t n) {
     try {
         impl_->Port.setComNumber(n);
     } catch (...) {
-        if (failureCode(std::current_exception()) == kNoPortSelected)
+        if (failureCode(std::current_exception()) == serial::kNoPortSelected)
             impl_->failed(std::current_exception());
         try {
             impl_->Port.setOpen(false);
@@ -338,7 +338,7 @@ std::int32_t PortLink::baud() const { return impl_->Port.Baud(); }
 
 void PortLink::SendBlock(const std::uint8_t* data, std::uint16_t len) {
     Impl& d = *impl_;
-    if (d.Port.PortState() == psClosed) {
+    if (d.Port.PortState() == serial::psClosed) {
         if (d.keyRefusalShown) return;
         d.keyRefusalShown = true;
         throw Error(keyNotSentText(d.Port.ComNumber(), d.state == LineState::Lost && d.lostCom == d.Port.ComNumber()));
@@ -350,9 +350,9 @@ bool PortLink::canSendIdle() const { return impl_->Port.canSendIdle(); }
 std::uint8_t PortLink::TakeByte() { return impl_->Port.TakeByte(); }
 
 PortLink::LineState PortLink::lineState() const { return impl_->state; }
-TSerialComPort& PortLink::port() { return impl_->Port; }
-TSerialSLController& PortLink::controller() { return impl_->SerialSLController1; }
-PortSelection& PortLink::selection() { return impl_->selection; }
-PortWatch& PortLink::watch() { return impl_->watch; }
+serial::TSerialComPort& PortLink::port() { return impl_->Port; }
+serial::TSerialSLController& PortLink::controller() { return impl_->SerialSLController1; }
+serial::PortSelection& PortLink::selection() { return impl_->selection; }
+serial::PortWatch& PortLink::watch() { return impl_->watch; }
 
 }  // namespace vos::app

@@ -27,18 +27,22 @@
 
 namespace vos {
 class Form;
+}  // namespace vos
+namespace vos::input {
 class Zoom;
+}  // namespace vos::input
+namespace vos::serial {
 class TSerialComPort;
 class TSerialSLController;
 class PortSelection;
 class PortWatch;
-}  // namespace vos
+}  // namespace vos::serial
 
 namespace vos::app {
 
 class AuxCommands;
 
-class PortLink : public ByteSink, public panel::ByteSource, public ConfigPortTarget {
+class PortLink : public input::ByteSink, public panel::ByteSource, public ConfigPortTarget {
 public:
     struct Hooks {
         // The data-available event, after the controller's own work.
@@ -65,7 +69,7 @@ public:
     ~PortLink() override;
 
     // Hands the link controls to the modules that show, hide or read them.
-    void attachControls(Zoom& zoom, AuxCommands& aux);
+    void attachControls(input::Zoom& zoom, AuxCommands& aux);
 
     // --- start-up: none of these raises for a failure of the port; each
     //     shows it once per cause (port number and failure) ---
@@ -109,10 +113,10 @@ public:
     std::uint8_t TakeByte() override;
 
     LineState lineState() const;
-    TSerialComPort& port();
-    TSerialSLController& controller();
-    PortSelection& selection();
-    PortWatch& watch();
+    serial::TSerialComPort& port();
+    serial::TSerialSLController& controller();
+    serial::PortSelection& selection();
+    serial::PortWatch& watch();
 
 private:
     struct Impl;

@@ -69,7 +69,7 @@ struct Rig {
         form = std::make_unique<vos::app::TForm1>(folder.path());
         form->form().show();
     }
-    vos::TSerialComPort& port() { return form->link().port(); }
+    vos::serial::TSerialComPort& port() { return form->link().port(); }
 
     void unplug() {
         std::error_code ec;

@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
     vos::test::Peer peer(folder.folder(), 1);
     auto program = std::make_unique<vos::app::TForm1>(folder.path());
     program->form().show();
-    vos::TSerialComPort& port = program->link().port();
+    vos::serial::TSerialComPort& port = program->link().port();
     if (!port.Open() || port.Baud() != 19200) {
         std::fprintf(stderr, "soak: the port did not open at 19200 bit/s\n");
         return 1;
@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
     // Program side of the counts: bytes announced (and taken) per event, idle
     // bytes queued by the 2-ms timer.
     auto avail = port.OnTriggerAvail;
-    port.OnTriggerAvail = [&, avail](vos::TSerialComPort& cp, std::uint16_t count) {
+    port.OnTriggerAvail = [&, avail](vos::serial::TSerialComPort& cp, std::uint16_t count) {
         fig.taken += count;
         ++fig.events;
         avail(cp, count);

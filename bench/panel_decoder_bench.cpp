@@ -64,7 +64,7 @@ struct CyclingSource : ByteSource {
 
 struct Panel {
     vos::Form form{"TForm1", vos::FormStyle::Borderless};
-    vos::MachineType type;
+    vos::panel::MachineType type;
     LampBank lamps{form, type};
     Screen screen{form};
     Decoder decoder{screen, lamps, nullptr};

@@ -42,22 +42,22 @@ struct PtyPort {
     test::ProgramFolder folder;
     test::PtyPair peer;
     test::GuiThread gui;
-    std::unique_ptr<TSerialPlatformDispatcher> port;
+    std::unique_ptr<serial::TSerialPlatformDispatcher> port;
 
     PtyPort() {
         folder.linkPort(1, peer.slavePath());
-        DispatcherOptions o;
+        serial::DispatcherOptions o;
         o.handover = &gui;
-        port = std::make_unique<TSerialPlatformDispatcher>(o);
+        port = std::make_unique<serial::TSerialPlatformDispatcher>(o);
     }
     ~PtyPort() {
         gui.invoke([this] { port.reset(); });
     }
     // Starts with the program's settings (9600 8N1, output ring `outSize`).
     int start(std::uint16_t outSize = 256) {
-        StartSettings s;
+        serial::StartSettings s;
         s.deviceName = devicePathForPort(folder.path(), 1);
-        s.line = {9600, pNone, 8, 1};
+        s.line = {9600, serial::pNone, 8, 1};
         s.outSize = outSize;
         int rc = 0;
         gui.invoke([&] { rc = port->start(s); });

@@ -22,7 +22,7 @@ std::vector<long long> receiveLatency(PtyPort& p, int samples) {
     int delivered = 0;
     p.port->registerReceiver([&](std::uint16_t kind, std::uint32_t count, std::uint32_t) {
         const long long t = nowNs();
-        if (kind != kEventDataAvail) return;
+        if (kind != serial::kEventDataAvail) return;
         std::uint8_t b;
         for (std::uint32_t i = 0; i < count; ++i) p.port->takeByte(b);
         std::lock_guard lk(m);

@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     Checker atPeer;     // peer reader thread only
     std::atomic<bool> done{false};
     p.port->registerReceiver([&](std::uint16_t kind, std::uint32_t count, std::uint32_t) {
-        if (kind != vos::kEventDataAvail) return;
+        if (kind != vos::serial::kEventDataAvail) return;
         std::uint8_t b;
         for (std::uint32_t i = 0; i < count; ++i)
             if (p.port->takeByte(b) == 0) fromPeer.feed(b);

@@ -63,7 +63,7 @@ bool allowedOnLine(unsigned char c) {
 // big-screen frame they read.
 struct Panel {
     vos::Form form{"Panel", vos::FormStyle::Borderless};
-    vos::MachineType type;
+    vos::panel::MachineType type;
     vos::panel::LampBank lamps{form, type};
     vos::Shape& grandeVisu = form.addShape("GrandeVisu");
     Screen screen{form};
@@ -78,7 +78,7 @@ struct Panel {
 
     // The state after the window's activation, for a new input.
     void reset(bool milling, bool bigScreen) {
-        vos::appliquerRegleTypeMachine(milling ? vos::kSkinMilling : "num760t.jpg", type);
+        vos::panel::appliquerRegleTypeMachine(milling ? vos::kSkinMilling : "num760t.jpg", type);
         grandeVisu.setVisible(bigScreen);
         for (int i = 0; i < vos::panel::lamps::kCount; ++i) lamps.led(i).hide();
         lamps.DernierChoix16 = 0;

@@ -266,13 +266,13 @@ void checkUtf16Lossless(const std::string& bytes) {
 }
 
 // The file as the close leaves it: tidied in its own form, or untouched.
-std::string tidyFile(const std::string& bytes) { return vos::ReformaterTexte(bytes).value_or(bytes); }
+std::string tidyFile(const std::string& bytes) { return vos::app::ReformaterTexte(bytes).value_or(bytes); }
 
 void checkTidy(const std::string& bytes) {
     const vos::ProfileDocument doc = vos::DecodeProfile(bytes);
     const std::vector<std::string>& in = doc.lines;
-    const auto out = vos::ReformaterLignes(in, doc.form.encoding);
-    PROFILE_CHECK(out.has_value() == (in.size() <= vos::kLignesMaxIni));
+    const auto out = vos::app::ReformaterLignes(in, doc.form.encoding);
+    PROFILE_CHECK(out.has_value() == (in.size() <= vos::app::kLignesMaxIni));
     if (!out) return;
     std::vector<std::string> keptIn, keptOut;
     for (const std::string& l : in) {
@@ -294,7 +294,7 @@ void checkTidy(const std::string& bytes) {
         }
     }
     PROFILE_CHECK(keptIn == keptOut);
-    const auto rewritten = vos::ReformaterTexte(bytes);
+    const auto rewritten = vos::app::ReformaterTexte(bytes);
     if (rewritten) {
         // It reads back as the lines written, in the file's form.
         const vos::ProfileDocument tidied = vos::DecodeProfile(*rewritten);

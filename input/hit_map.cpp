@@ -5,7 +5,7 @@
 
 #include "input/keyboard.h"
 
-namespace vos {
+namespace vos::input {
 
 HitMap::HitMap(Form& form) : form_(form) {
     for (int i = 0; i < hitmap::kFrameCount; ++i) {
@@ -39,7 +39,7 @@ void HitMap::FormMouseDownAt(MouseButton button, ShiftState shift, int x, int y)
     }
     if (button == MouseButton::Right && keyboard_) keyboard_->noteRightPress();
     if (button == MouseButton::Left && !shift.shift) {
-        if (const auto hit = hitmap::normalHit(x, y)) {
+        if (const auto hit = normalHit(x, y)) {
             cadre(hit->frame).show();  // the frame first, then the code
             if (shift.touch) {
                 appuiDoigt_ = true;
@@ -49,7 +49,7 @@ void HitMap::FormMouseDownAt(MouseButton button, ShiftState shift, int x, int y)
             }
         }
     } else if (button == MouseButton::Right || shift.shift) {
-        if (const auto hit = hitmap::shiftedHit(x, y)) {
+        if (const auto hit = shiftedHit(x, y)) {
             cadre(hit->frame).show();
             if (hit->code) envoyer(*hit->code);
         }
@@ -87,4 +87,4 @@ void HitMap::colorerCadresActivation() {
     for (int i : hitmap::kActivationFrames) cadre(i).setPenColor(hitmap::kActivationPen);
 }
 
-}  // namespace vos
+}  // namespace vos::input

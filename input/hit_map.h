@@ -16,7 +16,7 @@
 #include "platform/qt/form.h"
 #include "platform/qt/shape.h"
 
-namespace vos {
+namespace vos::input {
 
 class Keyboard;
 
@@ -65,4 +65,4 @@ private:
     std::array<Shape*, hitmap::kFrameCount> frames_{};
 };
 
-}  // namespace vos
+}  // namespace vos::input

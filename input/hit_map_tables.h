@@ -10,7 +10,7 @@
 
 #include "design/hit_map.h"
 
-namespace vos::hitmap {
+namespace vos::input {
 
 // A key of a map: the frame to show and the code to send (none = frame only).
 struct Hit {
@@ -21,27 +21,27 @@ struct Hit {
 
 // The normal map at (x, y): at most one key, since the regions do not overlap.
 constexpr std::optional<Hit> normalHit(int x, int y) {
-    for (std::size_t r = 0; r < kLeftRows.size(); ++r) {
-        if (!kLeftRows[r].y.contains(y)) continue;
-        for (std::size_t c = 0; c < kLeftColumns.size(); ++c) {
-            if (!kLeftColumns[c].x.contains(x)) continue;
-            Hit h{kLeftRows[r].firstFrame + static_cast<int>(c), std::nullopt};
-            if (kLeftRows[r].name == 'A') h.code = kSoftKeyCodes[c];
+    for (std::size_t r = 0; r < hitmap::kLeftRows.size(); ++r) {
+        if (!hitmap::kLeftRows[r].y.contains(y)) continue;
+        for (std::size_t c = 0; c < hitmap::kLeftColumns.size(); ++c) {
+            if (!hitmap::kLeftColumns[c].x.contains(x)) continue;
+            Hit h{hitmap::kLeftRows[r].firstFrame + static_cast<int>(c), std::nullopt};
+            if (hitmap::kLeftRows[r].name == 'A') h.code = hitmap::kSoftKeyCodes[c];
             return h;
         }
     }
-    for (std::size_t r = 0; r < kMachineRows.size(); ++r) {
-        const MachineRow& row = kMachineRows[r];
+    for (std::size_t r = 0; r < hitmap::kMachineRows.size(); ++r) {
+        const hitmap::MachineRow& row = hitmap::kMachineRows[r];
         if (!row.y.contains(y)) continue;
         for (int c = row.firstColumn; c <= row.lastColumn; ++c) {
-            if (!kMachineColumns[c - 1].x.contains(x)) continue;
-            Hit h{machineFrame(static_cast<int>(r) + 1, c), std::nullopt};
+            if (!hitmap::kMachineColumns[c - 1].x.contains(x)) continue;
+            Hit h{hitmap::machineFrame(static_cast<int>(r) + 1, c), std::nullopt};
             if (row.codes[c - 1] != 0) h.code = row.codes[c - 1];
             return h;
         }
     }
-    if (kLargeBand.contains(y))
-        for (const auto& k : kLargeKeys)
+    if (hitmap::kLargeBand.contains(y))
+        for (const auto& k : hitmap::kLargeKeys)
             if (k.x.contains(x)) return Hit{k.frame, std::nullopt};
     return std::nullopt;
 }
@@ -49,14 +49,14 @@ constexpr std::optional<Hit> normalHit(int x, int y) {
 // The shifted map at (x, y): any y in the band of rows C to F shows the
 // shifted frame, whatever x; the code is the one of the column under x.
 constexpr std::optional<Hit> shiftedHit(int x, int y) {
-    for (std::size_t r = 0; r < kShiftedCodes.size(); ++r) {
-        if (!kLeftRows[kShiftedFirstRow + r].y.contains(y)) continue;
-        Hit h{kShiftedFrame, std::nullopt};
-        for (std::size_t c = 0; c < kLeftColumns.size(); ++c)
-            if (kLeftColumns[c].x.contains(x) && kShiftedCodes[r][c] != 0) h.code = kShiftedCodes[r][c];
+    for (std::size_t r = 0; r < hitmap::kShiftedCodes.size(); ++r) {
+        if (!hitmap::kLeftRows[hitmap::kShiftedFirstRow + r].y.contains(y)) continue;
+        Hit h{hitmap::kShiftedFrame, std::nullopt};
+        for (std::size_t c = 0; c < hitmap::kLeftColumns.size(); ++c)
+            if (hitmap::kLeftColumns[c].x.contains(x) && hitmap::kShiftedCodes[r][c] != 0) h.code = hitmap::kShiftedCodes[r][c];
         return h;
     }
     return std::nullopt;
 }
 
-}  // namespace vos::hitmap
+}  // namespace vos::input

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace vos::keycodes {
+namespace vos::input::keycodes {
 
 inline constexpr std::uint8_t kIdle = 0x00;
 
@@ -65,4 +65,4 @@ constexpr std::optional<std::uint8_t> codeForCharacter(std::uint8_t ch) {
     return std::nullopt;
 }
 
-}  // namespace vos::keycodes
+}  // namespace vos::input::keycodes

@@ -4,7 +4,7 @@
 #include "input/zoom.h"
 #include "platform/qt/desktop.h"
 
-namespace vos {
+namespace vos::input {
 
 Keyboard::Keyboard(ByteSink& sink, Zoom& zoom, const panel::Screen& screen)
     : sink_(sink), zoom_(zoom), screen_(screen) {}
@@ -47,4 +47,4 @@ void Keyboard::noteRelease(MouseButton button) {
     touchesMaintenues.fill(false);
 }
 
-}  // namespace vos
+}  // namespace vos::input

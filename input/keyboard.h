@@ -11,12 +11,13 @@
 #include "input/key_codes.h"
 #include "platform/qt/control.h"
 
-namespace vos {
+namespace vos::panel {
+class Screen;
+}  // namespace vos::panel
+
+namespace vos::input {
 
 class Zoom;
-namespace panel {
-class Screen;
-}
 
 // Where key codes go (the serial port component in the program, a recorder in
 // tests).
@@ -69,4 +70,4 @@ private:
     const panel::Screen& screen_;
 };
 
-}  // namespace vos
+}  // namespace vos::input

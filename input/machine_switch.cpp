@@ -2,17 +2,17 @@
 
 #include "platform/qt/command_area.h"
 
-namespace vos {
+namespace vos::input {
 
 std::string skinAfterSwitch(const std::string& fichierFond) {
     return fichierFond.empty() || fichierFond == kSkinLathe ? kSkinMilling : kSkinLathe;
 }
 
 void LabelTFClick(std::string& FichierFond, const std::string& RepertoireSkins, Picture& Fond,
-                  MachineType& type) {
+                  panel::MachineType& type) {
     FichierFond = skinAfterSwitch(FichierFond);
     Fond.loadFromFile(RepertoireSkins + FichierFond);  // throws: type left as it was
-    appliquerRegleTypeMachine(FichierFond, type);
+    panel::appliquerRegleTypeMachine(FichierFond, type);
 }
 
 MachineSwitch::MachineSwitch(Form& form, std::function<void()> clicked)
@@ -20,4 +20,4 @@ MachineSwitch::MachineSwitch(Form& form, std::function<void()> clicked)
     labelTF_.onClick = std::move(clicked);
 }
 
-}  // namespace vos
+}  // namespace vos::input

@@ -13,7 +13,7 @@
 #include "platform/qt/label.h"
 #include "platform/qt/picture.h"
 
-namespace vos {
+namespace vos::input {
 
 // The skin a click selects after `fichierFond`: the milling skin after an
 // empty name or exactly the lathe skin's name, else the lathe skin (the
@@ -26,7 +26,7 @@ std::string skinAfterSwitch(const std::string& fichierFond);
 // caller's guard: FichierFond keeps the new name (it is saved at exit), while
 // the picture and the machine type stay as they were.
 void LabelTFClick(std::string& FichierFond, const std::string& RepertoireSkins, Picture& Fond,
-                  MachineType& type);
+                  panel::MachineType& type);
 
 // The T/F command area (LabelTF, transparent, hint "Tour/Fraiseuse") and its
 // caption "T/F". A left click on LabelTF calls `clicked`, which the main
@@ -42,4 +42,4 @@ private:
     Label& legende_;
 };
 
-}  // namespace vos
+}  // namespace vos::input

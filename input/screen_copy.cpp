@@ -4,7 +4,7 @@
 #include "panel/screen_text.h"
 #include "platform/qt/label.h"
 
-namespace vos {
+namespace vos::input {
 namespace {
 
 // The screen writes the control's O as Ø (Screen::EcrireCaractere); the
@@ -28,4 +28,4 @@ std::string texteEcranCopie(const panel::Screen& screen) {
     return out;
 }
 
-}  // namespace vos
+}  // namespace vos::input

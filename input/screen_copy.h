@@ -11,8 +11,8 @@ namespace vos::panel {
 class Screen;
 }
 
-namespace vos {
+namespace vos::input {
 
 std::string texteEcranCopie(const panel::Screen& screen);
 
-}  // namespace vos
+}  // namespace vos::input

@@ -6,7 +6,7 @@
 #include "panel/screen.h"
 #include "platform/qt/command_area.h"
 
-namespace vos {
+namespace vos::input {
 
 namespace {
 
@@ -83,4 +83,4 @@ void Zoom::Timer3Timer() {
     }
 }
 
-}  // namespace vos
+}  // namespace vos::input

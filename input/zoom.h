@@ -17,7 +17,7 @@ namespace vos::panel {
 class Screen;
 }
 
-namespace vos {
+namespace vos::input {
 
 class Zoom {
 public:
@@ -53,4 +53,4 @@ private:
     Control* ok_ = nullptr;
 };
 
-}  // namespace vos
+}  // namespace vos::input

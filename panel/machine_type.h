@@ -9,7 +9,7 @@
 
 #include "design/skins.h"
 
-namespace vos {
+namespace vos::panel {
 
 struct MachineType {
     // The two flags are always each other's negation; lathe until the
@@ -27,4 +27,4 @@ inline void appliquerRegleTypeMachine(const std::string& fichierFond, MachineTyp
     type.EstTour = !fraiseuse;
 }
 
-}  // namespace vos
+}  // namespace vos::panel

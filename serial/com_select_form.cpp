@@ -5,7 +5,7 @@
 #include "platform/qt/shape.h"
 #include "serial/com_select_ports.h"
 
-namespace vos {
+namespace vos::serial {
 
 namespace {
 
@@ -100,4 +100,4 @@ int TComSelectForm::Execute() {
     return portNumberOfItem(ports_.text());
 }
 
-}  // namespace vos
+}  // namespace vos::serial

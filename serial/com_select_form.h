@@ -11,8 +11,11 @@
 #include "platform/qt/form.h"
 
 namespace vos {
-
 class ComboBox;
+}  // namespace vos
+
+namespace vos::serial {
+
 
 class TComSelectForm {
 public:
@@ -33,4 +36,4 @@ private:
     ComboBox& ports_;
 };
 
-}  // namespace vos
+}  // namespace vos::serial

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-namespace vos {
+namespace vos::serial {
 
 std::vector<std::string> listSelectablePorts(const std::function<bool(int)>& portAvailable) {
     std::vector<std::string> items;
@@ -21,4 +21,4 @@ int portNumberOfItem(const std::string& item) {
     return n;
 }
 
-}  // namespace vos
+}  // namespace vos::serial

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace vos {
+namespace vos::serial {
 
 // Highest port number the selection dialog offers.
 inline constexpr int kComSelectLastPort = 50;
@@ -19,4 +19,4 @@ std::vector<std::string> listSelectablePorts(const std::function<bool(int)>& por
 // 1..65535 (an empty selection).
 int portNumberOfItem(const std::string& item);
 
-}  // namespace vos
+}  // namespace vos::serial

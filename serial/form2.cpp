@@ -1,6 +1,6 @@
 #include "serial/form2.h"
 
-namespace vos {
+namespace vos::serial {
 
 namespace {
 
@@ -50,4 +50,4 @@ void TForm2::colorerBarreProgression() {
     ProgressBar1.setBackgroundColor(form2::kBarBackground);
 }
 
-}  // namespace vos
+}  // namespace vos::serial

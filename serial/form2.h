@@ -12,7 +12,7 @@
 #include "platform/qt/label.h"
 #include "platform/qt/list_controls.h"
 
-namespace vos {
+namespace vos::serial {
 
 // Extra scaling by the screen's pixels per inch, numerator over 1000, on top
 // of the platform's own; any other value (96 included) leaves the design.
@@ -73,4 +73,4 @@ public:
     Label& Label3;
 };
 
-}  // namespace vos
+}  // namespace vos::serial

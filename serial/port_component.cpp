@@ -9,7 +9,7 @@
 #include "serial/core/dispatcher_base.h"
 #include "serial/core/port_availability.h"
 
-namespace vos {
+namespace vos::serial {
 
 TSerialCustomComPort::TSerialCustomComPort(std::string programFolder, GuiHandover* handover)
     : programFolder_(std::move(programFolder)),
@@ -154,7 +154,7 @@ void TSerialCustomComPort::setAvailThreshold(std::uint16_t n) {
     if (auto* d = openDispatcher()) d->setAvailThreshold(n);
 }
 
-bool TSerialCustomComPort::PortAvailable(int n) const { return vos::PortAvailable(programFolder_, n); }
+bool TSerialCustomComPort::PortAvailable(int n) const { return serial::PortAvailable(programFolder_, n); }
 
 void TSerialCustomComPort::AddUserNotification(const void* id, UserNotification callback) {
     notifications_.emplace_back(id, std::move(callback));
@@ -175,4 +175,4 @@ void TSerialCustomComPort::notifyUsers(bool opened) {
     }
 }
 
-}  // namespace vos
+}  // namespace vos::serial

@@ -43,9 +43,12 @@
 #include "serial/port_settings.h"
 
 namespace vos {
-
 class GuiHandover;
 class SerialDevice;
+}  // namespace vos
+
+namespace vos::serial {
+
 class TSerialBaseDispatcher;
 class TSerialComPort;
 
@@ -245,4 +248,4 @@ public:
         : TSerialCustomComPort(std::move(programFolder), handover) {}
 };
 
-}  // namespace vos
+}  // namespace vos::serial

@@ -6,7 +6,7 @@
 #include "serial/core/dispatcher_platform.h"
 #include "serial/port_component.h"
 
-namespace vos {
+namespace vos::serial {
 
 void TSerialCustomComPort::setOpen(bool on) {
     if (on) {
@@ -176,4 +176,4 @@ void TSerialCustomComPort::closeSilently() noexcept {
     deferredClose_ = false;
 }
 
-}  // namespace vos
+}  // namespace vos::serial

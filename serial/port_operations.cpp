@@ -3,7 +3,7 @@
 #include "serial/core/dispatcher_base.h"
 #include "serial/port_component.h"
 
-namespace vos {
+namespace vos::serial {
 
 // Null while shutting down: the caller then does nothing, without error.
 // A closed port is opened first with AutoOpen, else ECommNotOpen is raised.
@@ -156,4 +156,4 @@ void TSerialCustomComPort::dispatchStatusKind(std::uint16_t handle) {
     }
 }
 
-}  // namespace vos
+}  // namespace vos::serial

@@ -4,7 +4,7 @@
 #include "serial/port_component.h"
 #include "serial/sl_controller.h"
 
-namespace vos {
+namespace vos::serial {
 
 namespace {
 
@@ -322,4 +322,4 @@ void PortSelection::CheckBox_InitPortClick() { AppliquerPort(); }
 
 void PortSelection::LabelDetectePortsClick() { RechercherPorts(); }
 
-}  // namespace vos
+}  // namespace vos::serial

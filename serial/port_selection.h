@@ -24,7 +24,7 @@
 #include "serial/form2.h"
 #include "serial/status_light.h"
 
-namespace vos {
+namespace vos::serial {
 
 class TSerialComPort;
 class TSerialSLController;
@@ -139,4 +139,4 @@ private:
     bool absenceSignalee_ = false;
 };
 
-}  // namespace vos
+}  // namespace vos::serial

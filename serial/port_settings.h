@@ -5,7 +5,7 @@
 
 #include "serial/core/serial_settings.h"
 
-namespace vos {
+namespace vos::serial {
 
 enum TSWFlowOptions : std::uint8_t { swfNone, swfReceive, swfTransmit, swfBoth };
 
@@ -49,4 +49,4 @@ constexpr bool flowLevelsValid(std::uint16_t full, std::uint16_t resume, std::ui
     return resume <= full && full <= inSize;
 }
 
-}  // namespace vos
+}  // namespace vos::serial

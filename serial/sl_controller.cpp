@@ -3,7 +3,7 @@
 #include "serial/core/serial_codes.h"
 #include "serial/core/serial_errors.h"
 
-namespace vos {
+namespace vos::serial {
 
 namespace {
 
@@ -268,4 +268,4 @@ bool TSerialCustomSLController::onTimerTrigger(std::uint16_t handle) {
     return true;
 }
 
-}  // namespace vos
+}  // namespace vos::serial

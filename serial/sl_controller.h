@@ -17,7 +17,7 @@
 #include "serial/port_component.h"
 #include "serial/status_light.h"
 
-namespace vos {
+namespace vos::serial {
 
 // The eight light slots; empty slots are null.
 struct TLightSet {
@@ -121,4 +121,4 @@ public:
     using TSerialCustomSLController::TSerialCustomSLController;
 };
 
-}  // namespace vos
+}  // namespace vos::serial

@@ -1,6 +1,6 @@
 #include "serial/status_light.h"
 
-namespace vos {
+namespace vos::serial {
 
 TSerialCustomStatusLight::TSerialCustomStatusLight(Form& form, std::string name)
     : control_(form.addGraphic(std::move(name))) {
@@ -69,4 +69,4 @@ void TSerialCustomStatusLight::paintGlyph(Canvas& canvas, int width, int height)
     canvas.drawImage(glyph_, src, 0, 0, glyph_.pixel(0, 0));
 }
 
-}  // namespace vos
+}  // namespace vos::serial

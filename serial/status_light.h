@@ -13,7 +13,7 @@
 #include "platform/qt/form.h"
 #include "platform/qt/graphic_control.h"
 
-namespace vos {
+namespace vos::serial {
 
 class TSerialCustomStatusLight {
 public:
@@ -69,4 +69,4 @@ public:
     using TSerialCustomStatusLight::TSerialCustomStatusLight;
 };
 
-}  // namespace vos
+}  // namespace vos::serial

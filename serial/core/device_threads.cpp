@@ -7,7 +7,7 @@
 #include "platform/core/errno_codes.h"
 #include "serial/core/dispatcher_platform.h"
 
-namespace vos {
+namespace vos::serial {
 
 namespace {
 
@@ -148,4 +148,4 @@ int TSerialPlatformDispatcher::statusLoop() {
     return 0;
 }
 
-}  // namespace vos
+}  // namespace vos::serial

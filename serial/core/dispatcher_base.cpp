@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <system_error>
 
-namespace vos {
+namespace vos::serial {
 
 namespace {
 
@@ -252,4 +252,4 @@ void TSerialBaseDispatcher::setLineFailureHandler(LineFailureHandler handler) {
     lineFailureHandler_ = std::move(handler);
 }
 
-}  // namespace vos
+}  // namespace vos::serial

@@ -59,7 +59,7 @@
 #include "serial/core/serial_settings.h"
 #include "serial/core/triggers.h"
 
-namespace vos {
+namespace vos::serial {
 
 // A receiver of port events, run on the GUI thread: (kind, first, second) with
 // kind one of kEventDataAvail, kEventTimer, kEventStatus; first the count or
@@ -345,4 +345,4 @@ private:
     bool closing_ = false;  // GUI thread only: re-entry guard of stop()
 };
 
-}  // namespace vos
+}  // namespace vos::serial

@@ -4,7 +4,7 @@
 
 #include "serial/core/dispatcher_base.h"
 
-namespace vos {
+namespace vos::serial {
 
 namespace {
 
@@ -251,4 +251,4 @@ void TSerialBaseDispatcher::finishDelivery() {
     }
 }
 
-}  // namespace vos
+}  // namespace vos::serial

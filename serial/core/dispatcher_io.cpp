@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-namespace vos {
+namespace vos::serial {
 
 int TSerialBaseDispatcher::takeByte(std::uint8_t& byte) {
     bool wasFull = false;
@@ -98,4 +98,4 @@ int TSerialBaseDispatcher::outputCount() {
     return static_cast<int>(outRing_.used());
 }
 
-}  // namespace vos
+}  // namespace vos::serial

@@ -4,7 +4,7 @@
 
 #include "serial/core/dispatcher_base.h"
 
-namespace vos {
+namespace vos::serial {
 
 namespace {
 
@@ -125,4 +125,4 @@ std::uint8_t TSerialBaseDispatcher::modemStatus() const {
     return modem_;
 }
 
-}  // namespace vos
+}  // namespace vos::serial

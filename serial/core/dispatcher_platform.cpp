@@ -2,7 +2,7 @@
 
 #include "platform/core/errno_codes.h"
 
-namespace vos {
+namespace vos::serial {
 
 namespace {
 
@@ -105,4 +105,4 @@ void TSerialPlatformDispatcher::closeDeviceThreads() {
     joinServing(reader_);
 }
 
-}  // namespace vos
+}  // namespace vos::serial

@@ -29,7 +29,7 @@
 #include "platform/core/wake_event.h"
 #include "serial/core/dispatcher_base.h"
 
-namespace vos {
+namespace vos::serial {
 
 class TSerialPlatformDispatcher final : public TSerialBaseDispatcher {
 public:
@@ -83,4 +83,4 @@ private:
     LineCounters errorCounters_;            // main lock: last counters turned into line errors
 };
 
-}  // namespace vos
+}  // namespace vos::serial

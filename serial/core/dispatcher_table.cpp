@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace vos {
+namespace vos::serial {
 
 int DispatcherTable::add(TSerialBaseDispatcher* d) {
     std::lock_guard lk(m_);
@@ -33,4 +33,4 @@ int DispatcherTable::size() const {
     return static_cast<int>(slots_.size());
 }
 
-}  // namespace vos
+}  // namespace vos::serial

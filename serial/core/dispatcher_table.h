@@ -14,7 +14,7 @@
 #include <mutex>
 #include <vector>
 
-namespace vos {
+namespace vos::serial {
 
 class TSerialBaseDispatcher;
 
@@ -30,4 +30,4 @@ private:
     std::vector<TSerialBaseDispatcher*> slots_;
 };
 
-}  // namespace vos
+}  // namespace vos::serial

@@ -1,7 +1,7 @@
 // Trigger services and event receivers of the dispatcher.
 #include "serial/core/dispatcher_base.h"
 
-namespace vos {
+namespace vos::serial {
 
 int TSerialBaseDispatcher::NewTimerTrigger() {
     std::lock_guard lk(mainMutex_);
@@ -82,4 +82,4 @@ bool TSerialBaseDispatcher::portHandlerSet() const {
     return PortHandlerSet;
 }
 
-}  // namespace vos
+}  // namespace vos::serial

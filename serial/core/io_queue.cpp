@@ -3,7 +3,7 @@
 #include <new>
 #include <stdexcept>
 
-namespace vos {
+namespace vos::serial {
 
 std::unique_ptr<TDataBuffer> TDataBuffer::create() {
     try {
@@ -79,4 +79,4 @@ std::size_t TIOQueue::recordCount() const {
     return records_.size();
 }
 
-}  // namespace vos
+}  // namespace vos::serial

@@ -19,7 +19,7 @@
 #include "serial/core/ring.h"
 #include "serial/core/serial_codes.h"
 
-namespace vos {
+namespace vos::serial {
 
 struct TDataBuffer {
     std::array<std::uint8_t, kChunkSize> data{};
@@ -75,4 +75,4 @@ private:
     WakeEvent appended_;
 };
 
-}  // namespace vos
+}  // namespace vos::serial

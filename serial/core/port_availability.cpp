@@ -3,7 +3,7 @@
 #include "platform/core/port_map.h"
 #include "platform/core/serial_device.h"
 
-namespace vos {
+namespace vos::serial {
 
 bool PortAvailable(const std::string& programFolder, int n) {
     if (n == 0) return false;
@@ -12,4 +12,4 @@ bool PortAvailable(const std::string& programFolder, int n) {
     return openCodeMeansPresent(probeDevice(path));
 }
 
-}  // namespace vos
+}  // namespace vos::serial

@@ -6,7 +6,7 @@
 
 #include "platform/core/errno_codes.h"
 
-namespace vos {
+namespace vos::serial {
 
 // Present: it opens, or it exists but another program holds it (-5), or it
 // exists but this user may not open it (-13).
@@ -18,4 +18,4 @@ constexpr bool openCodeMeansPresent(int code) {
 // Port 0 is never available. Any thread; it touches no dispatcher.
 bool PortAvailable(const std::string& programFolder, int n);
 
-}  // namespace vos
+}  // namespace vos::serial

@@ -8,7 +8,7 @@
 #include "platform/core/dir_watch.h"
 #include "platform/core/wake_event.h"
 
-namespace vos {
+namespace vos::serial {
 
 namespace {
 
@@ -184,4 +184,4 @@ bool PortWatch::watching() const {
 
 std::uint64_t PortWatch::attempts() const { return state_->attempts.load(); }
 
-}  // namespace vos
+}  // namespace vos::serial

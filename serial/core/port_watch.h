@@ -24,7 +24,7 @@
 
 #include "platform/core/serial_device.h"
 
-namespace vos {
+namespace vos::serial {
 
 class PortWatch {
 public:
@@ -68,4 +68,4 @@ private:
     std::thread thread_;
 };
 
-}  // namespace vos
+}  // namespace vos::serial

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace vos {
+namespace vos::serial {
 
 void ByteRing::reset(std::size_t size) {
     buf_.assign(size, 0);
@@ -51,4 +51,4 @@ std::size_t ByteRing::takeAll(std::vector<std::uint8_t>& out) {
     return n;
 }
 
-}  // namespace vos
+}  // namespace vos::serial

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace vos {
+namespace vos::serial {
 
 class ByteRing {
 public:
@@ -41,4 +41,4 @@ private:
     bool full_ = false;
 };
 
-}  // namespace vos
+}  // namespace vos::serial

@@ -6,7 +6,7 @@
 #include "platform/core/errno_codes.h"
 #include "platform/core/serial_line.h"
 
-namespace vos {
+namespace vos::serial {
 
 // Result codes (0 = success; negative = failure). The operating-system range
 // (-2 .. -162) comes from platform/core/errno_codes.h.
@@ -78,4 +78,4 @@ inline constexpr int kClearOutputSliceMs = 10;
 inline constexpr std::size_t kInputRingSize = 8192;
 inline constexpr std::size_t kChunkSize = 256;
 
-}  // namespace vos
+}  // namespace vos::serial

@@ -1,6 +1,6 @@
 #include "serial/core/serial_errors.h"
 
-namespace vos {
+namespace vos::serial {
 
 namespace {
 
@@ -51,4 +51,4 @@ void raiseForCode(int code) {
     if (auto e = exceptionForCode(code)) std::rethrow_exception(e);
 }
 
-}  // namespace vos
+}  // namespace vos::serial

@@ -12,7 +12,7 @@
 #include "serial/core/serial_codes.h"
 #include "serial/core/serial_messages.h"
 
-namespace vos {
+namespace vos::serial {
 
 class ESerialException : public std::runtime_error {
 public:
@@ -69,4 +69,4 @@ constexpr int openFailureCode(int deviceCode) {
     return deviceCode;
 }
 
-}  // namespace vos
+}  // namespace vos::serial

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string_view>
 
-namespace vos {
+namespace vos::serial {
 
 namespace {
 
@@ -91,4 +91,4 @@ std::string messageForCode(int code) {
     return {};
 }
 
-}  // namespace vos
+}  // namespace vos::serial

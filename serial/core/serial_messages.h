@@ -2,7 +2,7 @@
 // Message text for a serial result code.
 #include <string>
 
-namespace vos {
+namespace vos::serial {
 
 // The message table's text for `code` (looked up by its absolute value);
 // failing that the operating system's text for the error number |code|, with
@@ -12,4 +12,4 @@ std::string messageForCode(int code);
 // Control characters become blanks, runs of blanks become one blank.
 std::string tidySystemText(const std::string& text);
 
-}  // namespace vos
+}  // namespace vos::serial

@@ -5,8 +5,11 @@
 #include <string>
 
 namespace vos {
-
 class SerialDevice;
+}  // namespace vos
+
+namespace vos::serial {
+
 
 enum TParity : std::uint8_t { pNone, pOdd, pEven, pMark, pSpace };
 
@@ -39,4 +42,4 @@ struct StartSettings {
     std::uint8_t hwFlow = 0;  // THwFlowOption bits
 };
 
-}  // namespace vos
+}  // namespace vos::serial

@@ -4,7 +4,7 @@
 
 #include "serial/core/serial_codes.h"
 
-namespace vos {
+namespace vos::serial {
 
 namespace {
 
@@ -166,4 +166,4 @@ bool TriggerSet::resetHits() {
     return any;
 }
 
-}  // namespace vos
+}  // namespace vos::serial

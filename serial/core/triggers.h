@@ -16,7 +16,7 @@
 
 #include "platform/core/clock.h"
 
-namespace vos {
+namespace vos::serial {
 
 struct TimerTrigger {
     std::uint16_t handle = 0;
@@ -118,4 +118,4 @@ private:
 // Whether a status trigger's condition holds for `in`.
 bool statusConditionHolds(const StatusTrigger& t, const StatusInputs& in);
 
-}  // namespace vos
+}  // namespace vos::serial

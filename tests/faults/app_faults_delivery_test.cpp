@@ -67,7 +67,7 @@ TEST_F(DeliveryFaults, TheLightsStillWorkAfterATimerEventWasGivenUp) {
     Peer& peer = addPeer(1);
     start();
     ASSERT_TRUE(pageShown(peer, ""));
-    TSerialStatusLight& txd = selection().TXDLight();
+    serial::TSerialStatusLight& txd = selection().TXDLight();
     ASSERT_TRUE(waitUntil([&] { return txd.Lit(); }));  // idle bytes flow: its timer is armed
     std::this_thread::sleep_for(5000ms);  // the timer fires, its event is given up
     serveEventsFor(500ms);
@@ -106,7 +106,7 @@ class StopInsideADelivery : public ProgramFixture {
 protected:
     void blockNextDelivery(std::function<void()> stop) {
         auto original = port().OnTriggerAvail;
-        port().OnTriggerAvail = [this, original, stop](TSerialComPort& cp, std::uint16_t count) {
+        port().OnTriggerAvail = [this, original, stop](serial::TSerialComPort& cp, std::uint16_t count) {
             if (!armed_) return original(cp, count);
             armed_ = false;
             QEventLoop box;
@@ -120,7 +120,7 @@ protected:
     }
 
     bool armed_ = false;
-    TPortState stateInside_ = psOpen;
+    serial::TPortState stateInside_ = serial::psOpen;
 };
 
 TEST_F(StopInsideADelivery, ThePortClosedAndOpenedAgain) {
@@ -129,8 +129,8 @@ TEST_F(StopInsideADelivery, ThePortClosedAndOpenedAgain) {
     ASSERT_TRUE(pageShown(peer, "AVANT"));
     blockNextDelivery([&] { port().setOpen(false); });
     ASSERT_TRUE(peer.send(controlText("QRS")));
-    ASSERT_TRUE(waitUntil([&] { return !armed_ && port().PortState() == psClosed; }));
-    EXPECT_EQ(stateInside_, psShuttingDown);  // the close waited for the handler's end
+    ASSERT_TRUE(waitUntil([&] { return !armed_ && port().PortState() == serial::psClosed; }));
+    EXPECT_EQ(stateInside_, serial::psShuttingDown);  // the close waited for the handler's end
     EXPECT_FALSE(port().Open());
     EXPECT_EQ(screenContents(f), blanksAfter("AVANT"));
     EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
@@ -148,7 +148,7 @@ TEST_F(StopInsideADelivery, APortChangeFromTheLinkControls) {
     blockNextDelivery([&] { choosePort(2); });
     ASSERT_TRUE(first.send(controlText("QRS")));
     // The change closes COM1 once the handler has returned, then opens COM2.
-    ASSERT_TRUE(waitUntil([&] { return !armed_ && port().ComNumber() == 2 && port().PortState() == psOpen; }));
+    ASSERT_TRUE(waitUntil([&] { return !armed_ && port().ComNumber() == 2 && port().PortState() == serial::psOpen; }));
     EXPECT_EQ(screenContents(f), blanksAfter("AVANT"));
     EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
     expectServing(second, "SUR COM2", "5678");
@@ -164,7 +164,7 @@ TEST_F(StopInsideADelivery, TheProgramClosed) {
     ASSERT_TRUE(pageShown(peer, ""));
     blockNextDelivery([&] { program().form().close(); });
     ASSERT_TRUE(peer.send(controlText("QRS")));
-    ASSERT_TRUE(waitUntil([&] { return !armed_ && port().PortState() == psClosed; }));
+    ASSERT_TRUE(waitUntil([&] { return !armed_ && port().PortState() == serial::psClosed; }));
     EXPECT_FALSE(port().Open());
     EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
     const std::string ini = readFileBytes(folder_.iniPath());

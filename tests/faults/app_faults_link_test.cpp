@@ -229,7 +229,7 @@ TEST_F(LinkFaults, AHundredOutagesLeaveNoDescriptorThreadOrTriggerBehind) {
     Peer* peer = &addPeer(1);
     start();
     int fds = 0, threads = 0;
-    TSerialSLController::Handles handles;
+    serial::TSerialSLController::Handles handles;
     for (int cycle = 1; cycle <= 100; ++cycle) {
         peer->hangUp();
         ASSERT_TRUE(waitUntil([&] { return !port().Open(); })) << "cycle " << cycle;

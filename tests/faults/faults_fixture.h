@@ -71,8 +71,8 @@ protected:
         return *program_;
     }
     app::TForm1& program() { return *program_; }
-    TSerialComPort& port() { return program_->link().port(); }
-    PortSelection& selection() { return program_->link().selection(); }
+    serial::TSerialComPort& port() { return program_->link().port(); }
+    serial::PortSelection& selection() { return program_->link().selection(); }
 
     // The operator chooses port `com` in ComboBox_NoCom (as a user choice,
     // through the guard, like the real list does).
@@ -136,8 +136,8 @@ protected:
     // blank are sent until the light is seen: a light is lit for 55-110 ms
     // only, which a slow poll could miss.)
     void expectLightsFollowTheLine(Peer& peer) {
-        TSerialStatusLight& txd = selection().TXDLight();
-        TSerialStatusLight& rxd = selection().RXDLight();
+        serial::TSerialStatusLight& txd = selection().TXDLight();
+        serial::TSerialStatusLight& rxd = selection().RXDLight();
         program_->Timer1.setEnabled(false);  // no idle byte
         EXPECT_TRUE(waitUntil([&] { return !txd.Lit(); })) << "TXD stays lit";
         EXPECT_TRUE(waitUntil([&] {

@@ -122,7 +122,7 @@ TEST_F(DensityTest, LampsKeysAndLinesLieOnTheScaledSkin) {
             EXPECT_TRUE(isKeycap(shown(dark, client(f, x, y)))) << x << "," << y;
         const QPoint middle = client(f, b.left + b.width / 2, b.top + b.height / 2);
         QTest::mousePress(f.form().window(), Qt::LeftButton, {}, middle);
-        const auto hit = hitmap::normalHit(b.left + b.width / 2, b.top + b.height / 2);
+        const auto hit = input::normalHit(b.left + b.width / 2, b.top + b.height / 2);
         ASSERT_TRUE(hit);
         Shape& frame = f.hitMap().cadre(hit->frame);
         EXPECT_TRUE(frame.visible());

@@ -142,10 +142,10 @@ TEST_F(MainWindowLinkTest, PortNumberChangeOnAnOpenPortKeepsEveryTriggerHandle) 
     // The search at start-up ran before COM2 existed: search again.
     f.link().selection().LabelDetectePortsClick();
     ASSERT_EQ(f.link().selection().NbPortsTrouves(), 2);
-    TSerialComPort& port = f.link().port();
-    TSerialSLController& controller = f.link().controller();
+    serial::TSerialComPort& port = f.link().port();
+    serial::TSerialSLController& controller = f.link().controller();
     ASSERT_TRUE(controller.LightsActive());
-    const TSerialSLController::Handles before = controller.handles();
+    const serial::TSerialSLController::Handles before = controller.handles();
     ASSERT_NE(before.rxdTimer, 0);
     ASSERT_NE(before.outSent, 0);
     ASSERT_NE(before.txdTimer, 0);
@@ -188,7 +188,7 @@ TEST_F(MainWindowLinkTest, KeysOnAClosedPortAreRefusedOncePerOutage) {
     com1.readUntilQuiet(100);  // what was sent before the close
 
     const std::uint8_t code = 0x82;
-    expectRaises<ECommNotOpen>([&] { f.link().port().SendBlock(&code, 1); }, kNotOpen);
+    expectRaises<serial::ECommNotOpen>([&] { f.link().port().SendBlock(&code, 1); }, kNotOpen);
 
     for (int outage = 1; outage <= 2; ++outage) {
         SCOPED_TRACE(outage);
@@ -210,14 +210,14 @@ TEST_F(MainWindowLinkTest, OpeningAPortThatAnotherProcessHoldsRaisesAlreadyOpen)
     PtyPair& com2 = addPort(2);
     HeldPort holder(com2.slavePath());
     ASSERT_TRUE(holder.held());
-    TSerialComPort& port = form1->link().port();
+    serial::TSerialComPort& port = form1->link().port();
 
     // Open port, new number: the reopen fails and the port stays closed.
-    expectRaises<EAlreadyOpen>([&] { port.setComNumber(2); }, kAlreadyOpen);
+    expectRaises<serial::EAlreadyOpen>([&] { port.setComNumber(2); }, kAlreadyOpen);
     EXPECT_FALSE(port.Open());
-    EXPECT_EQ(port.PortState(), psClosed);
+    EXPECT_EQ(port.PortState(), serial::psClosed);
     // Closed port: the open itself fails the same way.
-    expectRaises<EAlreadyOpen>([&] { port.setOpen(true); }, kAlreadyOpen);
+    expectRaises<serial::EAlreadyOpen>([&] { port.setOpen(true); }, kAlreadyOpen);
     EXPECT_FALSE(port.Open());
     // The device counts as present for the search all the same.
     EXPECT_TRUE(port.PortAvailable(2));
@@ -229,10 +229,10 @@ TEST_F(MainWindowLinkTest, OpeningAPortThatAnotherProcessHoldsRaisesAlreadyOpen)
 
 TEST_F(MainWindowLinkTest, ASecondPortComponentCannotOpenTheWindowsPort) {
     PtyPair& com1 = startOnCom1();
-    TSerialComPort second(folder.path());
+    serial::TSerialComPort second(folder.path());
     second.setAutoOpen(false);
     second.setComNumber(1);
-    expectRaises<EAlreadyOpen>([&] { second.setOpen(true); }, kAlreadyOpen);
+    expectRaises<serial::EAlreadyOpen>([&] { second.setOpen(true); }, kAlreadyOpen);
     EXPECT_FALSE(second.Open());
     // The window's link is untouched.
     Bytes line;

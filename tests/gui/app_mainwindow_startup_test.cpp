@@ -72,7 +72,7 @@ TEST_F(MainWindowTest, StartUpOpensTheConfiguredPortAndActivationWritesTheBanner
     EXPECT_TRUE(f.typeMachine.EstFraiseuse);
     EXPECT_FALSE(f.typeMachine.EstTour);
     // The port: found by the search, open, watched by the lights' controller.
-    PortSelection& sel = f.link().selection();
+    serial::PortSelection& sel = f.link().selection();
     EXPECT_EQ(sel.NbPortsTrouves(), 1);
     EXPECT_EQ(sel.PortsTrouves(1), 1);
     EXPECT_FALSE(sel.PortAbsent());
@@ -188,7 +188,7 @@ TEST_F(MainWindowTest, WithoutAnyPortStartUpGoesOnAndTheCloseWritesTheConfigurat
     EXPECT_FALSE(f.etat.EnDemarrage);
     EXPECT_TRUE(f.form().visible());
     expectBanner(f);
-    PortSelection& sel = f.link().selection();
+    serial::PortSelection& sel = f.link().selection();
     EXPECT_EQ(sel.NbPortsTrouves(), 0);
     EXPECT_TRUE(sel.PortAbsent());
     EXPECT_FALSE(f.link().port().Open());
@@ -212,7 +212,7 @@ TEST_F(MainWindowTest, WithoutAnyPortStartUpGoesOnAndTheCloseWritesTheConfigurat
     EXPECT_EQ(port.at("Cle"), "inconnue");
     EXPECT_EQ(perso.at("Fond"), "");
     EXPECT_EQ(contexte.at("Version"), "1.00");
-    EXPECT_EQ(contexte.at("Windows"), TexteVersionWindows(f.etat.VersionWindows));
+    EXPECT_EQ(contexte.at("Windows"), app::TexteVersionWindows(f.etat.VersionWindows));
     EXPECT_EQ(contexte.at("Editeur"), "notepad.exe");
     // Tidy: the file's own LF line ends everywhere, one blank line before
     // each later section and none elsewhere, the comment kept in place.

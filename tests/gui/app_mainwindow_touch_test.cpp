@@ -58,7 +58,7 @@ protected:
 TEST_F(TouchTest, ATapOnAKeyShowsItsFrameWhileDownAndSendsItsCodeOnce) {
     app::TForm1& f = start();
     const QPoint softKey1(91, 411);
-    Shape& frame = f.hitMap().cadre(hitmap::normalHit(91, 411)->frame);
+    Shape& frame = f.hitMap().cadre(input::normalHit(91, 411)->frame);
     fingerDown(softKey1);
     EXPECT_TRUE(frame.visible());
     serveEventsFor(std::chrono::milliseconds(100));
@@ -78,7 +78,7 @@ TEST_F(TouchTest, ATapOnAKeyShowsItsFrameWhileDownAndSendsItsCodeOnce) {
 TEST_F(TouchTest, AFingerHeldStillIsARightPress) {
     app::TForm1& f = start();
     const QPoint rowF7(325, 660);
-    const int normalFrame = hitmap::normalHit(325, 660)->frame;
+    const int normalFrame = input::normalHit(325, 660)->frame;
     fingerDown(rowF7);
     EXPECT_TRUE(f.hitMap().cadre(normalFrame).visible());
     ASSERT_TRUE(waitUntil([&] { return f.hitMap().cadre(hitmap::kShiftedFrame).visible(); }));

@@ -68,8 +68,8 @@ protected:
         return search_.form();
     }
 
-    TComSelectForm dialog_{[](int) { return true; }};
-    TForm2 search_;
+    serial::TComSelectForm dialog_{[](int) { return true; }};
+    serial::TForm2 search_;
 };
 
 TEST_F(TextsFitTest, EveryWidestTextFitsItsPlace) {

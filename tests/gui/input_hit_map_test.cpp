@@ -20,7 +20,7 @@
 namespace vos {
 namespace {
 
-class RecordingSink : public ByteSink {
+class RecordingSink : public input::ByteSink {
 public:
     void SendBlock(const std::uint8_t* data, std::uint16_t len) override {
         if (!open) throw Error("ie_NOpen - device not open");
@@ -45,11 +45,11 @@ protected:
     }
 
     Form form{"TForm1", FormStyle::Borderless};
-    HitMap hitMap{form};
+    input::HitMap hitMap{form};
     panel::Screen screen{form};
-    Zoom zoom{form, screen};
+    input::Zoom zoom{form, screen};
     RecordingSink sink;
-    Keyboard keyboard{sink, zoom, screen};
+    input::Keyboard keyboard{sink, zoom, screen};
 };
 
 TEST_F(HitMapTest, FramesAreCreatedAsDesigned) {
@@ -237,7 +237,7 @@ TEST_F(HitMapTest, RealPressesUseThePointerAndTheBigScreenTakesThem) {
 
 TEST_F(HitMapTest, WithoutKeyboardPressesOnlyShowFrames) {
     Form other{"Other", FormStyle::Borderless};
-    HitMap lone{other};
+    input::HitMap lone{other};
     lone.FormMouseDownAt(MouseButton::Right, {}, 320, 660);
     EXPECT_TRUE(lone.cadre(106).visible());
     lone.FormMouseUp(MouseButton::Right);

@@ -20,7 +20,7 @@ namespace {
 
 // Records the bytes it is given; refuses like a closed port when `open` is
 // false, and like a full ring when `room` is false.
-class RecordingSink : public ByteSink {
+class RecordingSink : public input::ByteSink {
 public:
     void SendBlock(const std::uint8_t* data, std::uint16_t len) override {
         ++calls;
@@ -42,9 +42,9 @@ class KeyboardTest : public ::testing::Test {
 protected:
     Form form{"TForm1", FormStyle::Borderless};
     panel::Screen screen{form};
-    Zoom zoom{form, screen};
+    input::Zoom zoom{form, screen};
     RecordingSink sink;
-    Keyboard keyboard{sink, zoom, screen};
+    input::Keyboard keyboard{sink, zoom, screen};
 };
 
 struct KeyDownCase {

@@ -47,7 +47,7 @@ protected:
         ASSERT_TRUE(img.save(QString::fromStdString(skins + name), "JPEG", 95));
     }
 
-    void click() { LabelTFClick(fichierFond, skins, fond, type); }
+    void click() { input::LabelTFClick(fichierFond, skins, fond, type); }
     bool milling() const { return type.EstFraiseuse && !type.EstTour; }
     bool lathe() const { return type.EstTour && !type.EstFraiseuse; }
 
@@ -55,7 +55,7 @@ protected:
     std::string skins;
     Form form{"TForm1", FormStyle::Borderless};
     Picture& fond = form.addPicture("Fond");
-    MachineType type;
+    panel::MachineType type;
     std::string fichierFond;
 };
 
@@ -69,12 +69,12 @@ TEST(InputMachineSwitchRule, NextSkinName) {
         {"autre.jpg", "num760t.jpg"},
         {"num760t.jpg ", "num760t.jpg"},
     };
-    for (const auto& [from, to] : cases) EXPECT_EQ(skinAfterSwitch(from), to) << from;
+    for (const auto& [from, to] : cases) EXPECT_EQ(input::skinAfterSwitch(from), to) << from;
 }
 
 TEST_F(MachineSwitchTest, MillingToLatheAndBack) {
     fichierFond = "num760f.jpg";
-    appliquerRegleTypeMachine(fichierFond, type);
+    panel::appliquerRegleTypeMachine(fichierFond, type);
     click();
     EXPECT_EQ(fichierFond, "num760t.jpg");
     EXPECT_TRUE(lathe());
@@ -88,7 +88,7 @@ TEST_F(MachineSwitchTest, MillingToLatheAndBack) {
 
 TEST_F(MachineSwitchTest, UpperCaseMillingNameIsALathe) {
     fichierFond = "NUM760F.JPG";
-    appliquerRegleTypeMachine(fichierFond, type);
+    panel::appliquerRegleTypeMachine(fichierFond, type);
     EXPECT_TRUE(lathe());
     click();
     EXPECT_EQ(fichierFond, "num760t.jpg");
@@ -98,7 +98,7 @@ TEST_F(MachineSwitchTest, UpperCaseMillingNameIsALathe) {
 TEST_F(MachineSwitchTest, OtherAndEmptyNames) {
     for (const std::string start : {"autre.jpg", ""}) {
         fichierFond = start;
-        appliquerRegleTypeMachine(fichierFond, type);
+        panel::appliquerRegleTypeMachine(fichierFond, type);
         EXPECT_TRUE(lathe()) << start;
         click();
         if (start.empty()) {
@@ -152,7 +152,7 @@ TEST_F(MachineSwitchTest, DamagedSkinIsReportedLikeAMissingOne) {
 
 TEST_F(MachineSwitchTest, TFAreaAndCaption) {
     int clicks = 0;
-    MachineSwitch sw(form, [&] { ++clicks; });
+    input::MachineSwitch sw(form, [&] { ++clicks; });
     Label& area = sw.labelTF();
     EXPECT_EQ(form.find("LabelTF"), &area);
     EXPECT_EQ(area.bounds(), (Bounds{8, 250, 25, 25}));

@@ -42,7 +42,7 @@ protected:
     }
 
     Form form{"TForm1", FormStyle::Borderless};
-    Zoom zoom{form, screen};  // created before the screen, as the main window does
+    input::Zoom zoom{form, screen};  // created before the screen, as the main window does
     panel::Screen screen{form};
 };
 

@@ -56,7 +56,7 @@ struct Snapshot {
 
 struct Panel {
     vos::Form form{"TForm1", vos::FormStyle::Borderless};
-    vos::MachineType type;
+    vos::panel::MachineType type;
     LampBank lamps{form, type};
     Screen screen{form};
     struct BeepCall {

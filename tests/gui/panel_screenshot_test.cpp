@@ -70,7 +70,7 @@ protected:
 
     vos::Form form{"TForm1", vos::FormStyle::Borderless};
     vos::Picture& fond = makeFond();
-    vos::MachineType type;
+    vos::panel::MachineType type;
     LampBank bank{form, type};
     Screen screen{form};
     Decoder decoder{screen, bank, nullptr};

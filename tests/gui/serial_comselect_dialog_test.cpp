@@ -30,7 +30,7 @@ protected:
     }
 
     // Runs `act` on the dialog's window once it is shown modally.
-    static void whenShown(TComSelectForm& dialog, std::function<void(QWidget&)> act) {
+    static void whenShown(serial::TComSelectForm& dialog, std::function<void(QWidget&)> act) {
         QWidget* window = dialog.form().window();
         auto* timer = new QTimer(qApp);
         QObject::connect(timer, &QTimer::timeout, timer, [timer, window, act] {
@@ -48,7 +48,7 @@ protected:
 };
 
 TEST_F(ComSelectDialog, HasTheDesignedLayout) {
-    TComSelectForm dialog(present({}));
+    serial::TComSelectForm dialog(present({}));
     Form& f = dialog.form();
     EXPECT_EQ(f.caption(), "Select Port");
     EXPECT_EQ(f.clientWidth(), 220);
@@ -76,7 +76,7 @@ TEST_F(ComSelectDialog, HasTheDesignedLayout) {
 }
 
 TEST_F(ComSelectDialog, ListsThePresentPortsWithTheFirstSelected) {
-    TComSelectForm dialog(present({2, 12, 50, 51}));
+    serial::TComSelectForm dialog(present({2, 12, 50, 51}));
     ComboBox& list = dialog.PortsComboBox();
     ASSERT_EQ(list.count(), 3);
     EXPECT_EQ(list.item(0), "COM2");
@@ -86,7 +86,7 @@ TEST_F(ComSelectDialog, ListsThePresentPortsWithTheFirstSelected) {
 }
 
 TEST_F(ComSelectDialog, OkGivesTheSelectedPortsNumber) {
-    TComSelectForm dialog(present({2, 12}));
+    serial::TComSelectForm dialog(present({2, 12}));
     whenShown(dialog, [](QWidget& w) {
         w.findChild<QComboBox*>("PortsComboBox")->setCurrentIndex(1);
         click(w, "OkBtn");
@@ -96,7 +96,7 @@ TEST_F(ComSelectDialog, OkGivesTheSelectedPortsNumber) {
 }
 
 TEST_F(ComSelectDialog, ReturnChoosesOk) {
-    TComSelectForm dialog(present({7}));
+    serial::TComSelectForm dialog(present({7}));
     whenShown(dialog, [](QWidget& w) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
         QApplication::sendEvent(w.findChild<QComboBox*>("PortsComboBox"), &press);
@@ -106,17 +106,17 @@ TEST_F(ComSelectDialog, ReturnChoosesOk) {
 
 TEST_F(ComSelectDialog, CancelClosingOrAnEmptyListGiveNoPort) {
     {
-        TComSelectForm dialog(present({2}));
+        serial::TComSelectForm dialog(present({2}));
         whenShown(dialog, [](QWidget& w) { click(w, "AbortBtn"); });
         EXPECT_EQ(dialog.Execute(), 0);
     }
     {
-        TComSelectForm dialog(present({2}));
+        serial::TComSelectForm dialog(present({2}));
         whenShown(dialog, [](QWidget& w) { w.close(); });
         EXPECT_EQ(dialog.Execute(), 0);
     }
     {
-        TComSelectForm dialog(present({}));
+        serial::TComSelectForm dialog(present({}));
         whenShown(dialog, [](QWidget& w) { click(w, "OkBtn"); });
         EXPECT_EQ(dialog.Execute(), 0);
     }

@@ -22,8 +22,8 @@ namespace {
 struct MainAvail {
     std::vector<std::uint8_t>* received;
     std::vector<bool>* rxdLitOnEntry;
-    const TSerialStatusLight* rxd;
-    void operator()(TSerialComPort& cp, std::uint16_t count) const {
+    const serial::TSerialStatusLight* rxd;
+    void operator()(serial::TSerialComPort& cp, std::uint16_t count) const {
         rxdLitOnEntry->push_back(rxd->Lit());
         for (std::uint16_t i = 0; i < count; ++i) received->push_back(cp.TakeByte());
     }
@@ -31,7 +31,7 @@ struct MainAvail {
 
 struct MainTimer {
     std::vector<std::uint16_t>* expired;
-    void operator()(TSerialComPort& cp, std::uint16_t handle) const {
+    void operator()(serial::TSerialComPort& cp, std::uint16_t handle) const {
         expired->push_back(handle);
         cp.ArmTimerTrigger(handle, 2, true);  // the main window's re-arm for 2 ticks
     }
@@ -39,8 +39,8 @@ struct MainTimer {
 
 struct StatusProbe {
     std::vector<bool>* txdLitOnEntry;
-    const TSerialStatusLight* txd;
-    void operator()(TSerialComPort&, std::uint16_t) const { txdLitOnEntry->push_back(txd->Lit()); }
+    const serial::TSerialStatusLight* txd;
+    void operator()(serial::TSerialComPort&, std::uint16_t) const { txdLitOnEntry->push_back(txd->Lit()); }
 };
 
 class ControllerTest : public ::testing::Test {
@@ -52,7 +52,7 @@ protected:
         port.setAutoOpen(false);
         port.OnTriggerAvail = MainAvail{&received, &rxdLitOnEntry, &rxd};
         port.OnTriggerTimer = MainTimer{&expired};
-        TLightSet set;
+        serial::TLightSet set;
         set.TXDLight = &txd;
         set.RXDLight = &rxd;
         controller.setLights(set);
@@ -65,10 +65,10 @@ protected:
     test::PtyPair pty;
     test::ProgramFolder folder;
     Form form{"Form1", FormStyle::Borderless};
-    TSerialStatusLight txd{form, "TXDLight"};
-    TSerialStatusLight rxd{form, "RXDLight"};
-    TSerialComPort port{folder.path()};
-    TSerialSLController controller{&port};
+    serial::TSerialStatusLight txd{form, "TXDLight"};
+    serial::TSerialStatusLight rxd{form, "RXDLight"};
+    serial::TSerialComPort port{folder.path()};
+    serial::TSerialSLController controller{&port};
 
     std::vector<std::uint8_t> received;
     std::vector<bool> rxdLitOnEntry;
@@ -80,7 +80,7 @@ TEST_F(ControllerTest, ActivationWaitsForTheOpenAndFollowsCloseAndReopen) {
     EXPECT_FALSE(controller.LightsActive());
     EXPECT_TRUE(controller.pending());
     EXPECT_TRUE(mainHandlersInstalled());
-    EXPECT_EQ(controller.handles(), TSerialSLController::Handles{});
+    EXPECT_EQ(controller.handles(), serial::TSerialSLController::Handles{});
 
     port.setOpen(true);
     EXPECT_TRUE(controller.LightsActive());
@@ -109,22 +109,22 @@ TEST_F(ControllerTest, ActivationWaitsForTheOpenAndFollowsCloseAndReopen) {
     // new ones were made, so the same handles come back, each once.
     EXPECT_EQ(controller.handles(), h);
     controller.setLightsActive(false);
-    EXPECT_THROW(port.ArmTimerTrigger(h.rxdTimer, 1, true), EBadTriggerHandle);
-    EXPECT_THROW(port.ArmTimerTrigger(h.txdTimer, 1, true), EBadTriggerHandle);
+    EXPECT_THROW(port.ArmTimerTrigger(h.rxdTimer, 1, true), serial::EBadTriggerHandle);
+    EXPECT_THROW(port.ArmTimerTrigger(h.txdTimer, 1, true), serial::EBadTriggerHandle);
 }
 
 // With every slot filled: one trigger per need, made in the order modem
 // lines (+ RING timer), line error + ERROR timer, break + BREAK timer, RXD
 // timer, output sent + TXD timer; the status kinds ride in the low bits.
 TEST_F(ControllerTest, EveryLightGetsItsTriggersInOrder) {
-    TSerialStatusLight cts{form, "CTSLight"}, dsr{form, "DSRLight"}, dcd{form, "DCDLight"},
+    serial::TSerialStatusLight cts{form, "CTSLight"}, dsr{form, "DSRLight"}, dcd{form, "DCDLight"},
         ring{form, "RINGLight"}, error{form, "ERRORLight"}, brk{form, "BREAKLight"};
     struct Forget {  // the lights above go before the controller does
-        TSerialSLController& c;
-        ~Forget() { c.setLights(TLightSet{}); }
+        serial::TSerialSLController& c;
+        ~Forget() { c.setLights(serial::TLightSet{}); }
     } forget{controller};
-    controller.setLights(TLightSet{&cts, &dsr, &dcd, &ring, &txd, &rxd, &error, &brk});
-    for (TSerialStatusLight* l : {&cts, &dsr, &dcd, &ring, &txd, &rxd, &error, &brk}) l->setLit(true);
+    controller.setLights(serial::TLightSet{&cts, &dsr, &dcd, &ring, &txd, &rxd, &error, &brk});
+    for (serial::TSerialStatusLight* l : {&cts, &dsr, &dcd, &ring, &txd, &rxd, &error, &brk}) l->setLit(true);
     port.setOpen(true);
     controller.setLightsActive(true);
 
@@ -141,16 +141,16 @@ TEST_F(ControllerTest, EveryLightGetsItsTriggersInOrder) {
     }
     // Every light starts off; the modem lights show the lines, which a
     // pseudo-terminal reads as off.
-    for (TSerialStatusLight* l : {&cts, &dsr, &dcd, &ring, &txd, &rxd, &error, &brk})
+    for (serial::TSerialStatusLight* l : {&cts, &dsr, &dcd, &ring, &txd, &rxd, &error, &brk})
         EXPECT_FALSE(l->Lit()) << l->control().name();
 
     controller.setLightsActive(false);
     for (const auto& entry : inOrder) {
         const std::uint16_t handle = entry.first;
         if (entry.second == 0)
-            EXPECT_THROW(port.ArmTimerTrigger(handle, 1, true), EBadTriggerHandle) << handle;
+            EXPECT_THROW(port.ArmTimerTrigger(handle, 1, true), serial::EBadTriggerHandle) << handle;
         else
-            EXPECT_THROW(port.ArmStatusTrigger(handle, 1, true), EBadTriggerHandle) << handle;
+            EXPECT_THROW(port.ArmStatusTrigger(handle, 1, true), serial::EBadTriggerHandle) << handle;
     }
 }
 
@@ -169,11 +169,11 @@ TEST_F(ControllerTest, SecondActivationInstallsOnceAndDeactivationRestores) {
     EXPECT_FALSE(port.OnTriggerStatus);
     EXPECT_FALSE(txd.Lit());
     EXPECT_FALSE(rxd.Lit());
-    EXPECT_EQ(controller.handles(), TSerialSLController::Handles{});
+    EXPECT_EQ(controller.handles(), serial::TSerialSLController::Handles{});
     // Its triggers are gone from the port.
-    EXPECT_THROW(port.ArmTimerTrigger(h.rxdTimer, 1, true), EBadTriggerHandle);
-    EXPECT_THROW(port.ArmTimerTrigger(h.txdTimer, 1, true), EBadTriggerHandle);
-    EXPECT_THROW(port.ArmStatusTrigger(h.outSent, 0, true), EBadTriggerHandle);
+    EXPECT_THROW(port.ArmTimerTrigger(h.rxdTimer, 1, true), serial::EBadTriggerHandle);
+    EXPECT_THROW(port.ArmTimerTrigger(h.txdTimer, 1, true), serial::EBadTriggerHandle);
+    EXPECT_THROW(port.ArmStatusTrigger(h.outSent, 0, true), serial::EBadTriggerHandle);
 }
 
 TEST_F(ControllerTest, FalseOnAClosedPortWithdrawsThePendingWish) {
@@ -187,11 +187,11 @@ TEST_F(ControllerTest, FalseOnAClosedPortWithdrawsThePendingWish) {
 }
 
 TEST_F(ControllerTest, NoPortRaisesPortNotAssigned) {
-    TSerialSLController alone;
+    serial::TSerialSLController alone;
     try {
         alone.setLightsActive(true);
         FAIL() << "no exception";
-    } catch (const EPortNotAssigned& e) {
+    } catch (const serial::EPortNotAssigned& e) {
         EXPECT_STREQ(e.what(), "ComPort component not assigned");
     }
     EXPECT_FALSE(alone.LightsActive());
@@ -206,11 +206,11 @@ TEST_F(ControllerTest, FailedActivationIsUndone) {
     for (int i = 0; i < 4094; ++i) mine.push_back(port.NewTimerTrigger());
     const std::uint16_t rxdWouldBe = static_cast<std::uint16_t>(mine.back() + 8);
 
-    EXPECT_THROW(controller.setLightsActive(true), ENoMoreTriggers);
+    EXPECT_THROW(controller.setLightsActive(true), serial::ENoMoreTriggers);
     EXPECT_FALSE(controller.LightsActive());
     EXPECT_TRUE(mainHandlersInstalled());
-    EXPECT_EQ(controller.handles(), TSerialSLController::Handles{});
-    EXPECT_THROW(port.ArmTimerTrigger(rxdWouldBe, 1, true), EBadTriggerHandle);  // dropped
+    EXPECT_EQ(controller.handles(), serial::TSerialSLController::Handles{});
+    EXPECT_THROW(port.ArmTimerTrigger(rxdWouldBe, 1, true), serial::EBadTriggerHandle);  // dropped
 
     for (int i = 0; i < 3; ++i) port.DropTrigger(mine[static_cast<std::size_t>(i)]);
     controller.setLightsActive(true);

@@ -42,7 +42,7 @@ TEST_F(LightPaintTest, PlainLightEveryPixel) {
     int i = 0;
     for (const PlainCase& c : cases) {
         SCOPED_TRACE(i);
-        TSerialStatusLight light(form, "Light" + std::to_string(i++));
+        serial::TSerialStatusLight light(form, "Light" + std::to_string(i++));
         light.setBounds(c.bounds);
         light.setLitColor(c.lit);
         light.setNotLitColor(c.notLit);
@@ -59,7 +59,7 @@ TEST_F(LightPaintTest, PlainLightEveryPixel) {
 }
 
 TEST_F(LightPaintTest, DefaultsAndCornerPixels) {
-    TSerialStatusLight light(form, "TXDLight");
+    serial::TSerialStatusLight light(form, "TXDLight");
     EXPECT_EQ(light.control().name(), "TXDLight");
     EXPECT_EQ(form.find("TXDLight"), &light.control());
     EXPECT_EQ(light.bounds(), (Bounds{0, 0, 13, 13}));
@@ -80,7 +80,7 @@ TEST_F(LightPaintTest, DefaultsAndCornerPixels) {
 TEST_F(LightPaintTest, LightIsDrawnOnTheFormAtItsPlace) {
     form.setClientSize(870, 720);
     form.setColor(colors::Black);
-    TSerialStatusLight light(form, "RXDLight");
+    serial::TSerialStatusLight light(form, "RXDLight");
     light.setBounds({448, 700, 20, 9});
     light.setLitColor(colors::Yellow);
     light.setNotLitColor(colors::Silver);
@@ -107,7 +107,7 @@ Bitmap twoImageGlyph() {
 }
 
 TEST_F(LightPaintTest, GlyphForcesSizeWhateverBoundsAreSet) {
-    TSerialStatusLight light(form, "GlyphLight");
+    serial::TSerialStatusLight light(form, "GlyphLight");
     light.setBounds({10, 20, 40, 40});
     light.setGlyph(twoImageGlyph());
     EXPECT_EQ(light.bounds(), (Bounds{10, 20, 6, 4}));
@@ -122,7 +122,7 @@ TEST_F(LightPaintTest, GlyphForcesSizeWhateverBoundsAreSet) {
 TEST_F(LightPaintTest, GlyphHalvesWithTransparentKeyOverParentBackground) {
     constexpr Rgb parent{10, 20, 30};
     form.setColor(parent);
-    TSerialStatusLight light(form, "GlyphLight");
+    serial::TSerialStatusLight light(form, "GlyphLight");
     light.setGlyph(twoImageGlyph());
     light.setLitColor(colors::Red);   // ignored with a glyph
     light.setLit(true);

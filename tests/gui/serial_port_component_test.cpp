@@ -17,16 +17,16 @@ TEST_F(PortComponent, BytesGoBothWaysAndTheEventCountsThem) {
     auto port = makePort(3);
     std::vector<std::uint8_t> got;
     std::vector<std::string> trace;
-    port->OnTrigger = [&](TSerialComPort&, std::uint16_t msg, std::uint16_t, std::uint16_t) {
-        if (msg == kEventDataAvail) trace.push_back("OnTrigger");
+    port->OnTrigger = [&](serial::TSerialComPort&, std::uint16_t msg, std::uint16_t, std::uint16_t) {
+        if (msg == serial::kEventDataAvail) trace.push_back("OnTrigger");
     };
-    port->OnTriggerAvail = [&](TSerialComPort& cp, std::uint16_t count) {
+    port->OnTriggerAvail = [&](serial::TSerialComPort& cp, std::uint16_t count) {
         trace.push_back("OnTriggerAvail");
         for (int i = 0; i < count; ++i) got.push_back(cp.TakeByte());
     };
     port->setOpen(true);
     ASSERT_TRUE(port->Open());
-    EXPECT_EQ(port->PortState(), psOpen);
+    EXPECT_EQ(port->PortState(), serial::psOpen);
     EXPECT_TRUE(port->canSendIdle());
 
     std::vector<std::uint8_t> all(256);
@@ -44,7 +44,7 @@ TEST_F(PortComponent, BytesGoBothWaysAndTheEventCountsThem) {
 
     port->setOpen(false);
     EXPECT_FALSE(port->Open());
-    EXPECT_EQ(port->PortState(), psClosed);
+    EXPECT_EQ(port->PortState(), serial::psClosed);
     EXPECT_FALSE(port->canSendIdle());
     EXPECT_TRUE(recordedErrors().empty());
 }
@@ -56,8 +56,8 @@ TEST_F(PortComponent, NotificationsRunLastRegisteredFirstAndLeaveByIdentity) {
     int a = 0, b = 0;
     port->AddUserNotification(&a, [&](bool opened) { trace.push_back(opened ? "a1" : "a0"); });
     port->AddUserNotification(&b, [&](bool opened) { trace.push_back(opened ? "b1" : "b0"); });
-    port->OnPortOpen = [&](TSerialComPort& cp) { trace.push_back(cp.Open() ? "open" : "open?"); };
-    port->OnPortClose = [&](TSerialComPort& cp) { trace.push_back(cp.Open() ? "close?" : "close"); };
+    port->OnPortOpen = [&](serial::TSerialComPort& cp) { trace.push_back(cp.Open() ? "open" : "open?"); };
+    port->OnPortClose = [&](serial::TSerialComPort& cp) { trace.push_back(cp.Open() ? "close?" : "close"); };
     port->setOpen(true);
     port->RemoveUserNotification(&b);
     port->setOpen(false);
@@ -69,12 +69,12 @@ TEST_F(PortComponent, AClosedPortRefusesOperationsWithoutAutoOpen) {
     auto port = makePort(3);
     const std::uint8_t byte = 0x41;
     const std::string notOpen = "ie_NOpen - device not open";
-    expectRaises<ECommNotOpen>([&] { port->SendBlock(&byte, 1); }, notOpen);
-    expectRaises<ECommNotOpen>([&] { port->TakeByte(); }, notOpen);
-    expectRaises<ECommNotOpen>([&] { port->ClearOutput(); }, notOpen);
-    expectRaises<ECommNotOpen>([&] { port->ClearInput(); }, notOpen);
-    expectRaises<ECommNotOpen>([&] { port->NewTimerTrigger(); }, notOpen);
-    expectRaises<ECommNotOpen>([&] { port->ArmTimerTrigger(8, 1, true); }, notOpen);
+    expectRaises<serial::ECommNotOpen>([&] { port->SendBlock(&byte, 1); }, notOpen);
+    expectRaises<serial::ECommNotOpen>([&] { port->TakeByte(); }, notOpen);
+    expectRaises<serial::ECommNotOpen>([&] { port->ClearOutput(); }, notOpen);
+    expectRaises<serial::ECommNotOpen>([&] { port->ClearInput(); }, notOpen);
+    expectRaises<serial::ECommNotOpen>([&] { port->NewTimerTrigger(); }, notOpen);
+    expectRaises<serial::ECommNotOpen>([&] { port->ArmTimerTrigger(8, 1, true); }, notOpen);
     // Exempt: they act only on an open port.
     EXPECT_NO_THROW(port->DropTrigger(8));
     EXPECT_EQ(port->InputCount(), 0u);
@@ -99,9 +99,9 @@ TEST_F(PortComponent, AHeldPortIsPresentButCannotBeOpenedTwice) {
     first->setOpen(true);
     auto second = makePort(3);
     EXPECT_TRUE(second->PortAvailable(3));
-    expectRaises<EAlreadyOpen>([&] { second->setOpen(true); }, "ie_Open - device already open");
+    expectRaises<serial::EAlreadyOpen>([&] { second->setOpen(true); }, "ie_Open - device already open");
     EXPECT_FALSE(second->Open());
-    EXPECT_EQ(second->PortState(), psClosed);
+    EXPECT_EQ(second->PortState(), serial::psClosed);
 
     first->setOpen(false);
     second->setOpen(true);  // the close released the device
@@ -113,7 +113,7 @@ TEST_F(PortComponent, AMissingDeviceIsAbsentAndCannotBeOpened) {
     for (const std::uint16_t n : {7, 8, 300}) {
         auto port = makePort(n);
         EXPECT_FALSE(port->PortAvailable(n)) << n;
-        expectRaises<EBadId>([&] { port->setOpen(true); }, "ie_BadId - Specified comport doesn't exist");
+        expectRaises<serial::EBadId>([&] { port->setOpen(true); }, "ie_BadId - Specified comport doesn't exist");
         EXPECT_FALSE(port->Open()) << n;
     }
 }
@@ -142,9 +142,9 @@ TEST_F(PortComponent, InSizeBelowBufferFullMakesTheNextOpenFail) {
     port->setBufferFull(3000);
     port->setBufferResume(10);
     port->setInSize(1024);  // closed: stored, nothing checked yet
-    expectRaises<EBadArgument>([&] { port->setOpen(true); }, "Bad argument passed to function");
+    expectRaises<serial::EBadArgument>([&] { port->setOpen(true); }, "Bad argument passed to function");
     EXPECT_FALSE(port->Open());
-    EXPECT_EQ(port->PortState(), psClosed);
+    EXPECT_EQ(port->PortState(), serial::psClosed);
 
     auto other = makePort(3);
     EXPECT_NO_THROW(other->setOpen(true));  // the failed open left the device free
@@ -169,7 +169,7 @@ TEST_F(PortComponent, AnExceptionInAHandlerIsShownAndEventsGoOn) {
     PtyPair& pty = addPort(3);
     auto port = makePort(3);
     std::vector<std::uint8_t> got;
-    port->OnTriggerAvail = [&](TSerialComPort& cp, std::uint16_t count) {
+    port->OnTriggerAvail = [&](serial::TSerialComPort& cp, std::uint16_t count) {
         for (int i = 0; i <= count; ++i) got.push_back(cp.TakeByte());  // one too many
     };
     port->setOpen(true);

@@ -28,8 +28,8 @@ protected:
     }
 
     // A component on port n as the program sets it up: no automatic open, 9600 bit/s.
-    std::unique_ptr<TSerialComPort> makePort(std::uint16_t n) {
-        auto port = std::make_unique<TSerialComPort>(folder_.path(), &handover_);
+    std::unique_ptr<serial::TSerialComPort> makePort(std::uint16_t n) {
+        auto port = std::make_unique<serial::TSerialComPort>(folder_.path(), &handover_);
         port->setAutoOpen(false);
         port->setComNumber(n);
         port->setBaud(9600);

@@ -32,16 +32,16 @@ TEST_F(PortLifecycle, APortNumberChangeKeepsEveryTriggerHandle) {
     auto port = makePort(3);
     port->setOpen(true);
     const std::uint16_t timer = port->NewTimerTrigger();
-    const std::uint16_t sent = port->NewStatusTrigger(kStatusOutSent);
+    const std::uint16_t sent = port->NewStatusTrigger(serial::kStatusOutSent);
     EXPECT_EQ(timer, 8);
-    EXPECT_EQ(sent, 16 + kStatusOutSent);
+    EXPECT_EQ(sent, 16 + serial::kStatusOutSent);
 
     port->setComNumber(4);
     ASSERT_TRUE(port->Open());
     EXPECT_EQ(port->ComNumber(), 4);
     std::vector<std::uint16_t> timers, statuses;
-    port->OnTriggerTimer = [&](TSerialComPort&, std::uint16_t h) { timers.push_back(h); };
-    port->OnTriggerStatus = [&](TSerialComPort&, std::uint16_t h) { statuses.push_back(h); };
+    port->OnTriggerTimer = [&](serial::TSerialComPort&, std::uint16_t h) { timers.push_back(h); };
+    port->OnTriggerStatus = [&](serial::TSerialComPort&, std::uint16_t h) { statuses.push_back(h); };
     port->ArmTimerTrigger(timer, 1, true);
     port->ArmStatusTrigger(sent, 0, true);
     const std::uint8_t byte = 0x41;
@@ -53,7 +53,7 @@ TEST_F(PortLifecycle, APortNumberChangeKeepsEveryTriggerHandle) {
     EXPECT_NO_THROW(other->setOpen(true));  // the old device was released
 
     port->DropTrigger(timer);
-    expectRaises<EBadTriggerHandle>([&] { port->ArmTimerTrigger(timer, 1, true); }, "Bad trigger handle");
+    expectRaises<serial::EBadTriggerHandle>([&] { port->ArmTimerTrigger(timer, 1, true); }, "Bad trigger handle");
 }
 
 TEST_F(PortLifecycle, TriggersOutliveAFailedReopen) {
@@ -61,7 +61,7 @@ TEST_F(PortLifecycle, TriggersOutliveAFailedReopen) {
     auto port = makePort(3);
     port->setOpen(true);
     const std::uint16_t timer = port->NewTimerTrigger();
-    expectRaises<EBadId>([&] { port->setComNumber(9); }, "ie_BadId - Specified comport doesn't exist");
+    expectRaises<serial::EBadId>([&] { port->setComNumber(9); }, "ie_BadId - Specified comport doesn't exist");
     EXPECT_FALSE(port->Open());
     port->setComNumber(3);  // closed: only stored
     EXPECT_FALSE(port->Open());
@@ -73,12 +73,12 @@ TEST_F(PortLifecycle, ClosingServesTheEventTheDispatcherIsBlockedOn) {
     PtyPair& pty = addPort(3);
     auto port = makePort(3);
     struct Seen {
-        TPortState state;
+        serial::TPortState state;
         bool open;
         std::uint8_t byte;
     };
     std::vector<Seen> seen;
-    port->OnTriggerAvail = [&](TSerialComPort& cp, std::uint16_t) {
+    port->OnTriggerAvail = [&](serial::TSerialComPort& cp, std::uint16_t) {
         seen.push_back({cp.PortState(), cp.Open(), cp.TakeByte()});
     };
     port->setOpen(true);
@@ -91,10 +91,10 @@ TEST_F(PortLifecycle, ClosingServesTheEventTheDispatcherIsBlockedOn) {
 
     port->setOpen(false);
     ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].state, psShuttingDown);
+    EXPECT_EQ(seen[0].state, serial::psShuttingDown);
     EXPECT_TRUE(seen[0].open);
     EXPECT_EQ(seen[0].byte, 0);  // reads return 0 while shutting down
-    EXPECT_EQ(port->PortState(), psClosed);
+    EXPECT_EQ(port->PortState(), serial::psClosed);
     EXPECT_FALSE(port->Open());
     EXPECT_TRUE(recordedErrors().empty());
 }
@@ -103,24 +103,24 @@ TEST_F(PortLifecycle, ACloseFromInsideAnEventFinishesAfterIt) {
     PtyPair& pty = addPort(3);
     auto port = makePort(3);
     std::vector<std::string> trace;
-    port->OnTriggerAvail = [&](TSerialComPort& cp, std::uint16_t) {
+    port->OnTriggerAvail = [&](serial::TSerialComPort& cp, std::uint16_t) {
         cp.setOpen(false);
-        trace.push_back(cp.PortState() == psShuttingDown && cp.Open() ? "shutting down" : "?");
+        trace.push_back(cp.PortState() == serial::psShuttingDown && cp.Open() ? "shutting down" : "?");
         trace.push_back(cp.TakeByte() == 0 ? "read 0" : "read");
         const std::uint8_t byte = 1;
         cp.SendBlock(&byte, 1);  // ignored, no error
     };
     port->AddUserNotification(this, [&](bool opened) { trace.push_back(opened ? "opened" : "closed"); });
-    port->OnPortClose = [&](TSerialComPort&) { trace.push_back("OnPortClose"); };
+    port->OnPortClose = [&](serial::TSerialComPort&) { trace.push_back("OnPortClose"); };
     port->setOpen(true);
     ASSERT_TRUE(pty.write(bytesOf("x")));
-    EXPECT_TRUE(waitUntil([&] { return port->PortState() == psClosed; }));
+    EXPECT_TRUE(waitUntil([&] { return port->PortState() == serial::psClosed; }));
     EXPECT_FALSE(port->Open());
     EXPECT_EQ(trace, (std::vector<std::string>{"opened", "shutting down", "read 0", "closed", "OnPortClose"}));
     EXPECT_TRUE(recordedErrors().empty());
 
     port->setOpen(true);  // and it opens again
-    EXPECT_EQ(port->PortState(), psOpen);
+    EXPECT_EQ(port->PortState(), serial::psOpen);
 }
 
 TEST_F(PortLifecycle, APortChangeFromInsideAnEventReopensAfterIt) {
@@ -128,13 +128,13 @@ TEST_F(PortLifecycle, APortChangeFromInsideAnEventReopensAfterIt) {
     PtyPair& pty4 = addPort(4);
     auto port = makePort(3);
     std::vector<std::uint8_t> got;
-    port->OnTriggerAvail = [&](TSerialComPort& cp, std::uint16_t count) {
+    port->OnTriggerAvail = [&](serial::TSerialComPort& cp, std::uint16_t count) {
         for (int i = 0; i < count; ++i) got.push_back(cp.TakeByte());
         if (cp.ComNumber() == 3) cp.setComNumber(4);
     };
     port->setOpen(true);
     ASSERT_TRUE(pty3.write(bytesOf("a")));
-    EXPECT_TRUE(waitUntil([&] { return port->ComNumber() == 4 && port->PortState() == psOpen; }));
+    EXPECT_TRUE(waitUntil([&] { return port->ComNumber() == 4 && port->PortState() == serial::psOpen; }));
     ASSERT_TRUE(pty4.write(bytesOf("b")));
     EXPECT_TRUE(waitUntil([&] { return got.size() >= 2; }));
     EXPECT_EQ(got, bytesOf("ab"));
@@ -174,7 +174,7 @@ TEST_F(PortPrompt, CancellingTheDialogLeavesThePortClosedAndUnset) {
         for (int i = 0; combo && i < combo->count(); ++i) listed << combo->itemText(i);
         dialog.findChild<QPushButton*>("AbortBtn")->click();
     });
-    expectRaises<ENoPortSelected>([&] { port->setOpen(true); },
+    expectRaises<serial::ENoPortSelected>([&] { port->setOpen(true); },
                                   "The ComNumber property of the TSerialComPort has not been set");
     EXPECT_EQ(listed, (QStringList{"COM3", "COM4"}));
     EXPECT_FALSE(port->Open());
@@ -185,7 +185,7 @@ TEST_F(PortPrompt, ClosingTheDialogWindowCountsAsCancel) {
     addPort(3);
     auto port = makePort(0);
     onDialog([](QWidget& dialog) { dialog.close(); });
-    EXPECT_THROW(port->setOpen(true), ENoPortSelected);
+    EXPECT_THROW(port->setOpen(true), serial::ENoPortSelected);
     EXPECT_FALSE(port->Open());
 }
 
@@ -214,7 +214,7 @@ TEST_F(PortPrompt, WithoutPromptForPortNoDialogIsShown) {
         asked = true;
         return 3;
     };
-    EXPECT_THROW(port->setOpen(true), ENoPortSelected);
+    EXPECT_THROW(port->setOpen(true), serial::ENoPortSelected);
     EXPECT_FALSE(asked);
     EXPECT_FALSE(port->Open());
 }

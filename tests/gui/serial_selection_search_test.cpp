@@ -54,12 +54,12 @@ protected:
     test::ProgramFolder folder;
     std::map<int, std::unique_ptr<test::PtyPair>> ptys;
     Form form{"Form1", FormStyle::Borderless};
-    TSerialComPort port{folder.path()};
-    TSerialSLController controller{&port};
+    serial::TSerialComPort port{folder.path()};
+    serial::TSerialSLController controller{&port};
     bool enDemarrage = true;
     int ecritures = 0;
-    PortSelection sel{form, port, controller,
-                      PortSelection::Hooks{[this] { ++ecritures; }, [this] { return enDemarrage; }, {}}};
+    serial::PortSelection sel{form, port, controller,
+                      serial::PortSelection::Hooks{[this] { ++ecritures; }, [this] { return enDemarrage; }, {}}};
 };
 
 TEST_F(SelectionTest, LinkControlsAsDesigned) {
@@ -87,7 +87,7 @@ TEST_F(SelectionTest, LinkControlsAsDesigned) {
     EXPECT_EQ(sel.LabelPortsDispos().font().pixelHeight, 15);
 
     struct LightCase {
-        TSerialStatusLight* light;
+        serial::TSerialStatusLight* light;
         Bounds bounds;
         Rgb lit, notLit;
     };
@@ -117,7 +117,7 @@ TEST_F(SelectionTest, LinkControlsAsDesigned) {
 }
 
 TEST_F(SelectionTest, ProgressWindowAsDesigned) {
-    TForm2& f = sel.Form2();
+    serial::TForm2& f = sel.Form2();
     EXPECT_FALSE(f.form().visible());
     EXPECT_EQ(f.form().caption(), "Vostrelle");
     EXPECT_EQ(f.form().clientWidth(), 459);
@@ -133,7 +133,7 @@ TEST_F(SelectionTest, ProgressWindowAsDesigned) {
 
     const std::pair<int, std::optional<int>> scaling[] = {
         {72, 1400}, {96, std::nullopt}, {120, 875}, {144, 735}, {192, 558}, {100, std::nullopt}};
-    for (const auto& [ppi, num] : scaling) EXPECT_EQ(form2ScalingNumerator(ppi), num) << ppi;
+    for (const auto& [ppi, num] : scaling) EXPECT_EQ(serial::form2ScalingNumerator(ppi), num) << ppi;
 }
 
 TEST_F(SelectionTest, SearchListsPortsInNumericOrder) {
@@ -161,7 +161,7 @@ TEST_F(SelectionTest, SearchListsPortsInNumericOrder) {
 TEST_F(SelectionTest, ItemTextsKeepNumericOrder) {
     const std::pair<int, const char*> cases[] = {
         {1, "COM  1"}, {9, "COM  9"}, {10, "COM 10"}, {99, "COM 99"}, {100, "COM100"}, {255, "COM255"}};
-    for (const auto& [n, text] : cases) EXPECT_EQ(PortSelection::texteItemPort(n), text);
+    for (const auto& [n, text] : cases) EXPECT_EQ(serial::PortSelection::texteItemPort(n), text);
 }
 
 // A later search that finds fewer ports leaves older numbers in the slots
@@ -216,7 +216,7 @@ TEST_F(SelectionTest, HeldPortIsListedButFailsToOpen) {
     try {
         sel.RechercherPorts();
         ADD_FAILURE() << "the open did not fail";
-    } catch (const EAlreadyOpen& e) {
+    } catch (const serial::EAlreadyOpen& e) {
         EXPECT_STREQ(e.what(), "ie_Open - device already open");
     }
     EXPECT_EQ(sel.LabelNoCom().caption(), "COM3 9600");

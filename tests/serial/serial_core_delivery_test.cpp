@@ -11,7 +11,7 @@ TEST_F(Delivery, TimerTriggerOnTheFakeClockAcrossTheWrap) {
     ManualClock clock(UINT32_MAX - 110);  // tick 78090312, three ticks before the wrap
     // The dispatcher thread reads the clock until it stops: stop it before the clock goes.
     struct StopFirst {
-        std::unique_ptr<TSerialPlatformDispatcher>& p;
+        std::unique_ptr<serial::TSerialPlatformDispatcher>& p;
         ~StopFirst() { if (p) p->stop(); }
     } stopFirst{port};
     ASSERT_EQ(open(settings(), &clock), 0);
@@ -20,38 +20,38 @@ TEST_F(Delivery, TimerTriggerOnTheFakeClockAcrossTheWrap) {
     ASSERT_EQ(port->ArmTimerTrigger(h, 3, true), 0);
     clock.advanceMs(3 * kTickMs);  // wrapped: 3 ticks elapsed, not yet strictly past
     runCycles(3);
-    EXPECT_EQ(countOf(kEventTimer), 0u);
+    EXPECT_EQ(countOf(serial::kEventTimer), 0u);
     clock.advanceMs(kTickMs);
-    ASSERT_TRUE(pumpUntil([&] { return countOf(kEventTimer) == 1; }));
+    ASSERT_TRUE(pumpUntil([&] { return countOf(serial::kEventTimer) == 1; }));
     EXPECT_EQ(events.back().first, static_cast<std::uint32_t>(h));
     EXPECT_EQ(events.back().second & 0xFFFF, 0u);
     // Fired once: inactive until armed again; 0 ticks keeps the duration.
     clock.advanceMs(100 * kTickMs);
     runCycles(3);
-    EXPECT_EQ(countOf(kEventTimer), 1u);
+    EXPECT_EQ(countOf(serial::kEventTimer), 1u);
     ASSERT_EQ(port->ArmTimerTrigger(h, 0, true), 0);
     clock.advanceMs(4 * kTickMs);
-    ASSERT_TRUE(pumpUntil([&] { return countOf(kEventTimer) == 2; }));
+    ASSERT_TRUE(pumpUntil([&] { return countOf(serial::kEventTimer) == 2; }));
 }
 
 TEST_F(Delivery, HandleRulesThroughTheDispatcher) {
     ASSERT_EQ(open(), 0);
     EXPECT_EQ(port->NewTimerTrigger(), 8);
     EXPECT_EQ(port->NewTimerTrigger(), 16);
-    EXPECT_EQ(port->NewStatusTrigger(kStatusOutSent), 29);
-    EXPECT_EQ(port->NewStatusTrigger(9), kBadArgument);
-    EXPECT_EQ(port->ArmTimerTrigger(29, 1, true), kBadTriggerHandle);
-    EXPECT_EQ(port->ArmStatusTrigger(8, 1, true), kBadTriggerHandle);
+    EXPECT_EQ(port->NewStatusTrigger(serial::kStatusOutSent), 29);
+    EXPECT_EQ(port->NewStatusTrigger(9), serial::kBadArgument);
+    EXPECT_EQ(port->ArmTimerTrigger(29, 1, true), serial::kBadTriggerHandle);
+    EXPECT_EQ(port->ArmStatusTrigger(8, 1, true), serial::kBadTriggerHandle);
     EXPECT_EQ(port->DropTrigger(1), 0);
     EXPECT_EQ(port->AvailThreshold(), 0);
-    const SavedTriggers saved = port->saveTriggers();
+    const serial::SavedTriggers saved = port->saveTriggers();
     port->stop();
     ASSERT_EQ(port->start(settings()), 0);
     EXPECT_EQ(port->NewTimerTrigger(), 8);  // cleared by the start
     port->restoreTriggers(saved);
     EXPECT_EQ(port->AvailThreshold(), 0);
     EXPECT_EQ(port->DropTrigger(29), 0);
-    EXPECT_EQ(port->DropTrigger(29), kBadTriggerHandle);
+    EXPECT_EQ(port->DropTrigger(29), serial::kBadTriggerHandle);
 }
 
 TEST_F(Delivery, ThresholdZeroRaisesNoDataEvent) {
@@ -60,44 +60,44 @@ TEST_F(Delivery, ThresholdZeroRaisesNoDataEvent) {
     ASSERT_TRUE(peer.write(std::vector<std::uint8_t>{1, 2}));
     ASSERT_TRUE(pumpUntil([&] { return port->inputCount() == 2; }));
     runCycles(3);
-    EXPECT_EQ(countOf(kEventDataAvail), 0u);
+    EXPECT_EQ(countOf(serial::kEventDataAvail), 0u);
     port->setAvailThreshold(3);
     ASSERT_TRUE(peer.write(std::vector<std::uint8_t>{3}));
-    ASSERT_TRUE(pumpUntil([&] { return countOf(kEventDataAvail) == 1; }));
+    ASSERT_TRUE(pumpUntil([&] { return countOf(serial::kEventDataAvail) == 1; }));
     EXPECT_EQ(events.back().first, 3u);
 }
 
 TEST_F(Delivery, OutputRingStatusKinds) {
     ASSERT_EQ(open(), 0);
-    const int freeTrigger = port->NewStatusTrigger(kStatusOutFree);
-    const int usedTrigger = port->NewStatusTrigger(kStatusOutUsed);
-    const int sentTrigger = port->NewStatusTrigger(kStatusOutSent);
-    EXPECT_EQ(freeTrigger & 7, kStatusOutFree);
+    const int freeTrigger = port->NewStatusTrigger(serial::kStatusOutFree);
+    const int usedTrigger = port->NewStatusTrigger(serial::kStatusOutUsed);
+    const int sentTrigger = port->NewStatusTrigger(serial::kStatusOutSent);
+    EXPECT_EQ(freeTrigger & 7, serial::kStatusOutFree);
 
     ASSERT_EQ(port->ArmStatusTrigger(freeTrigger, 200, true), 0);
-    ASSERT_TRUE(pumpUntil([&] { return countOf(kEventStatus) == 1; }));
+    ASSERT_TRUE(pumpUntil([&] { return countOf(serial::kEventStatus) == 1; }));
     EXPECT_EQ(events.back().first, static_cast<std::uint32_t>(freeTrigger));
     EXPECT_EQ(events.back().second & 0xFFFF, 256u);  // free bytes
 
     ASSERT_EQ(port->ArmStatusTrigger(usedTrigger, 0, true), 0);
-    ASSERT_TRUE(pumpUntil([&] { return countOf(kEventStatus) == 2; }));
+    ASSERT_TRUE(pumpUntil([&] { return countOf(serial::kEventStatus) == 2; }));
     EXPECT_EQ(events.back().first, static_cast<std::uint32_t>(usedTrigger));
     EXPECT_EQ(events.back().second & 0xFFFF, 0u);  // used bytes
 
     ASSERT_EQ(port->ArmStatusTrigger(sentTrigger, 0, true), 0);
     runCycles(3);
-    EXPECT_EQ(countOf(kEventStatus), 2u);  // nothing written yet
+    EXPECT_EQ(countOf(serial::kEventStatus), 2u);  // nothing written yet
     const std::uint8_t byte = 0x55;
     ASSERT_EQ(port->writeBlock(&byte, 1), 0);
-    ASSERT_TRUE(pumpUntil([&] { return countOf(kEventStatus) == 3; }));
+    ASSERT_TRUE(pumpUntil([&] { return countOf(serial::kEventStatus) == 3; }));
     EXPECT_EQ(events.back().first, static_cast<std::uint32_t>(sentTrigger));
     EXPECT_EQ(peer.read(1), std::vector<std::uint8_t>{0x55});
     // The firing consumed the sent flag: re-armed, it waits for the next write.
     ASSERT_EQ(port->ArmStatusTrigger(sentTrigger, 0, true), 0);
     runCycles(3);
-    EXPECT_EQ(countOf(kEventStatus), 3u);
+    EXPECT_EQ(countOf(serial::kEventStatus), 3u);
     ASSERT_EQ(port->writeBlock(&byte, 1), 0);
-    ASSERT_TRUE(pumpUntil([&] { return countOf(kEventStatus) == 4; }));
+    ASSERT_TRUE(pumpUntil([&] { return countOf(serial::kEventStatus) == 4; }));
 }
 
 TEST_F(Delivery, AGivenUpEventNeverRunsAndItsBytesAreAnnouncedAgain) {
@@ -119,7 +119,7 @@ TEST_F(Delivery, AGivenUpEventNeverRunsAndItsBytesAreAnnouncedAgain) {
 TEST_F(Delivery, AGivenUpTimerEventIsHandedOverAgainLater) {
     ManualClock clock(1000);
     struct StopFirst {
-        std::unique_ptr<TSerialPlatformDispatcher>& p;
+        std::unique_ptr<serial::TSerialPlatformDispatcher>& p;
         ~StopFirst() { if (p) p->stop(); }
     } stopFirst{port};
     ASSERT_EQ(open(settings(), &clock, /*deliveryTimeoutMs=*/100), 0);
@@ -127,11 +127,11 @@ TEST_F(Delivery, AGivenUpTimerEventIsHandedOverAgainLater) {
     ASSERT_EQ(port->ArmTimerTrigger(h, 2, true), 0);
     clock.advanceMs(3 * kTickMs);
     ASSERT_TRUE(waitUntil([&] { return gui.abandonedCount() >= 1; }));
-    ASSERT_TRUE(pumpUntil([&] { return countOf(kEventTimer) == 1; }));
+    ASSERT_TRUE(pumpUntil([&] { return countOf(serial::kEventTimer) == 1; }));
     EXPECT_EQ(events.back().first, static_cast<std::uint32_t>(h));
     // Handled once: no further event until armed again.
     gui.pumpFor(200);
-    EXPECT_EQ(countOf(kEventTimer), 1u);
+    EXPECT_EQ(countOf(serial::kEventTimer), 1u);
 }
 
 TEST_F(Delivery, EventsNeedAHandlerOrSeveralReceivers) {
@@ -211,11 +211,11 @@ TEST_F(Delivery, ReceiversAndOperationsAfterAStopAreHarmless) {
     port->stop();
     port->stop();  // nothing to do
     std::uint8_t b = 0;
-    EXPECT_EQ(port->takeByte(b), kBufferIsEmpty);
-    EXPECT_EQ(port->writeBlock(&b, 1), kOutputBufferTooSmall);
+    EXPECT_EQ(port->takeByte(b), serial::kBufferIsEmpty);
+    EXPECT_EQ(port->writeBlock(&b, 1), serial::kOutputBufferTooSmall);
     EXPECT_EQ(port->inputCount(), 0);
     EXPECT_EQ(port->outputCount(), 0);
-    EXPECT_EQ(port->setDtr(true), kBadArgument);
+    EXPECT_EQ(port->setDtr(true), serial::kBadArgument);
     EXPECT_EQ(port->clearOutput(), 0);
     EXPECT_EQ(port->clearInput(), 0);
 }

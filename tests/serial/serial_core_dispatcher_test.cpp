@@ -18,7 +18,7 @@ std::vector<std::uint8_t> pattern(std::size_t n, std::size_t offset = 0) {
 TEST_F(DispatcherData, AllByteValuesPassUnchangedBothWays) {
     std::vector<std::uint8_t> received;
     onEvent = [&](const Event& e) {
-        if (e.kind != kEventDataAvail) return;
+        if (e.kind != serial::kEventDataAvail) return;
         for (std::uint32_t i = 0; i < e.first; ++i) {
             std::uint8_t b = 0;
             ASSERT_EQ(port->takeByte(b), 0);
@@ -39,12 +39,12 @@ TEST_F(DispatcherData, OneEventPerArrivalAndUnreadBytesAnnouncedAgain) {
     std::vector<std::uint8_t> taken;
     onEvent = [&](const Event& e) {
         std::uint8_t b = 0;
-        if (e.kind == kEventDataAvail && port->takeByte(b) == 0) taken.push_back(b);
+        if (e.kind == serial::kEventDataAvail && port->takeByte(b) == 0) taken.push_back(b);
     };
     ASSERT_EQ(open(), 0);
     ASSERT_TRUE(peer.write(std::vector<std::uint8_t>{1, 2, 3}));
     ASSERT_TRUE(pumpUntil([&] { return !events.empty(); }));
-    EXPECT_EQ(events[0].kind, kEventDataAvail);
+    EXPECT_EQ(events[0].kind, serial::kEventDataAvail);
     EXPECT_EQ(events[0].first, 3u);
     EXPECT_EQ(events[0].second >> 16, static_cast<std::uint32_t>(port->slot()));
     ASSERT_TRUE(waitUntil([&] { return port->inputCount() == 2; }));
@@ -66,7 +66,7 @@ TEST_F(DispatcherData, OneEventPerArrivalAndUnreadBytesAnnouncedAgain) {
 TEST_F(DispatcherData, OverTakingFailsButTheTailMovesByWhatWasTaken) {
     std::vector<int> codes;
     onEvent = [&](const Event& e) {
-        if (e.kind != kEventDataAvail) return;
+        if (e.kind != serial::kEventDataAvail) return;
         EXPECT_EQ(port->inputCount(), static_cast<int>(e.first));
         for (std::uint32_t i = 0; i < e.first + 2; ++i) {
             std::uint8_t b = 0;
@@ -77,7 +77,7 @@ TEST_F(DispatcherData, OverTakingFailsButTheTailMovesByWhatWasTaken) {
     ASSERT_EQ(open(), 0);
     ASSERT_TRUE(peer.write(std::vector<std::uint8_t>{9}));
     ASSERT_TRUE(pumpUntil([&] { return events.size() == 1; }));
-    EXPECT_EQ(codes, (std::vector<int>{0, kBufferIsEmpty, kBufferIsEmpty}));
+    EXPECT_EQ(codes, (std::vector<int>{0, serial::kBufferIsEmpty, serial::kBufferIsEmpty}));
     ASSERT_TRUE(peer.write(std::vector<std::uint8_t>{10, 11}));
     ASSERT_TRUE(pumpUntil([&] { return events.size() == 2; }));
     EXPECT_EQ(events[1].first, 2u);  // the taken byte left the ring
@@ -87,7 +87,7 @@ TEST_F(DispatcherData, FullInputRingKeepsChunksQueuedAndLosesNothing) {
     bool taking = false;
     std::vector<std::uint8_t> received;
     onEvent = [&](const Event& e) {
-        if (e.kind != kEventDataAvail || !taking) return;
+        if (e.kind != serial::kEventDataAvail || !taking) return;
         for (std::uint32_t i = 0; i < e.first; ++i) {
             std::uint8_t b = 0;
             ASSERT_EQ(port->takeByte(b), 0);
@@ -96,12 +96,12 @@ TEST_F(DispatcherData, FullInputRingKeepsChunksQueuedAndLosesNothing) {
     };
     ASSERT_EQ(open(), 0);
     constexpr std::size_t kExtra = 3000;
-    const auto sent = pattern(kInputRingSize + kExtra);
+    const auto sent = pattern(serial::kInputRingSize + kExtra);
     ASSERT_TRUE(peer.write(sent));
     ASSERT_TRUE(pumpUntil([&] {
-        return port->inputCount() == static_cast<int>(kInputRingSize) &&
+        return port->inputCount() == static_cast<int>(serial::kInputRingSize) &&
                port->queuedInputBytes() == kExtra && !events.empty() &&
-               events.back().first == kInputRingSize && !port->deliveryRunning();
+               events.back().first == serial::kInputRingSize && !port->deliveryRunning();
     }));
     // Ring full and announced: nothing moves, no event comes.
     const auto cycles = port->cycleCount();
@@ -134,7 +134,7 @@ TEST_F(DispatcherData, AWriteOfExactlyTheFreeSpaceFillsTheRing) {
     for (int round = 0; round < 50 && !stuck; ++round) {
         for (int i = 0; i < 5000; ++i) {
             const auto block = pattern(100, offset);
-            if (port->writeBlock(block.data(), block.size()) == kOutputBufferTooSmall) break;
+            if (port->writeBlock(block.data(), block.size()) == serial::kOutputBufferTooSmall) break;
             accepted.insert(accepted.end(), block.begin(), block.end());
             offset += 100;
         }
@@ -149,7 +149,7 @@ TEST_F(DispatcherData, AWriteOfExactlyTheFreeSpaceFillsTheRing) {
     accepted.insert(accepted.end(), fill.begin(), fill.end());
     EXPECT_EQ(port->outputCount(), 256);
     const std::uint8_t one = 0;
-    EXPECT_EQ(port->writeBlock(&one, 1), kOutputBufferTooSmall);
+    EXPECT_EQ(port->writeBlock(&one, 1), serial::kOutputBufferTooSmall);
     EXPECT_EQ(port->writeBlock(&one, 0), 0);
     // Everything accepted arrives, in order, once the peer reads.
     EXPECT_EQ(peer.read(accepted.size()), accepted);
@@ -177,7 +177,7 @@ TEST_F(DispatcherData, SmallBlocksArriveInOrderWhateverThreadWritesThem) {
     std::size_t done = 0;
     while (done < total && !readerEnded.load()) {
         const std::size_t n = std::min<std::size_t>(1 + done % 7, total - done);
-        if (port->writeBlock(sent.data() + done, n) == kOutputBufferTooSmall) {
+        if (port->writeBlock(sent.data() + done, n) == serial::kOutputBufferTooSmall) {
             std::this_thread::sleep_for(std::chrono::microseconds(200));
             continue;
         }
@@ -215,7 +215,7 @@ TEST_F(DispatcherData, ClearingInputDropsEverythingUnread) {
     EXPECT_EQ(port->clearInput(), 0);
     EXPECT_EQ(port->inputCount(), 0);
     std::uint8_t b = 0;
-    EXPECT_EQ(port->takeByte(b), kBufferIsEmpty);
+    EXPECT_EQ(port->takeByte(b), serial::kBufferIsEmpty);
     ASSERT_TRUE(peer.write(std::vector<std::uint8_t>{42}));
     ASSERT_TRUE(waitUntil([&] { return port->inputCount() == 1; }));
     EXPECT_EQ(takeAll(), (std::vector<std::uint8_t>{42}));
@@ -224,7 +224,7 @@ TEST_F(DispatcherData, ClearingInputDropsEverythingUnread) {
 TEST_F(DispatcherData, ClearingInputInsideAnEventCountsEverythingAsTaken) {
     std::vector<int> after;
     onEvent = [&](const Event& e) {
-        if (e.kind != kEventDataAvail) return;
+        if (e.kind != serial::kEventDataAvail) return;
         std::uint8_t b = 0;
         port->clearInput();
         after.push_back(port->inputCount());
@@ -233,7 +233,7 @@ TEST_F(DispatcherData, ClearingInputInsideAnEventCountsEverythingAsTaken) {
     ASSERT_EQ(open(), 0);
     ASSERT_TRUE(peer.write(pattern(5)));
     ASSERT_TRUE(pumpUntil([&] { return events.size() == 1; }));
-    EXPECT_EQ(after, (std::vector<int>{0, kBufferIsEmpty}));
+    EXPECT_EQ(after, (std::vector<int>{0, serial::kBufferIsEmpty}));
     ASSERT_TRUE(waitUntil([&] { return !port->deliveryRunning(); }));
     EXPECT_EQ(port->inputCount(), 0);
 }

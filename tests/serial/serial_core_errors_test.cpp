@@ -35,29 +35,29 @@ TEST(SerialErrors, ClassAndMessageByCode) {
         Check group;
         const char* message;
     } rows[] = {
-        {-2001, isA<EBadId>, isA<EOpenComm>, "ie_BadId - Specified comport doesn't exist"},
-        {-2008, isA<EAlreadyOpen>, isA<EOpenComm>, "ie_Open - device already open"},
-        {-2007, isA<ECommNotOpen>, isA<EOpenComm>, "ie_NOpen - device not open"},
-        {-2011, isA<ENoPortSelected>, isA<EOpenComm>,
+        {-2001, isA<serial::EBadId>, isA<serial::EOpenComm>, "ie_BadId - Specified comport doesn't exist"},
+        {-2008, isA<serial::EAlreadyOpen>, isA<serial::EOpenComm>, "ie_Open - device already open"},
+        {-2007, isA<serial::ECommNotOpen>, isA<serial::EOpenComm>, "ie_NOpen - device not open"},
+        {-2011, isA<serial::ENoPortSelected>, isA<serial::EOpenComm>,
          "The ComNumber property of the TSerialComPort has not been set"},
-        {-1002, isA<EBadArgument>, isA<EGeneral>, "Bad argument passed to function"},
-        {-1005, isA<EPortNotAssigned>, isA<EGeneral>, "ComPort component not assigned"},
-        {-3004, isA<EPutBlockFail>, isA<ESerialIO>, "Failed to put entire block"},
-        {-3006, isA<EOutputBufferTooSmall>, isA<ESerialIO>, "Output buffer too small for block"},
-        {-3007, isA<EBufferIsEmpty>, isA<ESerialIO>, "Buffer is empty"},
-        {-5001, isA<ENoMoreTriggers>, isA<ETrigger>, "No more trigger slots"},
-        {-5003, isA<EBadTriggerHandle>, isA<ETrigger>, "Bad trigger handle"},
+        {-1002, isA<serial::EBadArgument>, isA<serial::EGeneral>, "Bad argument passed to function"},
+        {-1005, isA<serial::EPortNotAssigned>, isA<serial::EGeneral>, "ComPort component not assigned"},
+        {-3004, isA<serial::EPutBlockFail>, isA<serial::ESerialIO>, "Failed to put entire block"},
+        {-3006, isA<serial::EOutputBufferTooSmall>, isA<serial::ESerialIO>, "Output buffer too small for block"},
+        {-3007, isA<serial::EBufferIsEmpty>, isA<serial::ESerialIO>, "Buffer is empty"},
+        {-5001, isA<serial::ENoMoreTriggers>, isA<serial::ETrigger>, "No more trigger slots"},
+        {-5003, isA<serial::EBadTriggerHandle>, isA<serial::ETrigger>, "Bad trigger handle"},
     };
     for (const auto& r : rows) {
-        const auto e = exceptionForCode(r.code);
+        const auto e = serial::exceptionForCode(r.code);
         ASSERT_TRUE(e) << r.code;
         EXPECT_TRUE(r.leaf(e)) << r.code;
         EXPECT_TRUE(r.group(e)) << r.code;
-        EXPECT_TRUE(isA<ESerialException>(e)) << r.code;
+        EXPECT_TRUE(isA<serial::ESerialException>(e)) << r.code;
         EXPECT_EQ(messageOf(e), r.message);
         try {
             std::rethrow_exception(e);
-        } catch (const ESerialException& s) {
+        } catch (const serial::ESerialException& s) {
             EXPECT_EQ(s.ErrorCode, r.code);
         }
     }
@@ -75,50 +75,50 @@ TEST(SerialErrors, SystemRangeRaisesInOutErrorWithTheAbsoluteCode) {
     };
     for (const auto& r : rows) {
         try {
-            raiseForCode(r.code);
+            serial::raiseForCode(r.code);
             ADD_FAILURE() << "nothing raised for " << r.code;
-        } catch (const EInOutError& e) {
+        } catch (const serial::EInOutError& e) {
             EXPECT_EQ(e.ErrorCode, -r.code);
             EXPECT_STREQ(e.what(), r.message);
         }
     }
-    EXPECT_FALSE(isA<ESerialException>(exceptionForCode(-5)));
+    EXPECT_FALSE(isA<serial::ESerialException>(serial::exceptionForCode(-5)));
 }
 
 TEST(SerialErrors, OtherCodes) {
-    EXPECT_TRUE(isA<std::bad_alloc>(exceptionForCode(-8)));
-    EXPECT_EQ(messageOf(exceptionForCode(-8)), "Insufficient memory");
-    const auto unnamed = exceptionForCode(-9999);
-    EXPECT_TRUE(isA<ESerialException>(unnamed));
-    EXPECT_FALSE(isA<EOpenComm>(unnamed));
+    EXPECT_TRUE(isA<std::bad_alloc>(serial::exceptionForCode(-8)));
+    EXPECT_EQ(messageOf(serial::exceptionForCode(-8)), "Insufficient memory");
+    const auto unnamed = serial::exceptionForCode(-9999);
+    EXPECT_TRUE(isA<serial::ESerialException>(unnamed));
+    EXPECT_FALSE(isA<serial::EOpenComm>(unnamed));
     EXPECT_EQ(messageOf(unnamed), "Varnok exception");
-    EXPECT_EQ(messageOf(exceptionForCode(kNoChunkMemory)), "No memory");
-    EXPECT_FALSE(exceptionForCode(0));
-    EXPECT_FALSE(exceptionForCode(42));
-    EXPECT_NO_THROW(raiseForCode(0));
-    EXPECT_NO_THROW(raiseForCode(1));
+    EXPECT_EQ(messageOf(serial::exceptionForCode(serial::kNoChunkMemory)), "No memory");
+    EXPECT_FALSE(serial::exceptionForCode(0));
+    EXPECT_FALSE(serial::exceptionForCode(42));
+    EXPECT_NO_THROW(serial::raiseForCode(0));
+    EXPECT_NO_THROW(serial::raiseForCode(1));
 }
 
 TEST(SerialErrors, MessageLookup) {
-    EXPECT_EQ(messageForCode(0), "OK");
-    EXPECT_EQ(messageForCode(-100), "Attempt to read beyond end of file");
-    EXPECT_EQ(messageForCode(3007), "Buffer is empty");  // by absolute value
-    EXPECT_EQ(messageForCode(-2), "File not found");     // the table wins over the system
-    EXPECT_EQ(messageForCode(-9999), "");
+    EXPECT_EQ(serial::messageForCode(0), "OK");
+    EXPECT_EQ(serial::messageForCode(-100), "Attempt to read beyond end of file");
+    EXPECT_EQ(serial::messageForCode(3007), "Buffer is empty");  // by absolute value
+    EXPECT_EQ(serial::messageForCode(-2), "File not found");     // the table wins over the system
+    EXPECT_EQ(serial::messageForCode(-9999), "");
 }
 
 TEST(SerialErrors, SystemTextIsTidied) {
-    EXPECT_EQ(tidySystemText("Line one\r\nline\ttwo  end"), "Line one line two end");
-    EXPECT_EQ(tidySystemText("plain"), "plain");
+    EXPECT_EQ(serial::tidySystemText("Line one\r\nline\ttwo  end"), "Line one line two end");
+    EXPECT_EQ(serial::tidySystemText("plain"), "plain");
 }
 
 TEST(SerialErrors, OpenFailureCodes) {
-    EXPECT_EQ(openFailureCode(-5), kAlreadyOpen);
-    EXPECT_EQ(openFailureCode(-2), kBadId);
-    EXPECT_EQ(openFailureCode(-3), kBadId);
-    EXPECT_EQ(openFailureCode(-13), -13);
-    EXPECT_EQ(openFailureCode(-162), -162);
-    EXPECT_EQ(openFailureCode(0), 0);
+    EXPECT_EQ(serial::openFailureCode(-5), serial::kAlreadyOpen);
+    EXPECT_EQ(serial::openFailureCode(-2), serial::kBadId);
+    EXPECT_EQ(serial::openFailureCode(-3), serial::kBadId);
+    EXPECT_EQ(serial::openFailureCode(-13), -13);
+    EXPECT_EQ(serial::openFailureCode(-162), -162);
+    EXPECT_EQ(serial::openFailureCode(0), 0);
 }
 
 }  // namespace

@@ -14,16 +14,16 @@ namespace {
 
 // A device in memory. Its only thread is a stand-in writer whose end result
 // a test chooses.
-class FakeDispatcher final : public TSerialBaseDispatcher {
+class FakeDispatcher final : public serial::TSerialBaseDispatcher {
 public:
-    using TSerialBaseDispatcher::TSerialBaseDispatcher;
+    using serial::TSerialBaseDispatcher::TSerialBaseDispatcher;
     ~FakeDispatcher() override { shutdown(); }
 
     void injectStatus(std::uint32_t mask) { ioQueue().appendStatus(mask); }
     void injectBytes(const std::vector<std::uint8_t>& bytes) {
-        for (std::size_t at = 0; at < bytes.size(); at += kChunkSize) {
-            auto chunk = TDataBuffer::create();
-            const std::size_t n = std::min(kChunkSize, bytes.size() - at);
+        for (std::size_t at = 0; at < bytes.size(); at += serial::kChunkSize) {
+            auto chunk = serial::TDataBuffer::create();
+            const std::size_t n = std::min(serial::kChunkSize, bytes.size() - at);
             std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), n, chunk->data.begin());
             chunk->filled = static_cast<std::uint16_t>(n);
             ioQueue().appendData(std::move(chunk));
@@ -40,7 +40,7 @@ public:
     int statusLaunchResult = 0;
 
 protected:
-    int deviceOpen(const StartSettings&) override {
+    int deviceOpen(const serial::StartSettings&) override {
         open_ = true;
         return 0;
     }
@@ -94,8 +94,8 @@ class FakeDevice : public ::testing::Test {
 protected:
     void SetUp() override {
         // Slot 0 is taken by another dispatcher: this one gets slot 1.
-        other = std::make_unique<FakeDispatcher>(DispatcherOptions{&gui, nullptr, &table, nullptr});
-        port = std::make_unique<FakeDispatcher>(DispatcherOptions{&gui, nullptr, &table, this});
+        other = std::make_unique<FakeDispatcher>(serial::DispatcherOptions{&gui, nullptr, &table, nullptr});
+        port = std::make_unique<FakeDispatcher>(serial::DispatcherOptions{&gui, nullptr, &table, this});
         port->registerReceiver([this](std::uint16_t kind, std::uint32_t first, std::uint32_t second) {
             events.push_back({kind, first});
             EXPECT_EQ(second >> 16, 1u);
@@ -109,14 +109,14 @@ protected:
     }
 
     int start() {
-        StartSettings s;
+        serial::StartSettings s;
         s.deviceName = "fake";
-        s.line = {9600, pNone, 8, 1};
+        s.line = {9600, serial::pNone, 8, 1};
         return port->start(s);
     }
     bool pumpUntil(const std::function<bool()>& done) { return gui.pumpUntil(done, 10000); }
 
-    DispatcherTable table;
+    serial::DispatcherTable table;
     PumpedHandover gui;
     std::unique_ptr<FakeDispatcher> other;
     std::unique_ptr<FakeDispatcher> port;
@@ -138,39 +138,39 @@ TEST_F(FakeDevice, TheSlotIsTakenFromTheTableAndGivenBack) {
 
 TEST_F(FakeDevice, ModemLineTrigger) {
     ASSERT_EQ(start(), 0);
-    const int h = port->NewStatusTrigger(kStatusModem);
+    const int h = port->NewStatusTrigger(serial::kStatusModem);
     ASSERT_EQ(port->ArmStatusTrigger(h, kModemCts, true), 0);
     port->lines = kModemDsr;  // not selected
-    port->injectStatus(kDevDsr);
+    port->injectStatus(serial::kDevDsr);
     ASSERT_TRUE(pumpUntil([&] { return (port->modemStatus() & 0xF0) == kModemDsr; }));
     gui.pumpFor(120);
     EXPECT_TRUE(events.empty());
     port->lines = kModemDsr | kModemCts;
-    port->injectStatus(kDevCts);
+    port->injectStatus(serial::kDevCts);
     ASSERT_TRUE(pumpUntil([&] { return events.size() == 1; }));
-    EXPECT_EQ(events[0].kind, kEventStatus);
+    EXPECT_EQ(events[0].kind, serial::kEventStatus);
     EXPECT_EQ(events[0].first, static_cast<std::uint32_t>(h));
 
     // The trailing edge of a ring, selected by its change bit.
-    ASSERT_EQ(port->ArmStatusTrigger(h, kModemRingEnded, true), 0);
-    port->injectStatus(kDevRingEnded);
+    ASSERT_EQ(port->ArmStatusTrigger(h, serial::kModemRingEnded, true), 0);
+    port->injectStatus(serial::kDevRingEnded);
     ASSERT_TRUE(pumpUntil([&] { return events.size() == 2; }));
 }
 
 TEST_F(FakeDevice, LineErrorTriggerAndErrorBits) {
     ASSERT_EQ(start(), 0);
-    const int errors = port->NewStatusTrigger(kStatusLineError);
-    const int breaks = port->NewStatusTrigger(kStatusLineError);
-    ASSERT_EQ(port->ArmStatusTrigger(errors, kLineOverrun | kLineParity | kLineFrame, true), 0);
-    ASSERT_EQ(port->ArmStatusTrigger(breaks, kLineBreak, true), 0);
-    port->pendingErrors = kLineParity;
-    port->injectStatus(kDevError);
+    const int errors = port->NewStatusTrigger(serial::kStatusLineError);
+    const int breaks = port->NewStatusTrigger(serial::kStatusLineError);
+    ASSERT_EQ(port->ArmStatusTrigger(errors, serial::kLineOverrun | serial::kLineParity | serial::kLineFrame, true), 0);
+    ASSERT_EQ(port->ArmStatusTrigger(breaks, serial::kLineBreak, true), 0);
+    port->pendingErrors = serial::kLineParity;
+    port->injectStatus(serial::kDevError);
     ASSERT_TRUE(pumpUntil([&] { return events.size() == 1; }));
     EXPECT_EQ(events[0].first, static_cast<std::uint32_t>(errors));
-    EXPECT_EQ(port->lineErrors(true), kLineParity);  // read and clear
+    EXPECT_EQ(port->lineErrors(true), serial::kLineParity);  // read and clear
     EXPECT_EQ(port->lineErrors(), 0);
-    port->pendingErrors = kLineBreak;
-    port->injectStatus(kDevBreak);
+    port->pendingErrors = serial::kLineBreak;
+    port->injectStatus(serial::kDevBreak);
     ASSERT_TRUE(pumpUntil([&] { return events.size() == 2; }));
     EXPECT_EQ(events[1].first, static_cast<std::uint32_t>(breaks));
 }
@@ -186,12 +186,12 @@ TEST_F(FakeDevice, ARingsWorthArrivingAtOnceIsAnnounced) {
     ASSERT_TRUE(waitUntil([&] { return gui.pendingCount() == 1; }));
     // While the first event waits for the GUI thread, exactly a ring's worth
     // more arrives: it brings the head back to where it was announced.
-    std::vector<std::uint8_t> big(kInputRingSize);
+    std::vector<std::uint8_t> big(serial::kInputRingSize);
     std::iota(big.begin(), big.end(), 0);
     port->injectBytes(big);
     ASSERT_TRUE(pumpUntil([&] { return events.size() == 2; }));
     EXPECT_EQ(firstTaken, 1);
-    EXPECT_EQ(events[1].first, kInputRingSize);
+    EXPECT_EQ(events[1].first, serial::kInputRingSize);
 }
 
 TEST_F(FakeDevice, ThreadEndReports) {
@@ -207,8 +207,8 @@ TEST_F(FakeDevice, ThreadEndReports) {
 
     reported = 0;
     ASSERT_EQ(start(), 0);
-    const int errors = port->NewStatusTrigger(kStatusLineError);
-    ASSERT_EQ(port->ArmStatusTrigger(errors, kLineBreak, true), 0);
+    const int errors = port->NewStatusTrigger(serial::kStatusLineError);
+    ASSERT_EQ(port->ArmStatusTrigger(errors, serial::kLineBreak, true), 0);
     port->failWriter(kCodeWriteFault);
     ASSERT_TRUE(pumpUntil([&] { return !port->started() && events.size() == 1; }));
     EXPECT_EQ(port->lineErrors(), -1);

@@ -33,10 +33,10 @@ protected:
         port.reset();
     }
 
-    StartSettings settings(std::uint16_t outSize = 256) const {
-        StartSettings s;
+    serial::StartSettings settings(std::uint16_t outSize = 256) const {
+        serial::StartSettings s;
         s.deviceName = devicePathForPort(folder.path(), 1);
-        s.line = {9600, pNone, 8, 1};
+        s.line = {9600, serial::pNone, 8, 1};
         s.outSize = outSize;
         s.dtr = false;
         s.rts = true;
@@ -44,13 +44,13 @@ protected:
     }
 
     // Makes the dispatcher (receiver registered, events wanted) and starts it.
-    int open(const StartSettings& s, Clock* clock = nullptr, int deliveryTimeoutMs = kDeliveryTimeoutMs) {
-        DispatcherOptions o;
+    int open(const serial::StartSettings& s, Clock* clock = nullptr, int deliveryTimeoutMs = serial::kDeliveryTimeoutMs) {
+        serial::DispatcherOptions o;
         o.handover = &gui;
         o.clock = clock;
         o.owner = this;
         o.deliveryTimeoutMs = deliveryTimeoutMs;
-        port = std::make_unique<TSerialPlatformDispatcher>(o);
+        port = std::make_unique<serial::TSerialPlatformDispatcher>(o);
         receiverId = port->registerReceiver([this](std::uint16_t k, std::uint32_t a, std::uint32_t b) {
             events.push_back({k, a, b});
             if (onEvent) onEvent(events.back());
@@ -102,7 +102,7 @@ protected:
     ProgramFolder folder;
     PtyPair peer;
     PumpedHandover gui;
-    std::unique_ptr<TSerialPlatformDispatcher> port;
+    std::unique_ptr<serial::TSerialPlatformDispatcher> port;
     int receiverId = 0;
     std::vector<Event> events;
     std::function<void(const Event&)> onEvent;

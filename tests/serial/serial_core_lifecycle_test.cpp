@@ -24,7 +24,7 @@ double processCpuMs() {
 }
 
 TEST_F(Lifecycle, OpenCodes) {
-    StartSettings missing = settings();
+    serial::StartSettings missing = settings();
     missing.deviceName = devicePathForPort(folder.path(), 9);
     EXPECT_EQ(open(missing), -2);
     EXPECT_FALSE(port->isDeviceOpen());
@@ -46,7 +46,7 @@ TEST_F(Lifecycle, OpenCodes) {
         std::logic_error);
 
     // A second dispatcher on the held port.
-    TSerialPlatformDispatcher second(DispatcherOptions{&gui, nullptr, nullptr, nullptr});
+    serial::TSerialPlatformDispatcher second(serial::DispatcherOptions{&gui, nullptr, nullptr, nullptr});
     EXPECT_EQ(second.start(settings()), -5);
     port->stop();
     EXPECT_EQ(second.start(settings()), 0);
@@ -54,7 +54,7 @@ TEST_F(Lifecycle, OpenCodes) {
 }
 
 TEST_F(Lifecycle, BadLineSettingsFailTheStartAndLeaveNothingOpen) {
-    StartSettings s = settings();
+    serial::StartSettings s = settings();
     s.line.baud = 12345;  // no such speed
     EXPECT_EQ(open(s), -162);
     EXPECT_FALSE(port->isDeviceOpen());
@@ -64,15 +64,15 @@ TEST_F(Lifecycle, BadLineSettingsFailTheStartAndLeaveNothingOpen) {
 
 TEST_F(Lifecycle, LineSettingsAndOutputsOnAnOpenPort) {
     ASSERT_EQ(open(), 0);
-    EXPECT_EQ(port->setLineSettings({19200, pNone, 8, 1}), 0);
-    EXPECT_EQ(port->setLineSettings({19200, pNone, 8, 1}), 0);  // unchanged
-    EXPECT_EQ(port->setLineSettings({300, pNone, 8, 2}), 0);
+    EXPECT_EQ(port->setLineSettings({19200, serial::pNone, 8, 1}), 0);
+    EXPECT_EQ(port->setLineSettings({19200, serial::pNone, 8, 1}), 0);  // unchanged
+    EXPECT_EQ(port->setLineSettings({300, serial::pNone, 8, 2}), 0);
     EXPECT_EQ(port->setDtr(true), 0);  // a pseudo-terminal has no modem lines
     EXPECT_EQ(port->setRts(false), 0);
     EXPECT_EQ(port->modemStatus(), 0);
     EXPECT_EQ(port->setFlowSettings(248, 10, 0), 0);
-    EXPECT_EQ(port->setFlowSettings(10, 248, 0), kBadArgument);
-    EXPECT_EQ(port->setFlowSettings(4097, 10, 0), kBadArgument);  // above inSize
+    EXPECT_EQ(port->setFlowSettings(10, 248, 0), serial::kBadArgument);
+    EXPECT_EQ(port->setFlowSettings(4097, 10, 0), serial::kBadArgument);  // above inSize
     EXPECT_EQ(port->setQueueSizes(1024, 1024), 0);
     EXPECT_EQ(port->lineErrors(), 0);
     // Bytes still flow after the changes.
@@ -141,15 +141,15 @@ TEST_F(Lifecycle, PeerHangUpEndsTheThreadsWithoutSpinning) {
         std::lock_guard lock(failuresMutex);
         failures.push_back(code);
     });
-    const int lineError = port->NewStatusTrigger(kStatusLineError);
-    ASSERT_EQ(port->ArmStatusTrigger(lineError, kLineOverrun, true), 0);
+    const int lineError = port->NewStatusTrigger(serial::kStatusLineError);
+    ASSERT_EQ(port->ArmStatusTrigger(lineError, serial::kLineOverrun, true), 0);
     ASSERT_TRUE(peer.write(std::vector<std::uint8_t>{1}));
-    ASSERT_TRUE(pumpUntil([&] { return countOf(kEventDataAvail) == 1; }));
+    ASSERT_TRUE(pumpUntil([&] { return countOf(serial::kEventDataAvail) == 1; }));
 
     peer.closeMaster();
     // The reader ends with a read failure, which stops every thread; the
     // line-error trigger sees the -1.
-    ASSERT_TRUE(pumpUntil([&] { return !port->started() && countOf(kEventStatus) == 1; }));
+    ASSERT_TRUE(pumpUntil([&] { return !port->started() && countOf(serial::kEventStatus) == 1; }));
     EXPECT_EQ(events.back().first, static_cast<std::uint32_t>(lineError));
     EXPECT_EQ(port->lineErrors(), -1);
     EXPECT_TRUE(port->isDeviceOpen());  // nominally open until closed
@@ -172,21 +172,21 @@ TEST_F(Lifecycle, PeerHangUpEndsTheThreadsWithoutSpinning) {
 }
 
 TEST_F(Lifecycle, AvailabilityTest) {
-    EXPECT_TRUE(PortAvailable(folder.path(), 1));
-    EXPECT_FALSE(PortAvailable(folder.path(), 0));
-    EXPECT_FALSE(PortAvailable(folder.path(), 2));  // no entry
+    EXPECT_TRUE(serial::PortAvailable(folder.path(), 1));
+    EXPECT_FALSE(serial::PortAvailable(folder.path(), 0));
+    EXPECT_FALSE(serial::PortAvailable(folder.path(), 2));  // no entry
     folder.linkPort(3, folder.path() + "nothing-here");
-    EXPECT_FALSE(PortAvailable(folder.path(), 3));
+    EXPECT_FALSE(serial::PortAvailable(folder.path(), 3));
     folder.linkPort(4, folder.writeFile("plain", "x"));
-    EXPECT_FALSE(PortAvailable(folder.path(), 4));  // not a terminal
+    EXPECT_FALSE(serial::PortAvailable(folder.path(), 4));  // not a terminal
     ASSERT_EQ(open(), 0);
-    EXPECT_TRUE(PortAvailable(folder.path(), 1));  // held (by us): present
+    EXPECT_TRUE(serial::PortAvailable(folder.path(), 1));  // held (by us): present
     EXPECT_TRUE(port->started());                  // and undisturbed
     ASSERT_TRUE(peer.write(std::vector<std::uint8_t>{5}));
-    ASSERT_TRUE(pumpUntil([&] { return countOf(kEventDataAvail) == 1; }));
-    EXPECT_TRUE(openCodeMeansPresent(-13));
-    EXPECT_FALSE(openCodeMeansPresent(-2));
-    EXPECT_FALSE(openCodeMeansPresent(-162));
+    ASSERT_TRUE(pumpUntil([&] { return countOf(serial::kEventDataAvail) == 1; }));
+    EXPECT_TRUE(serial::openCodeMeansPresent(-13));
+    EXPECT_FALSE(serial::openCodeMeansPresent(-2));
+    EXPECT_FALSE(serial::openCodeMeansPresent(-162));
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ namespace {
 
 struct WatchCase {
     const char* name;
-    PortWatch::Options options;
+    serial::PortWatch::Options options;
 };
 
 class PortWatchTest : public ::testing::TestWithParam<WatchCase> {
@@ -34,7 +34,7 @@ protected:
 // Found while the fallback is a minute away: only the notification can have
 // told it; found with notifications off: only the fallback can have.
 TEST_P(PortWatchTest, ALinkMadeLaterIsFoundAndItsDeviceWorks) {
-    PortWatch watch([&](std::uint64_t t) { found = t; }, GetParam().options);
+    serial::PortWatch watch([&](std::uint64_t t) { found = t; }, GetParam().options);
     const std::uint64_t ticket = watch.watch(path);
     ASSERT_TRUE(waitUntil([&] { return watch.attempts() >= 1; }));
     EXPECT_EQ(found.load(), 0u);
@@ -63,7 +63,7 @@ TEST(PortWatch, ADeviceNotTakenIsClosedByCancelOrANewWatch) {
     folder.linkPort(1, peer.slavePath());
     const std::string path = devicePathForPort(folder.path(), 1);
     std::atomic<std::uint64_t> found{0};
-    PortWatch watch([&](std::uint64_t t) { found = t; });
+    serial::PortWatch watch([&](std::uint64_t t) { found = t; });
 
     std::uint64_t ticket = watch.watch(path);
     ASSERT_TRUE(waitUntil([&] { return found.load() == ticket; }));

@@ -15,14 +15,14 @@ std::vector<std::uint8_t> counting(std::size_t n, std::uint8_t from = 0) {
     return v;
 }
 
-std::vector<std::uint8_t> drain(ByteRing& ring) {
+std::vector<std::uint8_t> drain(serial::ByteRing& ring) {
     std::vector<std::uint8_t> out;
     ring.takeAll(out);
     return out;
 }
 
 TEST(ByteRing, FillsCompletelyAndWrapsInOrder) {
-    ByteRing ring(8);
+    serial::ByteRing ring(8);
     const auto first = counting(5);
     EXPECT_EQ(ring.write(first.data(), 5), 5u);
     ring.advanceTail(4);  // tail at 4, one byte left
@@ -43,7 +43,7 @@ TEST(ByteRing, FillsCompletelyAndWrapsInOrder) {
 }
 
 TEST(ByteRing, WriteTakesOnlyWhatFits) {
-    ByteRing ring(4);
+    serial::ByteRing ring(4);
     const auto data = counting(6);
     EXPECT_EQ(ring.write(data.data(), 6), 4u);
     EXPECT_TRUE(ring.full());
@@ -53,7 +53,7 @@ TEST(ByteRing, WriteTakesOnlyWhatFits) {
 }
 
 TEST(ByteRing, ClearKeepsTheHead) {
-    ByteRing ring(8);
+    serial::ByteRing ring(8);
     const auto data = counting(6);
     ring.write(data.data(), 6);
     ring.clear();
@@ -65,15 +65,15 @@ TEST(ByteRing, ClearKeepsTheHead) {
     EXPECT_TRUE(ring.full());
 }
 
-std::unique_ptr<TDataBuffer> chunk(const std::vector<std::uint8_t>& bytes) {
-    auto c = TDataBuffer::create();
+std::unique_ptr<serial::TDataBuffer> chunk(const std::vector<std::uint8_t>& bytes) {
+    auto c = serial::TDataBuffer::create();
     std::copy(bytes.begin(), bytes.end(), c->data.begin());
     c->filled = static_cast<std::uint16_t>(bytes.size());
     return c;
 }
 
 TEST(IoQueue, MovesAcrossRecordsUpToAStatusRecord) {
-    TIOQueue q;
+    serial::TIOQueue q;
     ASSERT_EQ(q.error(), 0);
     q.appendData(chunk(counting(3, 0)));
     q.appendData(chunk(counting(4, 10)));
@@ -83,7 +83,7 @@ TEST(IoQueue, MovesAcrossRecordsUpToAStatusRecord) {
     EXPECT_EQ(q.queuedBytes(), 9u);
     EXPECT_EQ(q.recordCount(), 4u);
 
-    ByteRing ring(100);
+    serial::ByteRing ring(100);
     EXPECT_FALSE(q.takeStatusAtHead().has_value());  // data at the head stays
     EXPECT_EQ(q.moveInto(ring), 7u);
     EXPECT_EQ(q.moveInto(ring), 0u);  // the status record blocks
@@ -96,10 +96,10 @@ TEST(IoQueue, MovesAcrossRecordsUpToAStatusRecord) {
 }
 
 TEST(IoQueue, FullRingKeepsTheRestQueued) {
-    TIOQueue q;
+    serial::TIOQueue q;
     q.appendData(chunk(counting(200, 0)));
     q.appendData(chunk(counting(56, 200)));
-    ByteRing ring(150);
+    serial::ByteRing ring(150);
     EXPECT_EQ(q.moveInto(ring), 150u);
     EXPECT_EQ(q.queuedBytes(), 106u);
     auto got = drain(ring);
@@ -110,19 +110,19 @@ TEST(IoQueue, FullRingKeepsTheRestQueued) {
 }
 
 TEST(IoQueue, ClearDropsEverything) {
-    TIOQueue q;
+    serial::TIOQueue q;
     q.appendData(chunk(counting(10)));
     q.appendStatus(0x8);
     q.clear();
     EXPECT_TRUE(q.empty());
     EXPECT_EQ(q.queuedBytes(), 0u);
-    ByteRing ring(16);
+    serial::ByteRing ring(16);
     EXPECT_EQ(q.moveInto(ring), 0u);
 }
 
 TEST(IoQueue, EmptyChunksAreNotQueued) {
-    TIOQueue q;
-    q.appendData(TDataBuffer::create());
+    serial::TIOQueue q;
+    q.appendData(serial::TDataBuffer::create());
     q.appendData(nullptr);
     EXPECT_TRUE(q.empty());
 }

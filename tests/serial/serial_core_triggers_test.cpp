@@ -8,50 +8,50 @@ namespace vos {
 namespace {
 
 TEST(Triggers, HandlesCountInEightsAndCarryTheStatusKind) {
-    TriggerSet t;
+    serial::TriggerSet t;
     EXPECT_EQ(t.newTimer(), 8);
     EXPECT_EQ(t.newTimer(), 16);
-    EXPECT_EQ(t.newStatus(kStatusOutSent), 29);
-    EXPECT_EQ(t.newStatus(kStatusModem), 33);
-    EXPECT_EQ(t.newStatus(0), kBadArgument);
-    EXPECT_EQ(t.newStatus(6), kBadArgument);
+    EXPECT_EQ(t.newStatus(serial::kStatusOutSent), 29);
+    EXPECT_EQ(t.newStatus(serial::kStatusModem), 33);
+    EXPECT_EQ(t.newStatus(0), serial::kBadArgument);
+    EXPECT_EQ(t.newStatus(6), serial::kBadArgument);
     t.clear();
     EXPECT_EQ(t.newTimer(), 8);  // the counter restarts
 }
 
 TEST(Triggers, AfterTheCounterTheSmallestFreeHandleUpTo4096IsReused) {
-    TriggerSet t;
+    serial::TriggerSet t;
     for (int i = 1; i <= 4095; ++i) ASSERT_EQ(t.newTimer(), 8 * i);
-    EXPECT_EQ(t.newTimer(), kNoMoreTriggers);  // every handle up to 4096 is taken
+    EXPECT_EQ(t.newTimer(), serial::kNoMoreTriggers);  // every handle up to 4096 is taken
     ASSERT_EQ(t.drop(4000), 0);
     ASSERT_EQ(t.drop(24), 0);
-    EXPECT_EQ(t.newStatus(kStatusOutUsed), 24 + kStatusOutUsed);  // the smallest free one
+    EXPECT_EQ(t.newStatus(serial::kStatusOutUsed), 24 + serial::kStatusOutUsed);  // the smallest free one
     EXPECT_EQ(t.newTimer(), 4000);
-    EXPECT_EQ(t.newTimer(), kNoMoreTriggers);
+    EXPECT_EQ(t.newTimer(), serial::kNoMoreTriggers);
     ASSERT_EQ(t.drop(8000), 0);  // beyond 4096: never reused
-    EXPECT_EQ(t.newTimer(), kNoMoreTriggers);
+    EXPECT_EQ(t.newTimer(), serial::kNoMoreTriggers);
 }
 
 TEST(Triggers, ArmAndDropNeedAHandleOfTheRightKind) {
-    TriggerSet t;
+    serial::TriggerSet t;
     const int timer = t.newTimer();
-    const int status = t.newStatus(kStatusOutFree);
+    const int status = t.newStatus(serial::kStatusOutFree);
     EXPECT_EQ(t.armTimer(timer, 2, true, 0), 0);
     EXPECT_EQ(t.armStatus(status, 10, true, 0), 0);
-    EXPECT_EQ(t.armTimer(status, 2, true, 0), kBadTriggerHandle);
-    EXPECT_EQ(t.armStatus(timer, 10, true, 0), kBadTriggerHandle);
-    EXPECT_EQ(t.armStatus(status & ~7, 10, true, 0), kBadTriggerHandle);
-    EXPECT_EQ(t.armTimer(999, 2, true, 0), kBadTriggerHandle);
+    EXPECT_EQ(t.armTimer(status, 2, true, 0), serial::kBadTriggerHandle);
+    EXPECT_EQ(t.armStatus(timer, 10, true, 0), serial::kBadTriggerHandle);
+    EXPECT_EQ(t.armStatus(status & ~7, 10, true, 0), serial::kBadTriggerHandle);
+    EXPECT_EQ(t.armTimer(999, 2, true, 0), serial::kBadTriggerHandle);
     EXPECT_EQ(t.drop(timer), 0);
-    EXPECT_EQ(t.drop(timer), kBadTriggerHandle);
+    EXPECT_EQ(t.drop(timer), serial::kBadTriggerHandle);
     EXPECT_EQ(t.drop(status), 0);
     EXPECT_EQ(t.availThreshold(), 1);
-    EXPECT_EQ(t.drop(kAvailHandle), 0);  // handle 1 is the threshold
+    EXPECT_EQ(t.drop(serial::kAvailHandle), 0);  // handle 1 is the threshold
     EXPECT_EQ(t.availThreshold(), 0);
 }
 
 TEST(Triggers, TimerFiresOnceAndKeepsItsDurationForARestart) {
-    TriggerSet t;
+    serial::TriggerSet t;
     const int h = t.newTimer();
     ASSERT_EQ(t.armTimer(h, 2, true, 100), 0);
     EXPECT_FALSE(t.takeExpiredTimer(102));
@@ -66,12 +66,12 @@ TEST(Triggers, TimerFiresOnceAndKeepsItsDurationForARestart) {
 }
 
 TEST(Triggers, SaveAndRestoreKeepHandlesButNotTheCounter) {
-    TriggerSet t;
+    serial::TriggerSet t;
     const int a = t.newTimer();                  // 8
-    const int b = t.newStatus(kStatusOutSent);   // 21
+    const int b = t.newStatus(serial::kStatusOutSent);   // 21
     t.armStatus(b, 0, true, 0);
     t.setAvailThreshold(3);
-    const SavedTriggers saved = t.save();
+    const serial::SavedTriggers saved = t.save();
     t.clear();
     t.setAvailThreshold(1);
     t.restore(saved);
@@ -93,39 +93,39 @@ TEST(Triggers, StatusConditions) {
         int kind;
         std::uint32_t value;
         std::uint8_t modemAtArming;
-        StatusInputs in;
+        serial::StatusInputs in;
         bool holds;
     } rows[] = {
-        {kStatusModem, 0x10, 0x00, {0x10, 0, 0, 0, false}, true},    // CTS rose
-        {kStatusModem, 0x10, 0x10, {0x10, 0, 0, 0, false}, false},   // unchanged
-        {kStatusModem, 0x20, 0x00, {0x10, 0, 0, 0, false}, false},   // not selected
-        {kStatusModem, 0x04, 0x00, {0x04, 0, 0, 0, false}, true},    // ring ended
-        {kStatusLineError, 7, 0, {0, kLineParity, 0, 0, false}, true},
-        {kStatusLineError, 8, 0, {0, kLineParity, 0, 0, false}, false},
-        {kStatusLineError, 8, 0, {0, -1, 0, 0, false}, true},        // device failure
-        {kStatusOutFree, 100, 0, {0, 0, 100, 156, false}, true},
-        {kStatusOutFree, 100, 0, {0, 0, 99, 157, false}, false},
-        {kStatusOutUsed, 0, 0, {0, 0, 256, 0, false}, true},
-        {kStatusOutUsed, 0, 0, {0, 0, 255, 1, false}, false},
-        {kStatusOutSent, 0, 0, {0, 0, 0, 0, true}, true},
-        {kStatusOutSent, 0, 0, {0, 0, 0, 0, false}, false},
+        {serial::kStatusModem, 0x10, 0x00, {0x10, 0, 0, 0, false}, true},    // CTS rose
+        {serial::kStatusModem, 0x10, 0x10, {0x10, 0, 0, 0, false}, false},   // unchanged
+        {serial::kStatusModem, 0x20, 0x00, {0x10, 0, 0, 0, false}, false},   // not selected
+        {serial::kStatusModem, 0x04, 0x00, {0x04, 0, 0, 0, false}, true},    // ring ended
+        {serial::kStatusLineError, 7, 0, {0, serial::kLineParity, 0, 0, false}, true},
+        {serial::kStatusLineError, 8, 0, {0, serial::kLineParity, 0, 0, false}, false},
+        {serial::kStatusLineError, 8, 0, {0, -1, 0, 0, false}, true},        // device failure
+        {serial::kStatusOutFree, 100, 0, {0, 0, 100, 156, false}, true},
+        {serial::kStatusOutFree, 100, 0, {0, 0, 99, 157, false}, false},
+        {serial::kStatusOutUsed, 0, 0, {0, 0, 256, 0, false}, true},
+        {serial::kStatusOutUsed, 0, 0, {0, 0, 255, 1, false}, false},
+        {serial::kStatusOutSent, 0, 0, {0, 0, 0, 0, true}, true},
+        {serial::kStatusOutSent, 0, 0, {0, 0, 0, 0, false}, false},
     };
     for (const auto& r : rows) {
-        StatusTrigger t;
+        serial::StatusTrigger t;
         t.kind = static_cast<std::uint8_t>(r.kind);
         t.value = r.value;
         t.modemAtArming = r.modemAtArming;
-        EXPECT_EQ(statusConditionHolds(t, r.in), r.holds) << "kind " << r.kind << " value " << r.value;
+        EXPECT_EQ(serial::statusConditionHolds(t, r.in), r.holds) << "kind " << r.kind << " value " << r.value;
     }
 }
 
 TEST(Triggers, FiredStatusIsDeactivatedMarkedAndReported) {
-    TriggerSet t;
-    const int used = t.newStatus(kStatusOutUsed);
-    const int sent = t.newStatus(kStatusOutSent);
+    serial::TriggerSet t;
+    const int used = t.newStatus(serial::kStatusOutUsed);
+    const int sent = t.newStatus(serial::kStatusOutSent);
     t.armStatus(used, 10, true, 0);
     t.armStatus(sent, 0, true, 0);
-    StatusInputs in{0, 0, 250, 6, true};
+    serial::StatusInputs in{0, 0, 250, 6, true};
     auto first = t.takeFiredStatus(in);
     ASSERT_TRUE(first);
     EXPECT_EQ(first->handle, used);

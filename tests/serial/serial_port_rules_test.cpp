@@ -21,7 +21,7 @@ TEST(PortSettingRules, BufferFullAboveInSizeBecomesNineTenths) {
         {1, 0, 0},          {65535, 9, 8},      {0, 0, 0},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(correctedBufferFull(c.asked, c.bound), c.stored) << c.asked << " / " << c.bound;
+        EXPECT_EQ(serial::correctedBufferFull(c.asked, c.bound), c.stored) << c.asked << " / " << c.bound;
 }
 
 TEST(PortSettingRules, BufferResumeAboveBufferFullBecomesOneTenth) {
@@ -29,18 +29,18 @@ TEST(PortSettingRules, BufferResumeAboveBufferFullBecomesOneTenth) {
         {300, 248, 24}, {249, 248, 24}, {248, 248, 248}, {10, 248, 10}, {10, 9, 0}, {1, 0, 0},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(correctedBufferResume(c.asked, c.bound), c.stored) << c.asked << " / " << c.bound;
+        EXPECT_EQ(serial::correctedBufferResume(c.asked, c.bound), c.stored) << c.asked << " / " << c.bound;
 }
 
 TEST(PortSettingRules, FlowLevelsAreValidOnlyInOrder) {
-    EXPECT_TRUE(flowLevelsValid(248, 10, 4096));
-    EXPECT_TRUE(flowLevelsValid(4096, 4096, 4096));
-    EXPECT_FALSE(flowLevelsValid(248, 249, 4096));  // resume above full
-    EXPECT_FALSE(flowLevelsValid(3686, 10, 1024));  // InSize lowered below full
+    EXPECT_TRUE(serial::flowLevelsValid(248, 10, 4096));
+    EXPECT_TRUE(serial::flowLevelsValid(4096, 4096, 4096));
+    EXPECT_FALSE(serial::flowLevelsValid(248, 249, 4096));  // resume above full
+    EXPECT_FALSE(serial::flowLevelsValid(3686, 10, 1024));  // InSize lowered below full
 }
 
 TEST(PortSettingRules, DefaultsAreTheComponentsOwn) {
-    const TSerialPortSettings s;
+    const serial::TSerialPortSettings s;
     EXPECT_EQ(s.ComNumber, 0);
     EXPECT_EQ(s.Baud, 19200);
     EXPECT_EQ(s.OutSize, 4096);
@@ -53,7 +53,7 @@ TEST(PortSettingRules, DefaultsAreTheComponentsOwn) {
 
 TEST(ComSelectPorts, ListsOnlyAvailablePortsUpToFifty) {
     std::set<int> asked;
-    const auto items = listSelectablePorts([&](int n) {
+    const auto items = serial::listSelectablePorts([&](int n) {
         asked.insert(n);
         return n == 1 || n == 12 || n == 50 || n == 51;
     });
@@ -67,7 +67,7 @@ TEST(ComSelectPorts, NumberIsReadFromTheFourthCharacterOn) {
     const std::pair<std::string, int> cases[] = {
         {"COM1", 1}, {"COM12", 12}, {"COM50", 50}, {"", 0}, {"COM", 0}, {"COMx", 0}, {"COM0", 0},
     };
-    for (const auto& [item, n] : cases) EXPECT_EQ(portNumberOfItem(item), n) << item;
+    for (const auto& [item, n] : cases) EXPECT_EQ(serial::portNumberOfItem(item), n) << item;
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ std::string Utf16(std::u16string_view text, bool bigEndian) {
 }
 
 // Records every call in order, as "name=value".
-class FakeTarget : public ConfigPortTarget, public ConfigWindowTarget {
+class FakeTarget : public app::ConfigPortTarget, public app::ConfigWindowTarget {
 public:
     std::vector<std::string> calls;
     bool failSkin = false;
@@ -93,8 +93,8 @@ private:
 
 struct Fixture {
     TempDir dir;
-    ConfigState state;
-    MachineType type;
+    app::ConfigState state;
+    panel::MachineType type;
     FakeTarget target;
     Fixture() {
         state.CheminIni = dir.File("Vostrelle.ini");
@@ -102,7 +102,7 @@ struct Fixture {
     }
     void Read(const std::string& ini) {
         Spit(state.CheminIni, ini);
-        LireConfiguration(state, type, target, target);
+        app::LireConfiguration(state, type, target, target);
     }
 };
 
@@ -174,10 +174,10 @@ TEST(LireConfiguration, LongStringsCutAt255ButPathsNot) {
 TEST(LireConfiguration, SkinFailureStopsTheLaterSteps) {
     Fixture f;
     f.target.failSkin = true;
-    f.type = MachineType{};
+    f.type = panel::MachineType{};
     f.state.EditeurConfig = "avant";
     Spit(f.state.CheminIni, "[Perso]\nFond=num760f.jpg\n[Contexte]\nEditeur=vi\n");
-    EXPECT_THROW(LireConfiguration(f.state, f.type, f.target, f.target), std::runtime_error);
+    EXPECT_THROW(app::LireConfiguration(f.state, f.type, f.target, f.target), std::runtime_error);
     EXPECT_EQ(f.target.calls.back(), "skin=" + f.state.RepertoireSkins + "num760f.jpg");
     EXPECT_TRUE(f.type.EstTour);  // step 5 did not run
     EXPECT_EQ(f.state.EditeurConfig, "avant");
@@ -186,7 +186,7 @@ TEST(LireConfiguration, SkinFailureStopsTheLaterSteps) {
 TEST(EcrireConfiguration, NothingDuringStartUp) {
     Fixture f;
     f.state.EnDemarrage = true;
-    EcrireConfiguration(f.state, f.target);
+    app::EcrireConfiguration(f.state, f.target);
     EXPECT_FALSE(fs::exists(f.state.CheminIni));
 }
 
@@ -200,7 +200,7 @@ TEST(EcrireConfiguration, WritesFiveKeysKeepingOtherLines) {
     Spit(f.state.CheminIni,
          "; Poste 3\n[Port]\nCom=1\nBauds=9600\nInSize=4096\n\n[Perso]\nFond=num760f.jpg\n"
          "Autre=garde\n");
-    EcrireConfiguration(f.state, f.target);
+    app::EcrireConfiguration(f.state, f.target);
     EXPECT_EQ(Slurp(f.state.CheminIni),
               "; Poste 3\n[Port]\nCom=7\nBauds=19200\nInSize=4096\n\n[Perso]\n"
               "Fond=num760t.jpg\nAutre=garde\n\n[Contexte]\nVersion=1.00\n"
@@ -212,7 +212,7 @@ TEST(EcrireConfiguration, CreatesMissingFileInWriteOrder) {
     f.state.EnDemarrage = false;
     f.state.FichierFond = "";
     f.state.VersionWindows = {6, 1, 0, ""};
-    EcrireConfiguration(f.state, f.target);
+    app::EcrireConfiguration(f.state, f.target);
     EXPECT_EQ(Slurp(f.state.CheminIni),
               "[Perso]\r\nFond=\r\n\r\n[Contexte]\r\nVersion=1.00\r\nWindows=6.1.0 \r\n\r\n"
               "[Port]\r\nCom=1\r\nBauds=9600\r\n");
@@ -223,9 +223,9 @@ TEST(EcrireConfiguration, RefusedWriteRaisesFrenchMessage) {
     f.state.EnDemarrage = false;
     fs::create_directory(f.state.CheminIni);  // a folder where the file should be
     try {
-        EcrireConfiguration(f.state, f.target);
+        app::EcrireConfiguration(f.state, f.target);
         FAIL() << "no exception";
-    } catch (const ConfigWriteError& e) {
+    } catch (const app::ConfigWriteError& e) {
         EXPECT_EQ(std::string(e.what()), "Impossible d'écrire dans " + f.state.CheminIni);
     }
 }
@@ -247,9 +247,9 @@ TEST(ReformaterLignes, BlankLineAndCutRules) {
         {{std::string(255, ' ') + "[X"}, {std::string(255, ' ')}},
         {{}, {}},
     };
-    for (const Case& c : cases) EXPECT_EQ(ReformaterLignes(c.in), c.out);
-    EXPECT_TRUE(ReformaterLignes(Lines(2000, "x")));
-    EXPECT_FALSE(ReformaterLignes(Lines(2001, "x")));
+    for (const Case& c : cases) EXPECT_EQ(app::ReformaterLignes(c.in), c.out);
+    EXPECT_TRUE(app::ReformaterLignes(Lines(2000, "x")));
+    EXPECT_FALSE(app::ReformaterLignes(Lines(2001, "x")));
 }
 
 TEST(ReformaterIni, TidiesInTheFilesOwnLineEndsAndIsStable) {
@@ -272,10 +272,10 @@ TEST(ReformaterIni, TidiesInTheFilesOwnLineEndsAndIsStable) {
     const std::string path = dir.File("Vostrelle.ini");
     for (const Case& c : cases) {
         Spit(path, c.before);
-        ReformaterIni(path);
+        app::ReformaterIni(path);
         const std::string once = Slurp(path);
         EXPECT_EQ(once, c.after) << c.what;
-        ReformaterIni(path);
+        app::ReformaterIni(path);
         EXPECT_EQ(Slurp(path), once) << c.what;
     }
 }
@@ -319,8 +319,8 @@ TEST(ConfigurationFile, EveryFormIsReadAndWrittenBackInItsOwnForm) {
         f.state.VersionWindows = {5, 1, 2600, "Service Pack 3"};
         f.target.com = 7;
         f.target.speed = 19200;
-        EcrireConfiguration(f.state, f.target);
-        ReformaterIni(f.state.CheminIni);
+        app::EcrireConfiguration(f.state, f.target);
+        app::ReformaterIni(f.state.CheminIni);
         EXPECT_EQ(Slurp(f.state.CheminIni), render(after)) << form.what;
     }
 }
@@ -332,7 +332,7 @@ TEST(ReformaterIni, LeavesLongFileUntouched) {
     for (int i = 0; i < 2100; ++i)
         text += "K" + std::to_string(i) + "=" + std::string(300, 'v') + "\n";
     Spit(path, text);
-    ReformaterIni(path);
+    app::ReformaterIni(path);
     EXPECT_EQ(Slurp(path), text);
 }
 
@@ -340,9 +340,9 @@ TEST(ReformaterIni, MissingFileRaisesIoError) {
     TempDir dir;
     const std::string path = dir.File("absent.ini");
     try {
-        ReformaterIni(path);
+        app::ReformaterIni(path);
         FAIL() << "no exception";
-    } catch (const ConfigIoError& e) {
+    } catch (const app::ConfigIoError& e) {
         EXPECT_NE(std::string(e.what()).find(path), std::string::npos);
         EXPECT_EQ(e.error(), ENOENT);
     }
@@ -362,8 +362,8 @@ TEST(ReformaterIni, SizeLimitHalfWayKeepsOldFile) {
         const rlimit limit{8192, 8192};  // the tidy text is about 21 KB
         ::setrlimit(RLIMIT_FSIZE, &limit);
         try {
-            ReformaterIni(path);
-        } catch (const ConfigIoError& e) {
+            app::ReformaterIni(path);
+        } catch (const app::ConfigIoError& e) {
             ::_exit(e.error() == EFBIG ? 0 : 2);
         }
         ::_exit(1);

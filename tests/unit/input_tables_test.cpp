@@ -21,7 +21,7 @@ TEST(InputKeyCodes, CharactersFollowTheAsciiPlus0x80Rule) {
     // bits, lower case mapped to its capital; the sent range is 0xA0..0xD4.
     int sent = 0;
     for (int ch = 0; ch < 256; ++ch) {
-        const auto code = keycodes::codeForCharacter(static_cast<std::uint8_t>(ch));
+        const auto code = input::keycodes::codeForCharacter(static_cast<std::uint8_t>(ch));
         if (!code) continue;
         ++sent;
         const int upper = (ch >= 'a' && ch <= 'z') ? ch - 0x20 : ch;
@@ -46,7 +46,7 @@ TEST(InputHitMapTables, NoPointLiesInTwoRegionsOfTheNormalMap) {
                     n += r.y.contains(y) && kMachineColumns[c - 1].x.contains(x);
             for (const auto& k : kLargeKeys) n += kLargeBand.contains(y) && k.x.contains(x);
             ASSERT_LE(n, 1) << x << "," << y;
-            if (const auto h = normalHit(x, y)) framesHit.insert(h->frame);
+            if (const auto h = input::normalHit(x, y)) framesHit.insert(h->frame);
         }
     // Every region is reachable, and the never-shown frames belong to none.
     EXPECT_EQ(framesHit.size(), 60u + 8 + 8 + 8 + 6 + 6 + 4 + 8 + 3);

@@ -16,12 +16,12 @@ TEST(PanelMachineType, OnlyTheExactMillingSkinNameMeansMilling) {
     };
     for (const Case& c : cases) {
         for (bool startTour : {true, false}) {
-            vos::MachineType t{startTour, !startTour};
-            vos::appliquerRegleTypeMachine(c.fond, t);
+            vos::panel::MachineType t{startTour, !startTour};
+            vos::panel::appliquerRegleTypeMachine(c.fond, t);
             EXPECT_EQ(t.EstFraiseuse, c.fraiseuse) << c.fond;
             EXPECT_EQ(t.EstTour, !c.fraiseuse) << c.fond;
         }
     }
-    EXPECT_TRUE(vos::MachineType{}.EstTour);
-    EXPECT_FALSE(vos::MachineType{}.EstFraiseuse);
+    EXPECT_TRUE(vos::panel::MachineType{}.EstTour);
+    EXPECT_FALSE(vos::panel::MachineType{}.EstFraiseuse);
 }

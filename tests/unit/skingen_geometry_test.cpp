@@ -36,7 +36,7 @@ TEST(SkinGeometry, DrawnKeysCoverExactlyTheRegionsOfTheNormalMap) {
         for (int x = 0; x < kWidth; ++x) {
             int keysHere = 0;
             for (const KeyPlace& k : kKeys) keysHere += inside(k.bounds, x, y) ? 1 : 0;
-            const bool region = hitmap::normalHit(x, y).has_value();
+            const bool region = input::normalHit(x, y).has_value();
             if (keysHere != (region ? 1 : 0) && ++mismatches <= 5)
                 ADD_FAILURE() << "at " << x << "," << y << ": " << keysHere << " keys, region " << region;
         }
@@ -46,10 +46,10 @@ TEST(SkinGeometry, DrawnKeysCoverExactlyTheRegionsOfTheNormalMap) {
 TEST(SkinGeometry, EachKeyIsOneRegionWithItsOwnFrame) {
     std::array<int, hitmap::kFrameCount> uses{};
     for (const KeyPlace& k : kKeys) {
-        const auto hit = hitmap::normalHit(k.bounds.left, k.bounds.top);
+        const auto hit = input::normalHit(k.bounds.left, k.bounds.top);
         ASSERT_TRUE(hit.has_value());
         // The same region at the opposite corner: the key is not two regions.
-        EXPECT_EQ(hitmap::normalHit(k.bounds.left + k.bounds.width - 1, k.bounds.top + k.bounds.height - 1), hit);
+        EXPECT_EQ(input::normalHit(k.bounds.left + k.bounds.width - 1, k.bounds.top + k.bounds.height - 1), hit);
         ++uses[static_cast<std::size_t>(hit->frame)];
     }
     for (int f = 0; f < hitmap::kFrameCount; ++f) EXPECT_LE(uses[static_cast<std::size_t>(f)], 1) << "frame " << f;
@@ -61,7 +61,7 @@ TEST(SkinGeometry, ShiftedLegendsAreTheCharactersTheShiftedMapSends) {
     for (const KeyPlace& k : kKeys) {
         if (k.block != KeyBlock::Alpha) continue;
         const int cx = k.bounds.left + k.bounds.width / 2, cy = k.bounds.top + k.bounds.height / 2;
-        const auto hit = hitmap::shiftedHit(cx, cy);
+        const auto hit = input::shiftedHit(cx, cy);
         const char legend = shiftedLegend(k.row, k.column);
         const char sent = hit && hit->code ? hitmap::carriedChar(*hit->code) : '\0';
         EXPECT_EQ(legend, sent) << "row " << k.row << " column " << k.column;
