@@ -15,15 +15,13 @@ namespace vos::app {
 
 namespace {
 
-Label& creerZone(Form& form, AuxAreaIndex i) { return createCommandArea(form, kAuxAreas[i].area); }
-
-Label& creerLegende(Form& form, AuxAreaIndex i) {
+Label& createCaption(Form& form, AuxAreaIndex i) {
     Label& l = createCommandCaption(form, kAuxAreas[i].area);
     if (kAuxAreas[i].captionHint) l.setHint(kAuxAreas[i].captionHint);
     return l;
 }
 
-Label& creerLabelClient(Form& form) {
+Label& createLabelClient(Form& form) {
     Label& l = form.addLabel("LabelClient");
     l.setAutoSize(false);
     l.setBounds(kLabelClientBounds);
@@ -34,7 +32,7 @@ Label& creerLabelClient(Form& form) {
     return l;
 }
 
-Button& creerBoutonQuitter(Form& form) {
+Button& createBoutonQuitter(Form& form) {
     Button& b = form.addButton("BoutonQuitter");
     b.setBounds(kBoutonQuitterBounds);
     b.setCaption(std::string(kBoutonQuitterCaption));
@@ -42,7 +40,7 @@ Button& creerBoutonQuitter(Form& form) {
     return b;
 }
 
-Button& creerBoutonEditerIni(Form& form) {
+Button& createBoutonEditerIni(Form& form) {
     Button& b = form.addButton("BoutonEditerIni");
     b.setBounds(kBoutonEditerIniBounds);
     b.setCaption(std::string(kBoutonEditerIniCaption));
@@ -57,18 +55,18 @@ Button& creerBoutonEditerIni(Form& form) {
 AuxCommands::AuxCommands(Form& form, Context ctx)
     : form_(form),
       ctx_(std::move(ctx)),
-      labelLogo_(creerZone(form, kLogo)),
-      labelFin_(creerZone(form, kFin)),
-      legendeFin_(creerLegende(form, kFin)),
-      labelAide_(creerZone(form, kAide)),
-      legendeAide_(creerLegende(form, kAide)),
-      labelAccesCfg_(creerZone(form, kAccesCfg)),
-      legendeAccesCfg_(creerLegende(form, kAccesCfg)),
+      labelLogo_(createCommandArea(form, kAuxAreas[kLogo].area)),
+      labelFin_(createCommandArea(form, kAuxAreas[kFin].area)),
+      finCaption_(createCaption(form, kFin)),
+      labelAide_(createCommandArea(form, kAuxAreas[kAide].area)),
+      aideCaption_(createCaption(form, kAide)),
+      labelAccesCfg_(createCommandArea(form, kAuxAreas[kAccesCfg].area)),
+      accesCfgCaption_(createCaption(form, kAccesCfg)),
       // Offered: visible at its place (the area lies over the skin's button).
-      labelIconiser_(creerZone(form, kIconiser)),
-      labelClient_(creerLabelClient(form)),
-      boutonQuitter_(creerBoutonQuitter(form)),
-      boutonEditerIni_(creerBoutonEditerIni(form)) {
+      labelIconiser_(createCommandArea(form, kAuxAreas[kIconiser].area)),
+      labelClient_(createLabelClient(form)),
+      boutonQuitter_(createBoutonQuitter(form)),
+      boutonEditerIni_(createBoutonEditerIni(form)) {
     labelLogo_.onClick = [this] { LabelLogoClick(); };
     labelFin_.onClick = [this] { BoutonQuitterClick(); };
     labelAide_.onClick = [this] { LabelAideClick(); };
@@ -79,7 +77,7 @@ AuxCommands::AuxCommands(Form& form, Context ctx)
 }
 
 void AuxCommands::setLinkControls(std::array<Control*, 9> controls, Label& labelNoCom) {
-    liaison_ = controls;
+    linkControls_ = controls;
     labelNoCom_ = &labelNoCom;
     labelNoCom.onDblClick = [this] { LabelNoComDblClick(); };
 }
@@ -87,31 +85,31 @@ void AuxCommands::setLinkControls(std::array<Control*, 9> controls, Label& label
 void AuxCommands::LabelLogoClick() {
     const OsVersion version = ctx_.version ? *ctx_.version : OsVersion{};
     const auto ppi = static_cast<unsigned>(form_.pixelsPerInch());
-    showInfoBoxAt(TexteAPropos(version, ppi), form_.left() + kAProposDx, form_.top() + kAProposDy);
+    showInfoBoxAt(TexteAPropos(version, ppi), form_.left() + kAboutDx, form_.top() + kAboutDy);
 }
 
 void AuxCommands::LabelAideClick() {
-    const std::string page = ctx_.repertoireExe + std::string(kHelpPage);
-    if (ctx_.ouvrirDocument)
-        ctx_.ouvrirDocument(page);
+    const std::string page = ctx_.programFolder + std::string(kHelpPage);
+    if (ctx_.openDocument)
+        ctx_.openDocument(page);
     else
         openDocument(page);
 }
 
 void AuxCommands::LabelAccesCfgClick() {
     if (!labelNoCom_) return;
-    const bool montrer = !labelNoCom_->visible();
-    for (Control* c : liaison_)
-        if (c) c->setVisible(montrer);
+    const bool show = !labelNoCom_->visible();
+    for (Control* c : linkControls_)
+        if (c) c->setVisible(show);
 }
 
 void AuxCommands::showLinkControls() {
-    for (Control* c : liaison_)
+    for (Control* c : linkControls_)
         if (c) c->show();
 }
 
 void AuxCommands::BoutonQuitterClick() {
-    if (ctx_.fermer) ctx_.fermer();
+    if (ctx_.close) ctx_.close();
 }
 
 void AuxCommands::LabelIconiserClick() { form_.minimize(); }
@@ -120,14 +118,14 @@ void AuxCommands::LabelIconiserClick() { form_.minimize(); }
 // them where the scaled picture shows them (and not over its keys or FIN).
 bool AuxCommands::WMNCHitTest(int x, int y) const {
     const auto [dx, dy] = form_.toDesign(x, y);
-    return estZoneDeplacement(dx, dy);
+    return isDragArea(dx, dy);
 }
 
 // Also run by the 5-minute timer: restores the text and the look whatever
 // changed them. The text is Latin-1; the caption keeps "&" doubled so that
 // the label shows the text as it is.
 void AuxCommands::AfficherClient() {
-    labelClient_.setCaption(panel::captionFromText(DechiffrerTexte(std::string(kTexteClientChiffre))));
+    labelClient_.setCaption(panel::captionFromText(DechiffrerTexte(std::string(kCipheredCustomerText))));
     labelClient_.setFontColor(kClientTextColor);
     labelClient_.setTransparent(false);
     labelClient_.setColor(kClientBackground);
@@ -140,17 +138,17 @@ void AuxCommands::LabelNoComDblClick() {
 }
 
 void AuxCommands::BoutonEditerIniClick() {
-    showMessage(std::string(kMessageEditionIni));
+    showMessage(std::string(kIniEditMessage));
     EditerIni(ctx_.cheminIni ? ctx_.cheminIni() : std::string());
     BoutonQuitterClick();
 }
 
 void AuxCommands::EditerIni(const std::string& path) {
     const std::vector<std::string> args{path};
-    for (std::string_view editeur : kEditeursTexte) {
-        const std::string programme(editeur);
-        const bool demarre = ctx_.demarrer ? ctx_.demarrer(programme, args) : startDetached(programme, args);
-        if (demarre) return;
+    for (std::string_view editor : kTextEditors) {
+        const std::string program(editor);
+        const bool started = ctx_.start ? ctx_.start(program, args) : startDetached(program, args);
+        if (started) return;
     }
 }
 

@@ -24,14 +24,14 @@ namespace vos::app {
 class AuxCommands {
 public:
     struct Context {
-        std::string repertoireExe;                // program folder with trailing '/'
+        std::string programFolder;                // program folder with trailing '/'
         const OsVersion* version = nullptr;       // VersionWindows, filled at start-up
-        std::function<void()> fermer;             // closes the main window (its close sequence)
+        std::function<void()> close;             // closes the main window (its close sequence)
         std::function<std::string()> cheminIni;   // CheminIni
         // Services of the desktop; empty = the platform's openDocument and
         // startDetached (tests put recorders here).
-        std::function<void(const std::string& path)> ouvrirDocument;
-        std::function<bool(const std::string& program, const std::vector<std::string>& args)> demarrer;
+        std::function<void(const std::string& path)> openDocument;
+        std::function<bool(const std::string& program, const std::vector<std::string>& args)> start;
     };
 
     // Creates the controls on the form, in this z-order: LabelLogo, LabelFin
@@ -64,11 +64,11 @@ public:
 
     Label& labelLogo() { return labelLogo_; }
     Label& labelFin() { return labelFin_; }
-    Label& legendeFin() { return legendeFin_; }
+    Label& finCaption() { return finCaption_; }
     Label& labelAide() { return labelAide_; }
-    Label& legendeAide() { return legendeAide_; }
+    Label& aideCaption() { return aideCaption_; }
     Label& labelAccesCfg() { return labelAccesCfg_; }
-    Label& legendeAccesCfg() { return legendeAccesCfg_; }
+    Label& accesCfgCaption() { return accesCfgCaption_; }
     Label& labelIconiser() { return labelIconiser_; }
     Label& labelClient() { return labelClient_; }
     Button& boutonQuitter() { return boutonQuitter_; }
@@ -79,16 +79,16 @@ private:
     Context ctx_;
     Label& labelLogo_;
     Label& labelFin_;
-    Label& legendeFin_;
+    Label& finCaption_;
     Label& labelAide_;
-    Label& legendeAide_;
+    Label& aideCaption_;
     Label& labelAccesCfg_;
-    Label& legendeAccesCfg_;
+    Label& accesCfgCaption_;
     Label& labelIconiser_;
     Label& labelClient_;
     Button& boutonQuitter_;
     Button& boutonEditerIni_;
-    std::array<Control*, 9> liaison_{};
+    std::array<Control*, 9> linkControls_{};
     Label* labelNoCom_ = nullptr;
 };
 

@@ -41,22 +41,22 @@ inline constexpr std::array<DragRect, 4> kDragRects{{
     {0, 680, kClientWidth, kClientHeight},  // bottom strip
 }};
 
-constexpr bool estZoneDeplacement(int x, int y) {
+constexpr bool isDragArea(int x, int y) {
     for (const DragRect& r : kDragRects)
         if (r.contains(x, y)) return true;
     return false;
 }
 
 // Offset of the about box's top-left corner from the window's.
-inline constexpr int kAProposDx = 150;
-inline constexpr int kAProposDy = 100;
+inline constexpr int kAboutDx = 150;
+inline constexpr int kAboutDy = 100;
 
-inline constexpr std::string_view kMessageEditionIni = "Corvexa sera fermé après l'édition";
+inline constexpr std::string_view kIniEditMessage = "Corvexa sera fermé après l'édition";
 
 // Programs tried in turn to edit the configuration file: the desktop's
 // program for the file's type first, then common text editors in case that
 // launcher is not installed. The first one that starts is kept.
-inline constexpr std::array<std::string_view, 6> kEditeursTexte{
+inline constexpr std::array<std::string_view, 6> kTextEditors{
     "xdg-open", "gnome-text-editor", "gedit", "kate", "mousepad", "xed"};
 
 }  // namespace vos::app

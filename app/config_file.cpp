@@ -32,17 +32,17 @@ constexpr PortKey kPortKeys[] = {
 };
 
 std::string Cut255(std::string s) {
-    if (s.size() > kLongueurMaxTexte) s.resize(kLongueurMaxTexte);
+    if (s.size() > kMaxTextLength) s.resize(kMaxTextLength);
     return s;
 }
 
 // The operator reads French: the system's reasons for a failed file access,
 // in the operator's words. Anything else is named by its number.
-struct Raison {
+struct Reason {
     int error;
-    const char* texte;
+    const char* text;
 };
-constexpr Raison kRaisons[] = {
+constexpr Reason kReasons[] = {
     {EACCES, "accès refusé"},
     {EPERM, "fichier protégé contre toute modification"},
     {EROFS, "disque en lecture seule"},
@@ -63,9 +63,9 @@ constexpr Raison kRaisons[] = {
     {EEXIST, "fichier temporaire impossible à créer"},
 };
 
-std::string RaisonSysteme(int error) {
-    for (const Raison& r : kRaisons)
-        if (r.error == error) return r.texte;
+std::string systemReason(int error) {
+    for (const Reason& r : kReasons)
+        if (r.error == error) return r.text;
     return "erreur système " + std::to_string(error);
 }
 
@@ -79,11 +79,11 @@ ConfigWriteError::ConfigWriteError(const std::string& path, int error)
     : std::runtime_error("Impossible d'écrire dans " + path), path_(path), error_(error) {}
 
 ConfigIoError::ConfigIoError(const std::string& path, int error)
-    : std::runtime_error("Erreur d'entrée/sortie sur le fichier " + path + " : " + RaisonSysteme(error)),
+    : std::runtime_error("Erreur d'entrée/sortie sur le fichier " + path + " : " + systemReason(error)),
       path_(path),
       error_(error) {}
 
-std::string TexteVersionWindows(const OsVersion& v) {
+std::string versionWindowsText(const OsVersion& v) {
     return std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.build) +
            " " + v.servicePack;
 }
@@ -96,7 +96,7 @@ void LireConfiguration(ConfigState& state, panel::MachineType& type, ConfigPortT
 
     state.FichierFond = Cut255(ini.ReadString(kPerso, "Fond", kSkinMilling));
     if (!state.FichierFond.empty()) window.loadSkin(state.RepertoireSkins + state.FichierFond);
-    panel::appliquerRegleTypeMachine(state.FichierFond, type);
+    panel::applyMachineTypeRule(state.FichierFond, type);
     state.EditeurConfig = Cut255(ini.ReadString(kContexte, "Editeur", "notepad.exe"));
     window.afficherClient();
 }
@@ -105,8 +105,8 @@ void EcrireConfiguration(const ConfigState& state, const ConfigPortTarget& port)
     if (state.EnDemarrage) return;
     ProfileFile ini(state.CheminIni);
     Write(ini, kPerso, "Fond", state.FichierFond);
-    Write(ini, kContexte, "Version", kVersionProgramme);
-    Write(ini, kContexte, "Windows", TexteVersionWindows(state.VersionWindows));
+    Write(ini, kContexte, "Version", kProgramVersion);
+    Write(ini, kContexte, "Windows", versionWindowsText(state.VersionWindows));
     Write(ini, kPort, "Com", std::to_string(port.comNumber()));
     Write(ini, kPort, "Bauds", std::to_string(port.baud()));
 }

@@ -88,13 +88,13 @@ private:
 
 // Longest string value kept from the file (FichierFond, EditeurConfig) and
 // longest line kept by the tidy rewrite.
-inline constexpr size_t kLongueurMaxTexte = 255;
+inline constexpr size_t kMaxTextLength = 255;
 // Most lines the tidy rewrite handles; a longer file is left as it is.
-inline constexpr size_t kLignesMaxIni = 2000;
-inline constexpr const char* kVersionProgramme = "1.00";
+inline constexpr size_t kMaxIniLines = 2000;
+inline constexpr const char* kProgramVersion = "1.00";
 
 // "major.minor.build servicepack" (a trailing blank with an empty text).
-std::string TexteVersionWindows(const OsVersion& v);
+std::string versionWindowsText(const OsVersion& v);
 
 // Reads the file at state.CheminIni and applies it: port settings to `port`
 // as they are read, then the skin (loaded when its name is not empty), the
@@ -114,16 +114,16 @@ void EcrireConfiguration(const ConfigState& state, const ConfigPortTarget& port)
 // 8-bit file, whole characters of a Unicode one), empty lines dropped, one
 // empty line before every "[" line but the first line. Nothing (leave the
 // file alone) when there are more than 2000 lines.
-std::optional<std::vector<std::string>> ReformaterLignes(
-    const std::vector<std::string>& lignes, ProfileEncoding encodage = ProfileEncoding::Bytes8);
+std::optional<std::vector<std::string>> tidyLines(
+    const std::vector<std::string>& lines, ProfileEncoding encoding = ProfileEncoding::Bytes8);
 
 // The file's bytes in the tidy layout, in the file's own form: its encoding,
 // byte-order mark and line ends. Nothing (leave the file alone) for more
 // than 2000 lines, or when the result would read back in another encoding.
-std::optional<std::string> ReformaterTexte(std::string_view octets);
+std::optional<std::string> ReformaterTexte(std::string_view bytes);
 
-// Rewrites the file at `chemin` as ReformaterTexte says, atomically. Throws
+// Rewrites the file at `path` as ReformaterTexte says, atomically. Throws
 // ConfigIoError when the file cannot be read or replaced.
-void ReformaterIni(const std::string& chemin);
+void ReformaterIni(const std::string& path);
 
 }  // namespace vos::app

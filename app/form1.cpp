@@ -38,7 +38,7 @@ TForm1::TForm1(std::string programFolder)
       Timer2(form_.addTimer("Timer2", 300000)),
       Timer3(form_.addTimer("Timer3", 300)) {
     RepertoireExe = std::move(programFolder);
-    etat.CheminIni = RepertoireExe + std::string(NomIni);
+    state.CheminIni = RepertoireExe + std::string(NomIni);
     m_ = std::make_unique<Modules>(*this);
     wireEvents();
     // The design settings mark the port to be opened once the window is
@@ -74,11 +74,11 @@ void TForm1::FormShow() {
     // panel runs without the line until it comes back.
     try {
         if (!startupSequence()) {
-            demarrageAbandonne = true;
+            startupAbandoned = true;
             quitApplication(1);
         }
     } catch (...) {
-        demarrageAbandonne = true;
+        startupAbandoned = true;
         m_->link.closeQuietly();
         reportException(std::current_exception());
         quitApplication(1);
@@ -87,25 +87,25 @@ void TForm1::FormShow() {
 
 // Returns false when start-up stops early (configuration file missing).
 bool TForm1::startupSequence() {
-    etat.EnDemarrage = true;
-    m_->link.colorerBarreProgression();
-    etat.VersionWindows = readOsVersion();
-    etat.CheminIni = RepertoireExe + std::string(NomIni);
-    if (!std::filesystem::exists(etat.CheminIni)) {
+    state.EnDemarrage = true;
+    m_->link.paintProgressBar();
+    state.VersionWindows = readOsVersion();
+    state.CheminIni = RepertoireExe + std::string(NomIni);
+    if (!std::filesystem::exists(state.CheminIni)) {
         showErrorBox("Fichier " + std::string(NomIni) + " introuvable, réinstaller Vostrelle");
         m_->link.closeQuietly();
         return false;
     }
     m_->link.RechercherPorts();
-    etat.RepertoireSkins = RepertoireExe + std::string(kSkinsFolder);
+    state.RepertoireSkins = RepertoireExe + std::string(kSkinsFolder);
     installFont(RepertoireExe + std::string(kFontFile));
-    LireConfiguration(etat, typeMachine, m_->link, *this);
+    LireConfiguration(state, machineType, m_->link, *this);
     m_->link.AppliquerPort();
     if (!m_->link.PortAbsent()) {
         m_->link.setLightsActive(true);
         m_->link.openPort();
     }
-    etat.EnDemarrage = false;
+    state.EnDemarrage = false;
     m_->link.startupFinished();
     return true;
 }
@@ -114,19 +114,19 @@ void TForm1::loadSkin(const std::string& path) { Fond.loadFromFile(path); }
 void TForm1::afficherClient() { m_->aux.AfficherClient(); }
 
 void TForm1::FormActivate() {
-    placerEnHautAuCentre();
-    ecrireBanniere();
-    m_->hitMap.colorerCadresActivation();
+    placeAtTopCentre();
+    writeBanner();
+    m_->hitMap.colourActivationFrames();
 }
 
 // The top centre of the screen's available area: the whole screen where
 // the desktop keeps no panel there.
-void TForm1::placerEnHautAuCentre() {
+void TForm1::placeAtTopCentre() {
     const Bounds area = form_.availableArea();
     form_.moveTo(area.left + (area.width - form_.clientWidth()) / 2, area.top);
 }
 
-void TForm1::ecrireBanniere() {
+void TForm1::writeBanner() {
     for (int n = 1; n <= panel::Screen::kRows; ++n) {
         m_->screen.ligne(n).setCaption(std::string(n == kBannerLine ? kBannerText : kBlankLine));
         m_->screen.ligneC(n).setCaption(std::string(kBlankLine));
@@ -140,9 +140,9 @@ void TForm1::ecrireBanniere() {
 void TForm1::FormClose() {
     guarded([&] { m_->link.setLightsActive(false); });
     guarded([&] { m_->link.closeForExit(); });
-    if (demarrageAbandonne) return;
-    if (!etat.EnDemarrage && !guarded([&] { EcrireConfiguration(etat, m_->link); })) return;
-    guarded([&] { ReformaterIni(etat.CheminIni); });
+    if (startupAbandoned) return;
+    if (!state.EnDemarrage && !guarded([&] { EcrireConfiguration(state, m_->link); })) return;
+    guarded([&] { ReformaterIni(state.CheminIni); });
 }
 
 void TForm1::Timer1Timer() { m_->keyboard.Timer1Timer(); }

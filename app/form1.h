@@ -66,11 +66,11 @@ public:
 
     // --- program-wide state of the main window ---
     std::string RepertoireExe;  // program folder, with its trailing '/'
-    ConfigState etat;           // paths, EnDemarrage, VersionWindows, FichierFond, ...
-    panel::MachineType typeMachine;    // EstTour / EstFraiseuse
+    ConfigState state;           // paths, EnDemarrage, VersionWindows, FichierFond, ...
+    panel::MachineType machineType;    // EstTour / EstFraiseuse
     // True once start-up has given up (missing configuration, error): the
     // close then writes nothing.
-    bool demarrageAbandonne = false;
+    bool startupAbandoned = false;
 
     // --- modules (tests drive them directly) ---
     Picture& Fond;
@@ -93,8 +93,8 @@ private:
     void afficherClient() override;
 
     void wireEvents();
-    void ecrireBanniere();
-    void placerEnHautAuCentre();
+    void writeBanner();
+    void placeAtTopCentre();
     bool startupSequence();
 
     struct Modules;

@@ -19,24 +19,24 @@ namespace vos::app {
 
 struct TForm1::Modules {
     explicit Modules(TForm1& f)
-        : lamps(f.form_, f.typeMachine),
+        : lamps(f.form_, f.machineType),
           hitMap(f.form_),
           zoom(f.form_, screen),
           screen(f.form_),
           decoder(screen, lamps, [](int hz, int ms) { beep(hz, ms); }),
           receiver(f.form_, decoder),
           machineSwitch(f.form_, [&f] {
-              input::LabelTFClick(f.etat.FichierFond, f.etat.RepertoireSkins, f.Fond, f.typeMachine);
+              input::LabelTFClick(f.state.FichierFond, f.state.RepertoireSkins, f.Fond, f.machineType);
           }),
-          aux(f.form_, AuxCommands::Context{f.RepertoireExe, &f.etat.VersionWindows,
+          aux(f.form_, AuxCommands::Context{f.RepertoireExe, &f.state.VersionWindows,
                                             [&f] { f.form_.close(); },
-                                            [&f] { return f.etat.CheminIni; }}),
+                                            [&f] { return f.state.CheminIni; }}),
           link(f.form_, f.RepertoireExe, PortLink::Hooks{
                    [this](panel::ByteSource& src, std::uint16_t count) {
                        receiver.PortTriggerAvail(src, count);
                    },
-                   [this, &f] { EcrireConfiguration(f.etat, link); },
-                   [&f] { return f.etat.EnDemarrage; },
+                   [this, &f] { EcrireConfiguration(f.state, link); },
+                   [&f] { return f.state.EnDemarrage; },
                    [&f](bool open) { f.Timer1.setEnabled(open); }}),
           keyboard(link, zoom, screen) {
         lamps.setBigScreen(&zoom.grandeVisu());

@@ -33,9 +33,9 @@ constexpr const char* kNoPortChosen =
 
 }  // namespace
 
-std::string texteNonDisponible(int n) { return com(n) + " NON DISPONIBLE"; }
-std::string texteLiaisonPerdue(int n) { return com(n) + " LIAISON PERDUE"; }
-std::string texteOuvert(int n, std::int32_t baud) { return com(n) + " " + std::to_string(baud); }
+std::string notAvailableText(int n) { return com(n) + " NON DISPONIBLE"; }
+std::string lineLostText(int n) { return com(n) + " LIAISON PERDUE"; }
+std::string openText(int n, std::int32_t baud) { return com(n) + " " + std::to_string(baud); }
 
 int failureCode(const std::exception_ptr& e) {
     try {

@@ -11,9 +11,9 @@
 namespace vos::app {
 
 // "COM1 NON DISPONIBLE", "COM1 LIAISON PERDUE", "COM1 9600".
-std::string texteNonDisponible(int n);
-std::string texteLiaisonPerdue(int n);
-std::string texteOuvert(int n, std::int32_t baud);
+std::string notAvailableText(int n);
+std::string lineLostText(int n);
+std::string openText(int n, std::int32_t baud);
 
 // The serial code a failure carries (the component's codes, or the negated
 // system code of an EInOutError); 0 for any other error.

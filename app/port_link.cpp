@@ -133,7 +133,7 @@ void PortLink::Impl::lineLost() {
     lostCom = Port.ComNumber();
     keyRefusalShown = false;
     if (aux) aux->showLinkControls();
-    selection.showLinkState(texteLiaisonPerdue(Port.ComNumber()), false);
+    selection.showLinkState(lineLostText(Port.ComNumber()), false);
     updateHint();
     rearm();
 }
@@ -157,7 +157,7 @@ void PortLink::Impl::showDown() {
     if (state == LineState::Up || (state == LineState::Lost && Port.ComNumber() != lostCom))
         state = LineState::Unavailable;
     const int n = Port.ComNumber();
-    selection.showLinkState(state == LineState::Lost ? texteLiaisonPerdue(n) : texteNonDisponible(n), false);
+    selection.showLinkState(state == LineState::Lost ? lineLostText(n) : notAvailableText(n), false);
     updateHint();
 }
 
@@ -219,7 +219,7 @@ void PortLink::Impl::reconnect(std::uint64_t t) {
     }
     const int n = Port.ComNumber();
     selection.addFoundPort(n);
-    selection.showLinkState(texteOuvert(n, Port.Baud()), true);
+    selection.showLinkState(openText(n, Port.Baud()), true);
     step([&] { SerialSLController1.setLightsActive(true); });
 }
 
@@ -266,7 +266,7 @@ void PortLink::openAtCreation() {
     impl_->step([&] { impl_->Port.setOpen(true); });
 }
 
-void PortLink::colorerBarreProgression() { impl_->selection.colorerBarreProgression(); }
+void PortLink::paintProgressBar() { impl_->selection.paintProgressBar(); }
 void PortLink::RechercherPorts() { impl_->step([&] { impl_->selection.RechercherPorts(); }); }
 bool PortLink::PortAbsent() const { return impl_->selection.PortAbsent(); }
 

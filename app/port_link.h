@@ -75,7 +75,7 @@ public:
     //     shows it once per cause (port number and failure) ---
     // Opens with the design settings.
     void openAtCreation();
-    void colorerBarreProgression();
+    void paintProgressBar();
     void RechercherPorts();
     void AppliquerPort();
     bool PortAbsent() const;

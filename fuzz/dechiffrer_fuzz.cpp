@@ -38,23 +38,23 @@ std::size_t expectedLength(std::size_t symbols) {
 
 std::string encipher(const std::string& plain) {
     std::string bytes;
-    std::uint16_t key = kCleDepart;
+    std::uint16_t key = kKeyStart;
     for (char p : plain) {
         const auto c = static_cast<std::uint8_t>(static_cast<std::uint8_t>(p) ^ (key >> 8));
         bytes.push_back(static_cast<char>(c));
-        key = static_cast<std::uint16_t>((std::uint32_t{key} + c) * kCleM + kCleA);
+        key = static_cast<std::uint16_t>((std::uint32_t{key} + c) * kKeyMultiplier + kKeyIncrement);
     }
     std::string symbols;
     for (std::size_t at = 0; at < bytes.size(); at += 3) {
         const std::size_t n = std::min<std::size_t>(3, bytes.size() - at);
         std::uint32_t group = 0;
         for (std::size_t k = 0; k < n; ++k) group |= std::uint32_t{static_cast<std::uint8_t>(bytes[at + k])} << (8 * k);
-        for (std::size_t k = 0; k < n + 1; ++k) symbols.push_back(kAlphabetChiffre[(group >> (6 * k)) & 63]);
+        for (std::size_t k = 0; k < n + 1; ++k) symbols.push_back(kCipherAlphabet[(group >> (6 * k)) & 63]);
     }
     return symbols;
 }
 
-bool inAlphabet(char c) { return kAlphabetChiffre.find(c) != std::string_view::npos; }
+bool inAlphabet(char c) { return kCipherAlphabet.find(c) != std::string_view::npos; }
 
 }  // namespace
 
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::string normalised = input;
     for (char& c : normalised)
-        if (!inAlphabet(c)) c = kAlphabetChiffre[0];
+        if (!inAlphabet(c)) c = kCipherAlphabet[0];
     CIPHER_CHECK(DechiffrerTexte(normalised) == text);
 
     const std::string wholeGroups = input.substr(0, input.size() / 4 * 4);

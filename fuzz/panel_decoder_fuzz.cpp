@@ -78,7 +78,7 @@ struct Panel {
 
     // The state after the window's activation, for a new input.
     void reset(bool milling, bool bigScreen) {
-        vos::panel::appliquerRegleTypeMachine(milling ? vos::kSkinMilling : "num760t.jpg", type);
+        vos::panel::applyMachineTypeRule(milling ? vos::kSkinMilling : "num760t.jpg", type);
         grandeVisu.setVisible(bigScreen);
         for (int i = 0; i < vos::panel::lamps::kCount; ++i) lamps.led(i).hide();
         lamps.DernierChoix16 = 0;

@@ -271,8 +271,8 @@ std::string tidyFile(const std::string& bytes) { return vos::app::ReformaterText
 void checkTidy(const std::string& bytes) {
     const vos::ProfileDocument doc = vos::DecodeProfile(bytes);
     const std::vector<std::string>& in = doc.lines;
-    const auto out = vos::app::ReformaterLignes(in, doc.form.encoding);
-    PROFILE_CHECK(out.has_value() == (in.size() <= vos::app::kLignesMaxIni));
+    const auto out = vos::app::tidyLines(in, doc.form.encoding);
+    PROFILE_CHECK(out.has_value() == (in.size() <= vos::app::kMaxIniLines));
     if (!out) return;
     std::vector<std::string> keptIn, keptOut;
     for (const std::string& l : in) {

@@ -20,7 +20,7 @@ HitMap::HitMap(Form& form) : form_(form) {
     }
 }
 
-void HitMap::envoyer(std::uint8_t code) {
+void HitMap::send(std::uint8_t code) {
     if (keyboard_) keyboard_->EnvoyerCode(code);
 }
 
@@ -31,27 +31,27 @@ void HitMap::FormMouseDown(MouseButton button, ShiftState shift) {
 }
 
 void HitMap::FormMouseDownAt(MouseButton button, ShiftState shift, int x, int y) {
-    if (appuiDoigt_ && button == MouseButton::Right) {
+    if (fingerPress_ && button == MouseButton::Right) {
         // The finger held still: it was a right press, not a left one.
-        appuiDoigt_ = false;
-        codeAuRelacher_.reset();
+        fingerPress_ = false;
+        releaseCode_.reset();
         MasquerCadres();
     }
     if (button == MouseButton::Right && keyboard_) keyboard_->noteRightPress();
     if (button == MouseButton::Left && !shift.shift) {
         if (const auto hit = normalHit(x, y)) {
-            cadre(hit->frame).show();  // the frame first, then the code
+            frame(hit->frame).show();  // the frame first, then the code
             if (shift.touch) {
-                appuiDoigt_ = true;
-                codeAuRelacher_ = hit->code;
+                fingerPress_ = true;
+                releaseCode_ = hit->code;
             } else if (hit->code) {
-                envoyer(*hit->code);
+                send(*hit->code);
             }
         }
     } else if (button == MouseButton::Right || shift.shift) {
         if (const auto hit = shiftedHit(x, y)) {
-            cadre(hit->frame).show();
-            if (hit->code) envoyer(*hit->code);
+            frame(hit->frame).show();
+            if (hit->code) send(*hit->code);
         }
         if (keyboard_) keyboard_->noteShiftedPress();
     }
@@ -61,18 +61,18 @@ void HitMap::FormMouseDownAt(MouseButton button, ShiftState shift, int x, int y)
 // A kept code goes before the frame is hidden, as a mouse press's goes
 // while its frame shows; a failing send still ends the press.
 void HitMap::FormMouseUp(MouseButton button) {
-    appuiDoigt_ = false;
-    const std::optional<std::uint8_t> code = std::exchange(codeAuRelacher_, std::nullopt);
+    fingerPress_ = false;
+    const std::optional<std::uint8_t> code = std::exchange(releaseCode_, std::nullopt);
     try {
-        if (code) envoyer(*code);
+        if (code) send(*code);
     } catch (...) {
-        finirAppui(button);
+        endPress(button);
         throw;
     }
-    finirAppui(button);
+    endPress(button);
 }
 
-void HitMap::finirAppui(MouseButton button) {
+void HitMap::endPress(MouseButton button) {
     MasquerCadres();
     if (keyboard_) keyboard_->noteRelease(button);
 }
@@ -83,8 +83,8 @@ void HitMap::MasquerCadres() {
     for (Shape* s : frames_) s->hide();
 }
 
-void HitMap::colorerCadresActivation() {
-    for (int i : hitmap::kActivationFrames) cadre(i).setPenColor(hitmap::kActivationPen);
+void HitMap::colourActivationFrames() {
+    for (int i : hitmap::kActivationFrames) frame(i).setPenColor(hitmap::kActivationPen);
 }
 
 }  // namespace vos::input

@@ -49,19 +49,19 @@ public:
 
     // The activation pen colour of the 36 frames of kActivationFrames; called
     // at each activation of the main window.
-    void colorerCadresActivation();
+    void colourActivationFrames();
 
-    Shape& cadre(int index) { return *frames_.at(static_cast<std::size_t>(index)); }
+    Shape& frame(int index) { return *frames_.at(static_cast<std::size_t>(index)); }
 
 private:
-    void envoyer(std::uint8_t code);
-    void finirAppui(MouseButton button);
+    void send(std::uint8_t code);
+    void endPress(MouseButton button);
 
     Form& form_;
     Keyboard* keyboard_ = nullptr;
     // A finger's left press is held, with the code its release sends.
-    bool appuiDoigt_ = false;
-    std::optional<std::uint8_t> codeAuRelacher_;
+    bool fingerPress_ = false;
+    std::optional<std::uint8_t> releaseCode_;
     std::array<Shape*, hitmap::kFrameCount> frames_{};
 };
 

@@ -17,7 +17,7 @@ void Keyboard::FormKeyDown(std::uint16_t vkey, ShiftState shift) {
         return;
     }
     if (vkey == keycodes::kCopyKey && shift.ctrl && !shift.alt) {
-        copyToClipboard(texteEcranCopie(screen_));
+        copyToClipboard(screenCopyText(screen_));
         return;
     }
     if (const auto code = keycodes::codeForVirtualKey(vkey)) EnvoyerCode(*code);
@@ -27,10 +27,10 @@ void Keyboard::FormKeyPress(std::uint8_t ch) {
     if (const auto code = keycodes::codeForCharacter(ch)) EnvoyerCode(*code);
 }
 
-std::uint8_t Keyboard::codeDuTimer() const {
-    const std::uint8_t base = verrouMaj ? keycodes::kHeldShiftedBase : keycodes::kHeldBase;
+std::uint8_t Keyboard::timerCode() const {
+    const std::uint8_t base = shiftLatch ? keycodes::kHeldShiftedBase : keycodes::kHeldBase;
     for (int i = 0; i < keycodes::kHeldKeyCount; ++i)
-        if (touchesMaintenues[i]) return static_cast<std::uint8_t>(base + i);
+        if (heldKeys[i]) return static_cast<std::uint8_t>(base + i);
     return keycodes::kIdle;
 }
 
@@ -38,13 +38,13 @@ void Keyboard::Timer1Timer() {
     // The timer's byte is periodic, not an operator action: when it cannot be
     // queued (port closed, ring full) this tick simply sends nothing.
     if (!sink_.canSendIdle()) return;
-    EnvoyerCode(codeDuTimer());
+    EnvoyerCode(timerCode());
 }
 
 void Keyboard::noteRelease(MouseButton button) {
-    if (button != MouseButton::Right) boutonDroit = false;
-    verrouMaj = boutonDroit;
-    touchesMaintenues.fill(false);
+    if (button != MouseButton::Right) rightButton = false;
+    shiftLatch = rightButton;
+    heldKeys.fill(false);
 }
 
 }  // namespace vos::input

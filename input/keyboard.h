@@ -49,20 +49,20 @@ public:
     // tick is skipped silently: a closed port must not raise one error per tick.
     void Timer1Timer();
     // The byte the next tick sends: the first held key's code, else idle.
-    std::uint8_t codeDuTimer() const;
+    std::uint8_t timerCode() const;
 
     // Button bookkeeping of the hit map (input/hit_map.h).
-    void noteRightPress() { boutonDroit = true; }
-    void noteShiftedPress() { verrouMaj = true; }
+    void noteRightPress() { rightButton = true; }
+    void noteShiftedPress() { shiftLatch = true; }
     // Any release: another button than the right one clears the right-button
     // flag; the latch takes the flag's value; every held key is released.
     void noteRelease(MouseButton button);
 
     // Eight held-key flags (no input of this panel sets them; the timer still
     // honours them), the shifted latch and the right-button flag.
-    std::array<bool, keycodes::kHeldKeyCount> touchesMaintenues{};
-    bool verrouMaj = false;
-    bool boutonDroit = false;
+    std::array<bool, keycodes::kHeldKeyCount> heldKeys{};
+    bool shiftLatch = false;
+    bool rightButton = false;
 
 private:
     ByteSink& sink_;

@@ -12,11 +12,11 @@ void LabelTFClick(std::string& FichierFond, const std::string& RepertoireSkins, 
                   panel::MachineType& type) {
     FichierFond = skinAfterSwitch(FichierFond);
     Fond.loadFromFile(RepertoireSkins + FichierFond);  // throws: type left as it was
-    panel::appliquerRegleTypeMachine(FichierFond, type);
+    panel::applyMachineTypeRule(FichierFond, type);
 }
 
 MachineSwitch::MachineSwitch(Form& form, std::function<void()> clicked)
-    : labelTF_(createCommandArea(form, kTFArea)), legende_(createCommandCaption(form, kTFArea)) {
+    : labelTF_(createCommandArea(form, kTFArea)), caption_(createCommandCaption(form, kTFArea)) {
     labelTF_.onClick = std::move(clicked);
 }
 

@@ -35,11 +35,11 @@ class MachineSwitch {
 public:
     MachineSwitch(Form& form, std::function<void()> clicked);
     Label& labelTF() { return labelTF_; }
-    Label& legende() { return legende_; }
+    Label& caption() { return caption_; }
 
 private:
     Label& labelTF_;
-    Label& legende_;
+    Label& caption_;
 };
 
 }  // namespace vos::input

@@ -15,7 +15,7 @@ constexpr char32_t kOSent = 'O';
 
 }  // namespace
 
-std::string texteEcranCopie(const panel::Screen& screen) {
+std::string screenCopyText(const panel::Screen& screen) {
     std::string out;
     for (int n = 1; n <= panel::Screen::kRows; ++n) {
         const std::string line = panel::collapseAmpersands(screen.ligne(n).caption());

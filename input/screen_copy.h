@@ -13,6 +13,6 @@ class Screen;
 
 namespace vos::input {
 
-std::string texteEcranCopie(const panel::Screen& screen);
+std::string screenCopyText(const panel::Screen& screen);
 
 }  // namespace vos::input

@@ -28,14 +28,14 @@ Zoom::Zoom(Form& form, panel::Screen& screen)
       screen_(screen),
       grandeVisu_(createGrandeVisu(form)),
       labelChgtEcran_(createCommandArea(form, kZoomArea)),
-      legende_(createCommandCaption(form, kZoomArea)) {
+      caption_(createCommandCaption(form, kZoomArea)) {
     // Any button switches the screen (right and middle included).
     labelChgtEcran_.onMouseDown = [this](MouseButton, ShiftState, int, int) { ChangerEcran(); };
 }
 
 // Design values scaled as the window's controls were at its creation, so
 // leaving the big screen gives back exactly the start-up layout.
-void Zoom::appliquer(const ScreenLayout& l) {
+void Zoom::apply(const ScreenLayout& l) {
     const auto px = [this](int design) { return form_.scaled(design); };
     for (int n = 1; n <= 12; ++n) {
         Label& line = screen_.ligne(n);
@@ -58,11 +58,11 @@ void Zoom::appliquer(const ScreenLayout& l) {
 void Zoom::ChangerEcran() {
     if (modeZoom_) {
         grandeVisu_.hide();
-        appliquer(kNormalLayout);
+        apply(kNormalLayout);
         modeZoom_ = false;
     } else {
         grandeVisu_.show();
-        appliquer(kBigLayout);
+        apply(kBigLayout);
         modeZoom_ = true;
     }
 }

@@ -36,16 +36,16 @@ public:
 
     Shape& grandeVisu() { return grandeVisu_; }
     Label& labelChgtEcran() { return labelChgtEcran_; }
-    Label& legendeZoom() { return legende_; }
+    Label& zoomCaption() { return caption_; }
 
 private:
-    void appliquer(const ScreenLayout& layout);
+    void apply(const ScreenLayout& layout);
 
     Form& form_;
     panel::Screen& screen_;
     Shape& grandeVisu_;
     Label& labelChgtEcran_;
-    Label& legende_;
+    Label& caption_;
     bool modeZoom_ = false;
     const Control* labelNoCom_ = nullptr;
     Control* txd_ = nullptr;

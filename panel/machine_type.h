@@ -21,10 +21,10 @@ struct MachineType {
 // Derives the machine type from the skin file name (no folder): exactly
 // kSkinMilling ("num760f.jpg") is the milling machine, anything else
 // (another case, empty, another name) the lathe.
-inline void appliquerRegleTypeMachine(const std::string& fichierFond, MachineType& type) {
-    const bool fraiseuse = fichierFond == kSkinMilling;
-    type.EstFraiseuse = fraiseuse;
-    type.EstTour = !fraiseuse;
+inline void applyMachineTypeRule(const std::string& fichierFond, MachineType& type) {
+    const bool milling = fichierFond == kSkinMilling;
+    type.EstFraiseuse = milling;
+    type.EstTour = !milling;
 }
 
 }  // namespace vos::panel

@@ -45,7 +45,7 @@ TForm2::TForm2()
         form_.scaleBy(*num, kPpiScalingDenominator);
 }
 
-void TForm2::colorerBarreProgression() {
+void TForm2::paintProgressBar() {
     ProgressBar1.setBarColor(form2::kBarColor);
     ProgressBar1.setBackgroundColor(form2::kBarBackground);
 }

@@ -61,7 +61,7 @@ public:
 
     Form& form() { return form_; }
     // The progress bar's colours: blue bar on white (start-up asks for it).
-    void colorerBarreProgression();
+    void paintProgressBar();
 
 private:
     Form form_;  // first: the controls below are created on it

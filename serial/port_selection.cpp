@@ -41,8 +41,8 @@ struct LabelDesign {
 constexpr LabelDesign kLabelNoCom{"LabelNoCom", 220, 697, "COM NON DISPONIBLE", "", kLinkLabelFont};
 constexpr LabelDesign kLabelTXD{"LabelTXD", 360, 697, "TXD", "", kLinkLabelFont};
 constexpr LabelDesign kLabelRXD{"LabelRXD", 420, 697, "RXD", "", kLinkLabelFont};
-constexpr const char* kPortsDisposDebut = "Ports disponibles : com ";
-constexpr LabelDesign kLabelPortsDispos{"LabelPortsDispos", 490, 696, kPortsDisposDebut,
+constexpr const char* kPortsDisposStart = "Ports disponibles : com ";
+constexpr LabelDesign kLabelPortsDispos{"LabelPortsDispos", 490, 696, kPortsDisposStart,
                                         "Ports visibles par Corvexa", kPortsDisposFont};
 
 constexpr const char* kBauds[] = {"9600", "19200"};
@@ -121,7 +121,7 @@ PortSelection::PortSelection(Form& form, TSerialComPort& port, TSerialSLControll
       labelPortsDispos_(createLinkLabel(form, kLabelPortsDispos)),
       checkInitPort_(createCheckInit(form)),
       labelDetectePorts_(createCommandArea(form, kDetectePorts)),
-      legendePorts_(createCommandCaption(form, kDetectePorts)),
+      detectePortsCaption_(createCommandCaption(form, kDetectePorts)),
       form2_(std::make_unique<TForm2>()) {
     designLight(okLight_, kOKLight);
     designLight(txdLight_, kTXDLight);
@@ -157,7 +157,7 @@ PortSelection::~PortSelection() {
     labelDetectePorts_.onClick = nullptr;
 }
 
-std::string PortSelection::texteItemPort(int n) {
+std::string PortSelection::portItemText(int n) {
     const std::string digits = std::to_string(n);
     if (n < 10) return "COM  " + digits;
     if (n < 100) return "COM " + digits;
@@ -184,14 +184,14 @@ void PortSelection::RechercherPorts() {
 
     form2_->form().showOnScreen();
     form2_->Label3.setCaption("");
-    labelPortsDispos_.setCaption(kPortsDisposDebut);
+    labelPortsDispos_.setCaption(kPortsDisposStart);
     for (int i = nbPortsTrouves_ - 1; i >= 0; --i) comboNoCom_.remove(i);
     nbPortsTrouves_ = 0;
-    for (int n = 1; n <= kMaxPort; ++n) testerPort(n);
+    for (int n = 1; n <= kMaxPort; ++n) testPort(n);
     if (!hooks_.enDemarrage || !hooks_.enDemarrage()) AppliquerPort();
 }
 
-void PortSelection::testerPort(int n) {
+void PortSelection::testPort(int n) {
     TForm2& f = *form2_;
     f.Label2.setCaption("com " + std::to_string(n));
     f.ProgressBar1.setPosition(n * 100 / kMaxPort);
@@ -200,7 +200,7 @@ void PortSelection::testerPort(int n) {
         const std::string blankN = " " + std::to_string(n);
         f.Label3.setCaption(f.Label3.caption() + blankN);
         labelPortsDispos_.setCaption(labelPortsDispos_.caption() + blankN);
-        comboNoCom_.add(texteItemPort(n));
+        comboNoCom_.add(portItemText(n));
         ++nbPortsTrouves_;
         portsTrouves_[nbPortsTrouves_] = static_cast<std::uint8_t>(n);
     }
@@ -237,14 +237,14 @@ void PortSelection::showLinkState(const std::string& text, bool ok) {
 
 // The list and the text as the search writes them, from the slots.
 void PortSelection::rebuildFoundLists() {
-    std::string texte = kPortsDisposDebut;
+    std::string text = kPortsDisposStart;
     for (int i = comboNoCom_.count() - 1; i >= 0; --i) comboNoCom_.remove(i);
     for (int slot = 1; slot <= nbPortsTrouves_; ++slot) {
         const int n = portsTrouves_[static_cast<std::size_t>(slot)];
-        texte += " " + std::to_string(n);
-        comboNoCom_.add(texteItemPort(n));
+        text += " " + std::to_string(n);
+        comboNoCom_.add(portItemText(n));
     }
-    labelPortsDispos_.setCaption(texte);
+    labelPortsDispos_.setCaption(text);
     const std::uint8_t index = IndexPortConfigure();
     comboNoCom_.setItemIndex(index == kNoIndex ? -1 : index);
 }
@@ -263,16 +263,16 @@ std::uint8_t PortSelection::IndexPortConfigure() {
 
 std::string PortSelection::TexteEtatPort() {
     const std::string com = "COM" + std::to_string(Port.ComNumber());
-    std::string texte;
+    std::string text;
     if (Port.PortAvailable(Port.ComNumber())) {
-        texte = com + " " + std::to_string(Port.Baud());
+        text = com + " " + std::to_string(Port.Baud());
         portOK_ = true;
     } else {
-        texte = com + "  NON DISPONIBLE";
+        text = com + "  NON DISPONIBLE";
         portOK_ = false;
     }
     okLight_.setLit(portOK_);
-    return texte;
+    return text;
 }
 
 void PortSelection::AppliquerPort() {
@@ -288,13 +288,13 @@ void PortSelection::AppliquerPort() {
     }
     portOK_ = false;
     okLight_.setLit(false);
-    signalerAbsence();
+    reportAbsence();
     form_.repaintNow();
 }
 
 // The not-available text is shown once per run; later checks leave the
 // label as it is.
-void PortSelection::signalerAbsence() {
+void PortSelection::reportAbsence() {
     if (absenceSignalee_) return;
     setStatusText("COM" + std::to_string(Port.ComNumber()) + " NON DISPONIBLE");
     absenceSignalee_ = true;

@@ -82,10 +82,10 @@ public:
     void showLinkState(const std::string& text, bool ok);
 
     // Blue bar on white in the progress window (start-up asks for it).
-    void colorerBarreProgression() { form2_->colorerBarreProgression(); }
+    void paintProgressBar() { form2_->paintProgressBar(); }
 
     // Item text of port n in ComboBox_NoCom: "COM  1", "COM 12", "COM123".
-    static std::string texteItemPort(int n);
+    static std::string portItemText(int n);
 
     // --- controls ---
     // The nine controls the link toggle shows and hides, in its order:
@@ -103,12 +103,12 @@ public:
     Label& LabelPortsDispos() { return labelPortsDispos_; }
     CheckBox& CheckBox_InitPort() { return checkInitPort_; }
     Label& LabelDetectePorts() { return labelDetectePorts_; }
-    Label& LabelDetectePortsLegende() { return legendePorts_; }
+    Label& detectePortsCaption() { return detectePortsCaption_; }
     TForm2& Form2() { return *form2_; }
 
 private:
-    void testerPort(int n);
-    void signalerAbsence();
+    void testPort(int n);
+    void reportAbsence();
     void setStatusText(const std::string& text);
     void runHandler(void (PortSelection::*handler)());
     void rebuildFoundLists();
@@ -129,7 +129,7 @@ private:
     Label& labelPortsDispos_;
     CheckBox& checkInitPort_;
     Label& labelDetectePorts_;
-    Label& legendePorts_;
+    Label& detectePortsCaption_;
     std::unique_ptr<TForm2> form2_;
 
     std::array<std::uint8_t, kMaxPort + 1> portsTrouves_{};  // [0] unused

@@ -280,7 +280,7 @@ TEST_F(LinkFaults, EveryKindOfFailedPortAtStartUpLeavesThePanelRunningUntilTheLi
         c.lay(folder_.folder(), holder, peer);
         app::TForm1& f = start();
         EXPECT_FALSE(appServices().quitRequested);
-        EXPECT_FALSE(f.demarrageAbandonne);
+        EXPECT_FALSE(f.startupAbandoned);
         EXPECT_TRUE(f.form().visible());
         EXPECT_FALSE(port().Open());
         EXPECT_EQ(recordedErrors(), std::vector<std::string>{c.box});
@@ -314,8 +314,8 @@ TEST_F(LinkFaults, APortHeldByAnotherProcessAtStartUp) {
     app::TForm1& f = start();
     EXPECT_FALSE(port().Open());
     EXPECT_TRUE(allSay(recordedErrors(), kAlreadyOpen)) << recordedErrors().size();
-    EXPECT_FALSE(f.etat.EnDemarrage);
-    EXPECT_FALSE(f.demarrageAbandonne);
+    EXPECT_FALSE(f.state.EnDemarrage);
+    EXPECT_FALSE(f.startupAbandoned);
     EXPECT_EQ(selection().LabelNoCom().caption(), "COM1 NON DISPONIBLE");
 
     holder.release();

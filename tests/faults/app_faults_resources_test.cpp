@@ -99,7 +99,7 @@ TEST_P(SkinFaults, AtStartUpTheProgramEndsAfterOneBoxAndWritesNothing) {
     const auto errors = recordedErrors();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_NE(errors[0].find(folder_.skinPath("num760f.jpg")), std::string::npos) << errors[0];
-    EXPECT_TRUE(f.demarrageAbandonne);
+    EXPECT_TRUE(f.startupAbandoned);
     EXPECT_FALSE(port().Open());
     f.form().close();  // what the end of the program runs
     EXPECT_EQ(readFileBytes(folder_.iniPath()), std::string(kShippedIni));
@@ -111,7 +111,7 @@ TEST_P(SkinFaults, AtASwitchTheErrorIsShownAndTheProgramGoesOnAsItWas) {
     Peer& peer = addPeer(1);
     app::TForm1& f = start();
     ASSERT_TRUE(recordedErrors().empty());
-    ASSERT_TRUE(f.typeMachine.EstFraiseuse);
+    ASSERT_TRUE(f.machineType.EstFraiseuse);
     const std::string shown = f.Fond.fileName();
 
     auto* tf = dynamic_cast<Label*>(f.form().find("LabelTF"));
@@ -121,7 +121,7 @@ TEST_P(SkinFaults, AtASwitchTheErrorIsShownAndTheProgramGoesOnAsItWas) {
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_NE(errors[0].find(folder_.skinPath("num760t.jpg")), std::string::npos) << errors[0];
     EXPECT_EQ(f.Fond.fileName(), shown);
-    EXPECT_TRUE(f.typeMachine.EstFraiseuse);
+    EXPECT_TRUE(f.machineType.EstFraiseuse);
 
     // The machine-dependent lamps still follow the milling machine.
     ASSERT_TRUE(peer.send({51}));
@@ -133,7 +133,7 @@ TEST_P(SkinFaults, AtASwitchTheErrorIsShownAndTheProgramGoesOnAsItWas) {
 
     guarded(tf->onClick);  // next switch: back to the milling skin, which loads
     EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
-    EXPECT_EQ(f.etat.FichierFond, "num760f.jpg");
+    EXPECT_EQ(f.state.FichierFond, "num760f.jpg");
     EXPECT_EQ(f.Fond.fileName(), folder_.skinPath("num760f.jpg"));
 }
 
@@ -157,8 +157,8 @@ TEST_P(FontFaults, StartUpGoesOnWithoutAnyBox) {
     Peer& peer = addPeer(1);
     app::TForm1& f = start();
     EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
-    EXPECT_FALSE(f.etat.EnDemarrage);
-    EXPECT_FALSE(f.demarrageAbandonne);
+    EXPECT_FALSE(f.state.EnDemarrage);
+    EXPECT_FALSE(f.startupAbandoned);
     expectServing(peer, "POLICE ABSENTE", "ABCDEF");
 }
 

@@ -32,12 +32,12 @@ protected:
 
     AuxCommands::Context contexte() {
         AuxCommands::Context c;
-        c.repertoireExe = "/opt/vostrelle/";
+        c.programFolder = "/opt/vostrelle/";
         c.version = &version;
-        c.fermer = [this] { journal.push_back("fermer"); };
+        c.close = [this] { journal.push_back("fermer"); };
         c.cheminIni = [] { return std::string("/opt/vostrelle/Vostrelle.ini"); };
-        c.ouvrirDocument = [this](const std::string& p) { journal.push_back("ouvrir:" + p); };
-        c.demarrer = [this](const std::string& prog, const std::vector<std::string>& args) {
+        c.openDocument = [this](const std::string& p) { journal.push_back("ouvrir:" + p); };
+        c.start = [this](const std::string& prog, const std::vector<std::string>& args) {
             std::string e = "demarrer:" + prog;
             for (const auto& a : args) e += " " + a;
             journal.push_back(e);
@@ -98,9 +98,9 @@ TEST_F(AuxCommandsTest, CommandAreasAndCaptionsAsDesigned) {
         int left, top;
         const char* hint;
     } legendes[] = {
-        {&aux.legendeFin(), "FIN", 842, 81, "Quitter"},
-        {&aux.legendeAide(), "AIDE", 839, 278, "Aide (Html)"},
-        {&aux.legendeAccesCfg(), "CONF", 8, 669, "Configuration liaison"},
+        {&aux.finCaption(), "FIN", 842, 81, "Quitter"},
+        {&aux.aideCaption(), "AIDE", 839, 278, "Aide (Html)"},
+        {&aux.accesCfgCaption(), "CONF", 8, 669, "Configuration liaison"},
     };
     for (const auto& g : legendes) {
         EXPECT_EQ(g.l->caption(), g.texte);
@@ -258,13 +258,13 @@ TEST_F(AuxCommandsTest, EditorsTriedInTurnUntilOneStarts) {
     aux.EditerIni("/tmp/a b.ini");
     ASSERT_EQ(journal.size(), 3u);
     for (std::size_t i = 0; i < 3; ++i)
-        EXPECT_EQ(journal[i], "demarrer:" + std::string(kEditeursTexte[i]) + " /tmp/a b.ini");
+        EXPECT_EQ(journal[i], "demarrer:" + std::string(kTextEditors[i]) + " /tmp/a b.ini");
 }
 
 TEST_F(AuxCommandsTest, NoEditorAtAllGivesNoMessageAndStillCloses) {
     echecs = 1000;
     aux.BoutonEditerIniClick();
-    ASSERT_EQ(journal.size(), 1 + kEditeursTexte.size() + 1);
+    ASSERT_EQ(journal.size(), 1 + kTextEditors.size() + 1);
     EXPECT_EQ(journal.front().rfind("message:", 0), 0u);
     EXPECT_EQ(journal.back(), "fermer");
 }

@@ -124,7 +124,7 @@ TEST_F(DensityTest, LampsKeysAndLinesLieOnTheScaledSkin) {
         QTest::mousePress(f.form().window(), Qt::LeftButton, {}, middle);
         const auto hit = input::normalHit(b.left + b.width / 2, b.top + b.height / 2);
         ASSERT_TRUE(hit);
-        Shape& frame = f.hitMap().cadre(hit->frame);
+        Shape& frame = f.hitMap().frame(hit->frame);
         EXPECT_TRUE(frame.visible());
         EXPECT_TRUE(QRect(frame.left(), frame.top(), frame.width(), frame.height()).contains(middle));
         QTest::mouseRelease(f.form().window(), Qt::LeftButton, {}, middle);

@@ -115,9 +115,9 @@ TEST_F(MainWindowLinkTest, KeysAndSoftKeyClicksGoOutAmongTheIdleBytesInOrder) {
     const QPoint p((col1.x.lo + col1.x.hi) / 2, (rowA.y.lo + rowA.y.hi) / 2);
     QCursor::setPos(window->mapToGlobal(p));
     QTest::mousePress(win, Qt::LeftButton, {}, p);
-    EXPECT_TRUE(f.hitMap().cadre(rowA.firstFrame).visible());
+    EXPECT_TRUE(f.hitMap().frame(rowA.firstFrame).visible());
     QTest::mouseRelease(win, Qt::LeftButton, {}, p);
-    EXPECT_FALSE(f.hitMap().cadre(rowA.firstFrame).visible());
+    EXPECT_FALSE(f.hitMap().frame(rowA.firstFrame).visible());
     ASSERT_TRUE(moreIdleBytes(com1, line, 5));
 
     EXPECT_EQ(nonZero(line), (Bytes{0x82, 0xC1, hitmap::kSoftKeyCodes[0]}));

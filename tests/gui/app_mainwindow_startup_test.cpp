@@ -63,14 +63,14 @@ TEST_F(MainWindowTest, StartUpOpensTheConfiguredPortAndActivationWritesTheBanner
     app::TForm1& f = buildAndShow();
 
     EXPECT_TRUE(recordedMessages().empty()) << recordedMessages().front().second;
-    EXPECT_FALSE(f.etat.EnDemarrage);
-    EXPECT_FALSE(f.demarrageAbandonne);
+    EXPECT_FALSE(f.state.EnDemarrage);
+    EXPECT_FALSE(f.startupAbandoned);
     EXPECT_FALSE(appServices().quitRequested);
     EXPECT_TRUE(f.form().visible());
     // The configured skin and the machine type it names.
     EXPECT_EQ(f.Fond.fileName(), skin);
-    EXPECT_TRUE(f.typeMachine.EstFraiseuse);
-    EXPECT_FALSE(f.typeMachine.EstTour);
+    EXPECT_TRUE(f.machineType.EstFraiseuse);
+    EXPECT_FALSE(f.machineType.EstTour);
     // The port: found by the search, open, watched by the lights' controller.
     serial::PortSelection& sel = f.link().selection();
     EXPECT_EQ(sel.NbPortsTrouves(), 1);
@@ -85,9 +85,9 @@ TEST_F(MainWindowTest, StartUpOpensTheConfiguredPortAndActivationWritesTheBanner
     // Activation: placement, banner, frame pens.
     expectTopCentre(f);
     expectBanner(f);
-    EXPECT_EQ(f.hitMap().cadre(32).penColor(), hitmap::kActivationPen);
-    EXPECT_EQ(f.hitMap().cadre(115).penColor(), hitmap::kActivationPen);
-    EXPECT_EQ(f.hitMap().cadre(56).penColor(), hitmap::kFrameDesignPen);
+    EXPECT_EQ(f.hitMap().frame(32).penColor(), hitmap::kActivationPen);
+    EXPECT_EQ(f.hitMap().frame(115).penColor(), hitmap::kActivationPen);
+    EXPECT_EQ(f.hitMap().frame(56).penColor(), hitmap::kFrameDesignPen);
     // The port is really open: idle bytes arrive on the line.
     Bytes line;
     ASSERT_TRUE(receiveUntil(com1, line, [](const Bytes& b) { return b.size() >= 20; }));
@@ -125,9 +125,9 @@ TEST_F(MainWindowTest, TheSkinNameDecidesTheMachineType) {
         writeIni(iniText(1, c.fond));
         app::TForm1& f = buildAndShow();
         EXPECT_TRUE(recordedMessages().empty());
-        EXPECT_EQ(f.typeMachine.EstFraiseuse, c.fraiseuse);
-        EXPECT_EQ(f.typeMachine.EstTour, !c.fraiseuse);
-        EXPECT_EQ(f.etat.FichierFond, c.fond);
+        EXPECT_EQ(f.machineType.EstFraiseuse, c.fraiseuse);
+        EXPECT_EQ(f.machineType.EstTour, !c.fraiseuse);
+        EXPECT_EQ(f.state.FichierFond, c.fond);
         // Without a name the design picture stays.
         EXPECT_EQ(f.Fond.fileName(), c.skinFile ? folder.path() + "Skins/" + c.fond : std::string());
         TearDown();
@@ -152,8 +152,8 @@ TEST_F(MainWindowTest, MissingConfigurationShowsOneBoxAsksToQuitAndWritesNothing
     EXPECT_EQ(appServices().quitStatus, 1);
     EXPECT_FALSE(appServices().inEventLoop);
     // Start-up stopped at the check: no activation, no search, port closed.
-    EXPECT_TRUE(f.etat.EnDemarrage);
-    EXPECT_TRUE(f.demarrageAbandonne);
+    EXPECT_TRUE(f.state.EnDemarrage);
+    EXPECT_TRUE(f.startupAbandoned);
     EXPECT_FALSE(f.form().visible());
     EXPECT_NE(f.screen().lineText(kBannerLine), std::string(kBannerText));
     EXPECT_EQ(f.link().selection().NbPortsTrouves(), 0);
@@ -185,7 +185,7 @@ TEST_F(MainWindowTest, WithoutAnyPortStartUpGoesOnAndTheCloseWritesTheConfigurat
     serveEventsFor(std::chrono::milliseconds(200));
     ASSERT_EQ(recordedErrors().size(), 1u);
     EXPECT_EQ(recordedErrors()[0], "ie_BadId - Specified comport doesn't exist");
-    EXPECT_FALSE(f.etat.EnDemarrage);
+    EXPECT_FALSE(f.state.EnDemarrage);
     EXPECT_TRUE(f.form().visible());
     expectBanner(f);
     serial::PortSelection& sel = f.link().selection();
@@ -212,7 +212,7 @@ TEST_F(MainWindowTest, WithoutAnyPortStartUpGoesOnAndTheCloseWritesTheConfigurat
     EXPECT_EQ(port.at("Cle"), "inconnue");
     EXPECT_EQ(perso.at("Fond"), "");
     EXPECT_EQ(contexte.at("Version"), "1.00");
-    EXPECT_EQ(contexte.at("Windows"), app::TexteVersionWindows(f.etat.VersionWindows));
+    EXPECT_EQ(contexte.at("Windows"), app::versionWindowsText(f.state.VersionWindows));
     EXPECT_EQ(contexte.at("Editeur"), "notepad.exe");
     // Tidy: the file's own LF line ends everywhere, one blank line before
     // each later section and none elsewhere, the comment kept in place.
@@ -240,8 +240,8 @@ TEST_F(MainWindowTest, ConfiguredPortHeldByAnotherProgramLeavesTheWindowRunningW
 
         app::TForm1& f = buildAndShow();
 
-        EXPECT_FALSE(f.etat.EnDemarrage);
-        EXPECT_FALSE(f.demarrageAbandonne);
+        EXPECT_FALSE(f.state.EnDemarrage);
+        EXPECT_FALSE(f.startupAbandoned);
         EXPECT_FALSE(appServices().quitRequested);
         EXPECT_TRUE(f.form().visible());
         expectBanner(f);
@@ -286,7 +286,7 @@ TEST_F(MainWindowTest, WithPortZeroTheChoiceIsAskedOnceAndDecliningItLeavesThePa
     ASSERT_EQ(recordedErrors().size(), 1u);
     EXPECT_EQ(recordedErrors()[0].rfind("The ComNumber property of the TSerialComPort has not been set", 0), 0u);
     EXPECT_NE(recordedErrors()[0].find("Aucun port série n'a été choisi"), std::string::npos);
-    EXPECT_FALSE(f.etat.EnDemarrage);
+    EXPECT_FALSE(f.state.EnDemarrage);
     EXPECT_TRUE(f.form().visible());
     EXPECT_FALSE(f.link().port().Open());
     EXPECT_FALSE(f.link().watch().watching());

@@ -58,7 +58,7 @@ protected:
 TEST_F(TouchTest, ATapOnAKeyShowsItsFrameWhileDownAndSendsItsCodeOnce) {
     app::TForm1& f = start();
     const QPoint softKey1(91, 411);
-    Shape& frame = f.hitMap().cadre(input::normalHit(91, 411)->frame);
+    Shape& frame = f.hitMap().frame(input::normalHit(91, 411)->frame);
     fingerDown(softKey1);
     EXPECT_TRUE(frame.visible());
     serveEventsFor(std::chrono::milliseconds(100));
@@ -80,12 +80,12 @@ TEST_F(TouchTest, AFingerHeldStillIsARightPress) {
     const QPoint rowF7(325, 660);
     const int normalFrame = input::normalHit(325, 660)->frame;
     fingerDown(rowF7);
-    EXPECT_TRUE(f.hitMap().cadre(normalFrame).visible());
-    ASSERT_TRUE(waitUntil([&] { return f.hitMap().cadre(hitmap::kShiftedFrame).visible(); }));
-    EXPECT_FALSE(f.hitMap().cadre(normalFrame).visible());
+    EXPECT_TRUE(f.hitMap().frame(normalFrame).visible());
+    ASSERT_TRUE(waitUntil([&] { return f.hitMap().frame(hitmap::kShiftedFrame).visible(); }));
+    EXPECT_FALSE(f.hitMap().frame(normalFrame).visible());
     EXPECT_TRUE(codesBecome({0xA0}));
     fingerUp(rowF7);
-    EXPECT_FALSE(f.hitMap().cadre(hitmap::kShiftedFrame).visible());
+    EXPECT_FALSE(f.hitMap().frame(hitmap::kShiftedFrame).visible());
 
     fingerDown({91, 411});
     serveEventsFor(std::chrono::milliseconds(kHoldMs + 300));
@@ -107,9 +107,9 @@ TEST_F(TouchTest, ATapOnACommandAreaIsAClick) {
     EXPECT_TRUE(f.zoom().ModeZoom());
     tap({20, 65});
     EXPECT_FALSE(f.zoom().ModeZoom());
-    const bool tour = f.typeMachine.EstTour;
+    const bool tour = f.machineType.EstTour;
     tap({20, 262});  // T/F
-    EXPECT_NE(f.typeMachine.EstTour, tour);
+    EXPECT_NE(f.machineType.EstTour, tour);
     tap({20, 655});  // CONF
     EXPECT_TRUE(f.link().selection().LabelNoCom().visible());
     tap({20, 655});

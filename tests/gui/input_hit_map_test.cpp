@@ -40,7 +40,7 @@ protected:
     std::vector<int> shownFrames() {
         std::vector<int> out;
         for (int i = 0; i < 120; ++i)
-            if (hitMap.cadre(i).visible()) out.push_back(i);
+            if (hitMap.frame(i).visible()) out.push_back(i);
         return out;
     }
 
@@ -57,7 +57,7 @@ TEST_F(HitMapTest, FramesAreCreatedAsDesigned) {
         const std::string name = "Shape" + std::to_string(i);
         Shape* s = dynamic_cast<Shape*>(form.find(name));
         ASSERT_NE(s, nullptr) << name;
-        EXPECT_EQ(s, &hitMap.cadre(i));
+        EXPECT_EQ(s, &hitMap.frame(i));
         EXPECT_EQ(s->kind(), ShapeKind::RoundSquare) << name;
         EXPECT_TRUE(s->brushClear()) << name;
         EXPECT_EQ(s->penWidth(), 2) << name;
@@ -65,18 +65,18 @@ TEST_F(HitMapTest, FramesAreCreatedAsDesigned) {
         EXPECT_FALSE(s->visible()) << name;
         EXPECT_EQ(s->width(), i >= 116 ? 44 : 36) << name;
     }
-    EXPECT_EQ(hitMap.cadre(56).bounds(), (Bounds{73, 393, 36, 36}));
-    EXPECT_EQ(hitMap.cadre(117).bounds(), (Bounds{629, 494, 44, 44}));
+    EXPECT_EQ(hitMap.frame(56).bounds(), (Bounds{73, 393, 36, 36}));
+    EXPECT_EQ(hitMap.frame(117).bounds(), (Bounds{629, 494, 44, 44}));
 }
 
 TEST_F(HitMapTest, ActivationColoursTheThirtySixFrames) {
-    hitMap.colorerCadresActivation();
+    hitMap.colourActivationFrames();
     int coloured = 0;
     for (int i = 0; i < 120; ++i) {
         const bool pad = i >= 32 && i <= 55;
         const bool block = (i >= 83 && i <= 115) && (i % 10 >= 3 && i % 10 <= 5);
         const Rgb want = pad || block ? Rgb{226, 220, 172} : colors::White;
-        EXPECT_EQ(hitMap.cadre(i).penColor(), want) << i;
+        EXPECT_EQ(hitMap.frame(i).penColor(), want) << i;
         coloured += pad || block;
     }
     EXPECT_EQ(coloured, 36);
@@ -151,11 +151,11 @@ TEST_F(HitMapTest, PressesOfBothMaps) {
 
 TEST_F(HitMapTest, FrameStaysUntilReleaseOfAnyButton) {
     hitMap.FormMouseDownAt(MouseButton::Left, {}, 570, 60);
-    EXPECT_TRUE(hitMap.cadre(1).visible());
+    EXPECT_TRUE(hitMap.frame(1).visible());
     hitMap.FormMouseDownAt(MouseButton::Middle, {}, 10, 10);  // a second button meanwhile
-    EXPECT_TRUE(hitMap.cadre(1).visible());
+    EXPECT_TRUE(hitMap.frame(1).visible());
     hitMap.FormMouseUp(MouseButton::Middle);
-    EXPECT_FALSE(hitMap.cadre(1).visible());
+    EXPECT_FALSE(hitMap.frame(1).visible());
     EXPECT_EQ(sink.bytes, Bytes{0x11});
 }
 
@@ -169,31 +169,31 @@ TEST_F(HitMapTest, DoubleClickSendsTwice) {
 
 TEST_F(HitMapTest, ButtonFlagsAndLatch) {
     hitMap.FormMouseDownAt(MouseButton::Right, {}, 600, 60);  // nothing matched
-    EXPECT_TRUE(keyboard.boutonDroit);
-    EXPECT_TRUE(keyboard.verrouMaj);
+    EXPECT_TRUE(keyboard.rightButton);
+    EXPECT_TRUE(keyboard.shiftLatch);
     hitMap.FormMouseUp(MouseButton::Right);
-    EXPECT_TRUE(keyboard.verrouMaj);
+    EXPECT_TRUE(keyboard.shiftLatch);
 
     hitMap.FormMouseDownAt(MouseButton::Left, {}, 76, 395);
-    EXPECT_TRUE(keyboard.verrouMaj);  // a normal press leaves the latch
+    EXPECT_TRUE(keyboard.shiftLatch);  // a normal press leaves the latch
     hitMap.FormMouseUp(MouseButton::Left);
-    EXPECT_FALSE(keyboard.boutonDroit);
-    EXPECT_FALSE(keyboard.verrouMaj);
+    EXPECT_FALSE(keyboard.rightButton);
+    EXPECT_FALSE(keyboard.shiftLatch);
 
     hitMap.FormMouseDownAt(MouseButton::Middle, {}, 76, 395);
-    EXPECT_FALSE(keyboard.verrouMaj);  // middle without Shift does nothing
+    EXPECT_FALSE(keyboard.shiftLatch);  // middle without Shift does nothing
     hitMap.FormMouseDownAt(MouseButton::Left, {.shift = true}, 1, 1);
-    EXPECT_TRUE(keyboard.verrouMaj);
-    EXPECT_FALSE(keyboard.boutonDroit);
+    EXPECT_TRUE(keyboard.shiftLatch);
+    EXPECT_FALSE(keyboard.rightButton);
 }
 
 TEST_F(HitMapTest, FailedSendEndsThePressAfterTheFrameWasShown) {
     sink.open = false;
     EXPECT_THROW(hitMap.FormMouseDownAt(MouseButton::Right, {}, 360, 610), Error);
-    EXPECT_TRUE(hitMap.cadre(106).visible());
-    EXPECT_FALSE(keyboard.verrouMaj);  // the press handling ended at the send
+    EXPECT_TRUE(hitMap.frame(106).visible());
+    EXPECT_FALSE(keyboard.shiftLatch);  // the press handling ended at the send
     hitMap.FormMouseUp(MouseButton::Right);
-    EXPECT_FALSE(hitMap.cadre(106).visible());
+    EXPECT_FALSE(hitMap.frame(106).visible());
 }
 
 TEST_F(HitMapTest, RealPressesUseThePointerAndTheBigScreenTakesThem) {
@@ -202,7 +202,7 @@ TEST_F(HitMapTest, RealPressesUseThePointerAndTheBigScreenTakesThem) {
     form.onMouseDown = [&](MouseButton b, ShiftState s, int, int) { hitMap.FormMouseDown(b, s); };
     form.onMouseUp = [&](MouseButton b, ShiftState, int, int) { hitMap.FormMouseUp(b); };
     form.show();
-    QWidget* top = hitMap.cadre(0).widget()->window();
+    QWidget* top = hitMap.frame(0).widget()->window();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(top));
     QWindow* win = top->windowHandle();
     ASSERT_NE(win, nullptr);
@@ -239,9 +239,9 @@ TEST_F(HitMapTest, WithoutKeyboardPressesOnlyShowFrames) {
     Form other{"Other", FormStyle::Borderless};
     input::HitMap lone{other};
     lone.FormMouseDownAt(MouseButton::Right, {}, 320, 660);
-    EXPECT_TRUE(lone.cadre(106).visible());
+    EXPECT_TRUE(lone.frame(106).visible());
     lone.FormMouseUp(MouseButton::Right);
-    EXPECT_FALSE(lone.cadre(106).visible());
+    EXPECT_FALSE(lone.frame(106).visible());
 }
 
 }  // namespace

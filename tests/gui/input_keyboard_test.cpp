@@ -197,15 +197,15 @@ TEST_F(KeyboardTest, AKeyThatCannotBeSentIsReportedOncePerKey) {
 }
 
 TEST_F(KeyboardTest, HeldKeysPickTheFirstFlagAndTheLatch) {
-    keyboard.touchesMaintenues[5] = true;
-    keyboard.touchesMaintenues[2] = true;
+    keyboard.heldKeys[5] = true;
+    keyboard.heldKeys[2] = true;
     keyboard.Timer1Timer();
-    keyboard.verrouMaj = true;
+    keyboard.shiftLatch = true;
     keyboard.Timer1Timer();
-    keyboard.touchesMaintenues[2] = false;
+    keyboard.heldKeys[2] = false;
     keyboard.Timer1Timer();
-    keyboard.touchesMaintenues[0] = true;
-    keyboard.touchesMaintenues[7] = true;
+    keyboard.heldKeys[0] = true;
+    keyboard.heldKeys[7] = true;
     keyboard.Timer1Timer();
     EXPECT_EQ(sink.bytes, (Bytes{0x52, 0x5A, 0x5D, 0x58}));
 }
@@ -216,20 +216,20 @@ TEST_F(KeyboardTest, ReleaseRulesOfTheButtonFlags) {
     // held keys.
     keyboard.noteRightPress();
     keyboard.noteShiftedPress();
-    keyboard.touchesMaintenues[3] = true;
+    keyboard.heldKeys[3] = true;
     keyboard.noteRelease(MouseButton::Right);
-    EXPECT_TRUE(keyboard.boutonDroit);
-    EXPECT_TRUE(keyboard.verrouMaj);
-    EXPECT_FALSE(keyboard.touchesMaintenues[3]);
+    EXPECT_TRUE(keyboard.rightButton);
+    EXPECT_TRUE(keyboard.shiftLatch);
+    EXPECT_FALSE(keyboard.heldKeys[3]);
 
     keyboard.noteShiftedPress();  // a Shift+left press
     keyboard.noteRelease(MouseButton::Left);
-    EXPECT_FALSE(keyboard.boutonDroit);
-    EXPECT_FALSE(keyboard.verrouMaj);
+    EXPECT_FALSE(keyboard.rightButton);
+    EXPECT_FALSE(keyboard.shiftLatch);
 
     keyboard.noteShiftedPress();  // a Shift+middle press
     keyboard.noteRelease(MouseButton::Middle);
-    EXPECT_FALSE(keyboard.verrouMaj);
+    EXPECT_FALSE(keyboard.shiftLatch);
     keyboard.Timer1Timer();
     EXPECT_EQ(sink.bytes, Bytes{0});
 }

@@ -74,7 +74,7 @@ TEST(InputMachineSwitchRule, NextSkinName) {
 
 TEST_F(MachineSwitchTest, MillingToLatheAndBack) {
     fichierFond = "num760f.jpg";
-    panel::appliquerRegleTypeMachine(fichierFond, type);
+    panel::applyMachineTypeRule(fichierFond, type);
     click();
     EXPECT_EQ(fichierFond, "num760t.jpg");
     EXPECT_TRUE(lathe());
@@ -88,7 +88,7 @@ TEST_F(MachineSwitchTest, MillingToLatheAndBack) {
 
 TEST_F(MachineSwitchTest, UpperCaseMillingNameIsALathe) {
     fichierFond = "NUM760F.JPG";
-    panel::appliquerRegleTypeMachine(fichierFond, type);
+    panel::applyMachineTypeRule(fichierFond, type);
     EXPECT_TRUE(lathe());
     click();
     EXPECT_EQ(fichierFond, "num760t.jpg");
@@ -98,7 +98,7 @@ TEST_F(MachineSwitchTest, UpperCaseMillingNameIsALathe) {
 TEST_F(MachineSwitchTest, OtherAndEmptyNames) {
     for (const std::string start : {"autre.jpg", ""}) {
         fichierFond = start;
-        panel::appliquerRegleTypeMachine(fichierFond, type);
+        panel::applyMachineTypeRule(fichierFond, type);
         EXPECT_TRUE(lathe()) << start;
         click();
         if (start.empty()) {
@@ -159,7 +159,7 @@ TEST_F(MachineSwitchTest, TFAreaAndCaption) {
     EXPECT_TRUE(area.transparent());
     EXPECT_EQ(area.hint(), "Tour/Fraiseuse");
     EXPECT_EQ(area.caption(), "");
-    Label& caption = sw.legende();
+    Label& caption = sw.caption();
     EXPECT_EQ(caption.caption(), "T/F");
     EXPECT_EQ(caption.left(), 13);
     EXPECT_EQ(caption.top(), 279);

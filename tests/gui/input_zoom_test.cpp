@@ -62,7 +62,7 @@ TEST_F(ZoomTest, ControlsAsDesigned) {
     EXPECT_EQ(area.hint(), "Zoom");
     EXPECT_EQ(area.caption(), "");
 
-    Label& caption = zoom.legendeZoom();
+    Label& caption = zoom.zoomCaption();
     EXPECT_EQ(caption.caption(), "ZOOM");
     EXPECT_EQ(caption.left(), 6);
     EXPECT_EQ(caption.top(), 81);

@@ -145,14 +145,14 @@ TEST_F(PanelLamps, BitGroupsApplyEveryListedBitAtEveryByte) {
 TEST_F(PanelLamps, Group48FollowsTheMachineTypeAtEveryByte) {
     send({51});
     EXPECT_EQ(lit(), (std::set<int>{24, 29})) << "lathe until the configuration is read";
-    vos::panel::appliquerRegleTypeMachine("num760f.jpg", type);
+    vos::panel::applyMachineTypeRule("num760f.jpg", type);
     send({49});
     EXPECT_EQ(lit(), (std::set<int>{24, 28, 29})) << "the lathe pair keeps its state";
     send({50});
     EXPECT_EQ(lit(), (std::set<int>{24, 25, 29}));
     send({51});
     EXPECT_EQ(lit(), (std::set<int>{24, 25, 28, 29}));
-    vos::panel::appliquerRegleTypeMachine("num760t.jpg", type);
+    vos::panel::applyMachineTypeRule("num760t.jpg", type);
     send({48});
     EXPECT_EQ(lit(), (std::set<int>{25, 28}));
     for (int b = 0; b < 256; ++b) bank.CommandeVoyants(static_cast<std::uint8_t>(b));

@@ -111,9 +111,9 @@ TEST_F(SelectionTest, LinkControlsAsDesigned) {
     EXPECT_TRUE(area.transparent());
     EXPECT_TRUE(area.visible());
     EXPECT_EQ(area.hint(), "Détection des ports");
-    EXPECT_EQ(sel.LabelDetectePortsLegende().caption(), "PORTS");
-    EXPECT_EQ(sel.LabelDetectePortsLegende().left(), 5);
-    EXPECT_EQ(sel.LabelDetectePortsLegende().top(), 476);
+    EXPECT_EQ(sel.detectePortsCaption().caption(), "PORTS");
+    EXPECT_EQ(sel.detectePortsCaption().left(), 5);
+    EXPECT_EQ(sel.detectePortsCaption().top(), 476);
 }
 
 TEST_F(SelectionTest, ProgressWindowAsDesigned) {
@@ -127,7 +127,7 @@ TEST_F(SelectionTest, ProgressWindowAsDesigned) {
     EXPECT_EQ(f.Label3.caption(), "Ports détectés :");
     EXPECT_EQ(f.Label3.font().color, (Rgb{128, 128, 128}));  // the window's own colour
     EXPECT_EQ(f.ProgressBar1.bounds(), (Bounds{9, 57, 441, 10}));
-    sel.colorerBarreProgression();
+    sel.paintProgressBar();
     EXPECT_EQ(f.ProgressBar1.barColor(), colors::Blue);
     EXPECT_EQ(f.ProgressBar1.backgroundColor(), colors::White);
 
@@ -161,7 +161,7 @@ TEST_F(SelectionTest, SearchListsPortsInNumericOrder) {
 TEST_F(SelectionTest, ItemTextsKeepNumericOrder) {
     const std::pair<int, const char*> cases[] = {
         {1, "COM  1"}, {9, "COM  9"}, {10, "COM 10"}, {99, "COM 99"}, {100, "COM100"}, {255, "COM255"}};
-    for (const auto& [n, text] : cases) EXPECT_EQ(serial::PortSelection::texteItemPort(n), text);
+    for (const auto& [n, text] : cases) EXPECT_EQ(serial::PortSelection::portItemText(n), text);
 }
 
 // A later search that finds fewer ports leaves older numbers in the slots

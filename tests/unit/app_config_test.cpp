@@ -230,7 +230,7 @@ TEST(EcrireConfiguration, RefusedWriteRaisesFrenchMessage) {
     }
 }
 
-TEST(ReformaterLignes, BlankLineAndCutRules) {
+TEST(tidyLines, BlankLineAndCutRules) {
     using Lines = std::vector<std::string>;
     struct Case {
         Lines in;
@@ -247,9 +247,9 @@ TEST(ReformaterLignes, BlankLineAndCutRules) {
         {{std::string(255, ' ') + "[X"}, {std::string(255, ' ')}},
         {{}, {}},
     };
-    for (const Case& c : cases) EXPECT_EQ(app::ReformaterLignes(c.in), c.out);
-    EXPECT_TRUE(app::ReformaterLignes(Lines(2000, "x")));
-    EXPECT_FALSE(app::ReformaterLignes(Lines(2001, "x")));
+    for (const Case& c : cases) EXPECT_EQ(app::tidyLines(c.in), c.out);
+    EXPECT_TRUE(app::tidyLines(Lines(2000, "x")));
+    EXPECT_FALSE(app::tidyLines(Lines(2001, "x")));
 }
 
 TEST(ReformaterIni, TidiesInTheFilesOwnLineEndsAndIsStable) {

@@ -17,7 +17,7 @@ TEST(PanelMachineType, OnlyTheExactMillingSkinNameMeansMilling) {
     for (const Case& c : cases) {
         for (bool startTour : {true, false}) {
             vos::panel::MachineType t{startTour, !startTour};
-            vos::panel::appliquerRegleTypeMachine(c.fond, t);
+            vos::panel::applyMachineTypeRule(c.fond, t);
             EXPECT_EQ(t.EstFraiseuse, c.fraiseuse) << c.fond;
             EXPECT_EQ(t.EstTour, !c.fraiseuse) << c.fond;
         }
