@@ -158,11 +158,11 @@ TEST(ControlSimulator, SoftKeysSwitchPagesAndPageLamp) {
         int lamp;
     };
     const Case cases[] = {
-        {0x80, PageId::Programme, "PROGRAMME", 31},
-        {0x82, PageId::Voyants, "VOYANTS", 32},
+        {0x80, PageId::Program, "PROGRAMME", 31},
+        {0x82, PageId::Lamps, "VOYANTS", 32},
         {0x83, PageId::Axes, "AXES", 33},
-        {0x84, PageId::Etat, "ETAT DE LA LIAISON", 34},
-        {0x81, PageId::Accueil, "SIMULATEUR DE COMMANDE - ACCUEIL", 30},
+        {0x84, PageId::LinkState, "ETAT DE LA LIAISON", 34},
+        {0x81, PageId::Home, "SIMULATEUR DE COMMANDE - ACCUEIL", 30},
     };
     Rig rig;
     rig.Type("G1");
@@ -175,10 +175,10 @@ TEST(ControlSimulator, SoftKeysSwitchPagesAndPageLamp) {
         ExpectConsistent(rig);
     }
     rig.Key(0x90);
-    EXPECT_EQ(rig.sim.page(), PageId::Etat);
+    EXPECT_EQ(rig.sim.page(), PageId::LinkState);
     rig.Key(0x91);
     rig.Key(0x91);
-    EXPECT_EQ(rig.sim.page(), PageId::Programme);
+    EXPECT_EQ(rig.sim.page(), PageId::Program);
 }
 
 TEST(ControlSimulator, MachineKeysSwitchLamps) {

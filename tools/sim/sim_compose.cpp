@@ -16,7 +16,7 @@ std::string Count(const char* label, uint64_t n) {
     return std::string(label) + std::to_string(n);
 }
 
-void ProgrammeBody(const std::vector<std::string>& program,
+void ProgramBody(const std::vector<std::string>& program,
                    std::array<std::string, kBodyRows>& body) {
     if (program.empty()) {
         body[0] = "(programme vide)";
@@ -38,8 +38,8 @@ void ControlSimulator::ComposeBody(ScreenText& s) const {
     const PageDef& def = kPages[page_];
     for (int i = 0; i < kBodyRows; ++i) body[i] = std::string(def.body[i]);
     switch (def.id) {
-        case PageId::Programme: ProgrammeBody(program_, body); break;
-        case PageId::Voyants:
+        case PageId::Program: ProgramBody(program_, body); break;
+        case PageId::Lamps:
             body = {"Touches machine des rangees 1 et 2 :",
                     "un seul voyant allume a la fois.",
                     "Voyant choisi : " +
@@ -50,7 +50,7 @@ void ControlSimulator::ComposeBody(ScreenText& s) const {
                     "Insertion : Led21, programme : Led40",
                     "Pret : Led42"};
             break;
-        case PageId::Etat:
+        case PageId::LinkState:
             body = {Count("Touches recues     : ", keys_),
                     Count("Touches refusees   : ", refused_),
                     Count("Octets de veille   : ", idle_),

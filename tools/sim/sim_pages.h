@@ -27,7 +27,7 @@ inline constexpr int kMessageRow = 11;
 inline constexpr int kSoftKeyRow = 12;
 inline constexpr int kSoftKeyWidth = 4;
 
-enum class PageId : uint8_t { Accueil, Programme, Voyants, Axes, Etat };
+enum class PageId : uint8_t { Home, Program, Lamps, Axes, LinkState };
 
 struct PageDef {
     PageId id;
@@ -38,22 +38,22 @@ struct PageDef {
 };
 
 inline constexpr PageDef kPages[] = {
-    {PageId::Accueil,
+    {PageId::Home,
      1,
      "ACC",
      "SIMULATEUR DE COMMANDE - ACCUEIL",
      {"Commande simulee pour essayer le", "pupitre sans machine-outil.", "",
       "Touches sous l'ecran : pages", "Clavier : saisie en ligne 10",
       "Execute ou fleche bas : executer", "Touches machine : voyants"}},
-    {PageId::Programme, 2, "PRG", "PROGRAMME", {}},
-    {PageId::Voyants, 3, "VOY", "VOYANTS", {}},
+    {PageId::Program, 2, "PRG", "PROGRAMME", {}},
+    {PageId::Lamps, 3, "VOY", "VOYANTS", {}},
     {PageId::Axes,
      4,
      "AXE",
      "AXES",
      {"X      +0000.000   mm", "Y      +0000.000   mm", "Z      +0000.000   mm", "",
       "Avance F    0   Broche S    0", "Correcteur 100%", "Aucun mouvement : simulation"}},
-    {PageId::Etat, 5, "ETA", "ETAT DE LA LIAISON", {}},
+    {PageId::LinkState, 5, "ETA", "ETAT DE LA LIAISON", {}},
 };
 
 // Soft key 10 redraws the whole screen (after the panel overwrote it).

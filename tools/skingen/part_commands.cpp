@@ -130,12 +130,12 @@ void drawCommand(QPainter& p, const CommandPlace& cmd) {
     const QPointF c = r.center();
     switch (cmd.icon) {
         case CommandIcon::Zoom: iconZoom(p, c); break;
-        case CommandIcon::TourFraiseuse: iconSwap(p, c); break;
+        case CommandIcon::TF: iconSwap(p, c); break;
         case CommandIcon::Ports: iconPorts(p, c); break;
-        case CommandIcon::Conf: iconSliders(p, c); break;
+        case CommandIcon::AccesCfg: iconSliders(p, c); break;
         case CommandIcon::Fin: iconPower(p, c); break;
         case CommandIcon::Aide: iconHelp(p, r); break;
-        case CommandIcon::Reduire: iconMinimise(p, r); break;
+        case CommandIcon::Iconiser: iconMinimise(p, r); break;
         case CommandIcon::Logo: break;
     }
     p.restore();

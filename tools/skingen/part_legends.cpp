@@ -17,7 +17,7 @@ constexpr int kGlyphPixels = 15;     // one-character legends
 constexpr int kWordPixels = 9;       // word legends, shrunk to fit
 constexpr int kCaptionPixels = 7;
 constexpr int kShiftedPixels = 9;
-constexpr int kLampZone = 12;        // lamp window corner kept clear
+constexpr int kLampCorner = 12;        // lamp window corner kept clear
 
 bool isOneGlyph(const QString& s) { return s.size() == 1; }
 
@@ -66,10 +66,10 @@ void alphaKey(QPainter& p, const QRectF& r, const KeyPlace& k) {
 }
 
 void machineKey(QPainter& p, const QRectF& r, const KeyLegend& legend, bool lamp) {
-    const qreal top = lamp ? kLampZone : 3;
+    const qreal top = lamp ? kLampCorner : 3;
     if (legend.caption) {
         const QString cap = QString::fromUtf8(legend.caption);
-        const QRectF capRect = lamp ? QRectF(r.left() + kLampZone, r.top() + 2, r.width() - kLampZone - 2, 10)
+        const QRectF capRect = lamp ? QRectF(r.left() + kLampCorner, r.top() + 2, r.width() - kLampCorner - 2, 10)
                                     : QRectF(r.left() + 2, r.top() + 3, r.width() - 4, 9);
         drawCentredText(p, capRect, cap, fittedFont(cap, kCaptionPixels, capRect.width()), qc(style::kLegend));
     }

@@ -80,7 +80,7 @@ inline constexpr Bounds kScreenLinesBounds = [] {
 }();
 
 // The command areas drawn as small buttons under their transparent labels.
-enum class CommandIcon { Logo, Fin, Aide, Conf, Reduire, Zoom, TourFraiseuse, Ports };
+enum class CommandIcon { Logo, Fin, Aide, AccesCfg, Iconiser, Zoom, TF, Ports };
 
 struct CommandPlace {
     CommandIcon icon;
@@ -91,10 +91,10 @@ inline constexpr std::array<CommandPlace, 8> kCommands{{
     {CommandIcon::Logo, app::kAuxAreas[app::kLogo].area.bounds},
     {CommandIcon::Fin, app::kAuxAreas[app::kFin].area.bounds},
     {CommandIcon::Aide, app::kAuxAreas[app::kAide].area.bounds},
-    {CommandIcon::Conf, app::kAuxAreas[app::kAccesCfg].area.bounds},
-    {CommandIcon::Reduire, app::kAuxAreas[app::kIconiser].area.bounds},
+    {CommandIcon::AccesCfg, app::kAuxAreas[app::kAccesCfg].area.bounds},
+    {CommandIcon::Iconiser, app::kAuxAreas[app::kIconiser].area.bounds},
     {CommandIcon::Zoom, kZoomArea.bounds},
-    {CommandIcon::TourFraiseuse, kTFArea.bounds},
+    {CommandIcon::TF, kTFArea.bounds},
     {CommandIcon::Ports, kDetectePorts.bounds},
 }};
 
