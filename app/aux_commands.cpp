@@ -15,9 +15,9 @@ namespace vos::app {
 
 namespace {
 
-Label& createCaption(Form& form, AuxAreaIndex i) {
-    Label& l = createCommandCaption(form, kAuxAreas[i].area);
-    if (kAuxAreas[i].captionHint) l.setHint(kAuxAreas[i].captionHint);
+Label& createCaption(Form& form, design::AuxAreaIndex i) {
+    Label& l = createCommandCaption(form, design::kAuxAreas[i].area);
+    if (design::kAuxAreas[i].captionHint) l.setHint(design::kAuxAreas[i].captionHint);
     return l;
 }
 
@@ -55,15 +55,15 @@ Button& createBoutonEditerIni(Form& form) {
 AuxCommands::AuxCommands(Form& form, Context ctx)
     : form_(form),
       ctx_(std::move(ctx)),
-      labelLogo_(createCommandArea(form, kAuxAreas[kLogo].area)),
-      labelFin_(createCommandArea(form, kAuxAreas[kFin].area)),
-      finCaption_(createCaption(form, kFin)),
-      labelAide_(createCommandArea(form, kAuxAreas[kAide].area)),
-      aideCaption_(createCaption(form, kAide)),
-      labelAccesCfg_(createCommandArea(form, kAuxAreas[kAccesCfg].area)),
-      accesCfgCaption_(createCaption(form, kAccesCfg)),
+      labelLogo_(createCommandArea(form, design::kAuxAreas[design::kLogo].area)),
+      labelFin_(createCommandArea(form, design::kAuxAreas[design::kFin].area)),
+      finCaption_(createCaption(form, design::kFin)),
+      labelAide_(createCommandArea(form, design::kAuxAreas[design::kAide].area)),
+      aideCaption_(createCaption(form, design::kAide)),
+      labelAccesCfg_(createCommandArea(form, design::kAuxAreas[design::kAccesCfg].area)),
+      accesCfgCaption_(createCaption(form, design::kAccesCfg)),
       // Offered: visible at its place (the area lies over the skin's button).
-      labelIconiser_(createCommandArea(form, kAuxAreas[kIconiser].area)),
+      labelIconiser_(createCommandArea(form, design::kAuxAreas[design::kIconiser].area)),
       labelClient_(createLabelClient(form)),
       boutonQuitter_(createBoutonQuitter(form)),
       boutonEditerIni_(createBoutonEditerIni(form)) {

@@ -14,15 +14,15 @@ namespace vos::app {
 
 // The customer label: centred, Arial 13, red on transparent until the first
 // AfficherClient, which makes it white, underlined, on opaque black.
-inline constexpr Bounds kLabelClientBounds{50, 362, 433, 17};
+inline constexpr design::Bounds kLabelClientBounds{50, 362, 433, 17};
 inline constexpr int kLabelClientFontPixels = 13;
-inline constexpr Rgb kLabelClientDesignColor = colors::Red;
-inline constexpr Rgb kClientTextColor = colors::White;
-inline constexpr Rgb kClientBackground = colors::Black;
+inline constexpr design::Rgb kLabelClientDesignColor = design::colors::Red;
+inline constexpr design::Rgb kClientTextColor = design::colors::White;
+inline constexpr design::Rgb kClientBackground = design::colors::Black;
 
-inline constexpr Bounds kBoutonQuitterBounds{826, 3, 36, 27};
+inline constexpr design::Bounds kBoutonQuitterBounds{826, 3, 36, 27};
 inline constexpr std::string_view kBoutonQuitterCaption = "&Fin";
-inline constexpr Bounds kBoutonEditerIniBounds{8, 8, 105, 25};
+inline constexpr design::Bounds kBoutonEditerIniBounds{8, 8, 105, 25};
 inline constexpr std::string_view kBoutonEditerIniCaption = "Editer .ini";
 inline constexpr int kBoutonEditerIniFontPixels = 12;
 
@@ -35,10 +35,10 @@ struct DragRect {
     constexpr bool contains(int x, int y) const { return left <= x && x < right && top <= y && y < bottom; }
 };
 inline constexpr std::array<DragRect, 4> kDragRects{{
-    {0, 0, kClientWidth, 14},               // top strip
-    {211, 0, kClientWidth, 50},             // top band right of the logo
-    {460, 538, 837, kClientHeight},         // lower right block
-    {0, 680, kClientWidth, kClientHeight},  // bottom strip
+    {0, 0, design::kClientWidth, 14},               // top strip
+    {211, 0, design::kClientWidth, 50},             // top band right of the logo
+    {460, 538, 837, design::kClientHeight},         // lower right block
+    {0, 680, design::kClientWidth, design::kClientHeight},  // bottom strip
 }};
 
 constexpr bool isDragArea(int x, int y) {

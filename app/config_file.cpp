@@ -94,7 +94,7 @@ void LireConfiguration(ConfigState& state, panel::MachineType& type, ConfigPortT
     for (const PortKey& k : kPortKeys) k.apply(port, ini.ReadInteger(kPort, k.key, k.def));
     state.ReadSize = ini.ReadInteger(kPort, "ReadSize", 128);
 
-    state.FichierFond = Cut255(ini.ReadString(kPerso, "Fond", kSkinMilling));
+    state.FichierFond = Cut255(ini.ReadString(kPerso, "Fond", design::kSkinMilling));
     if (!state.FichierFond.empty()) window.loadSkin(state.RepertoireSkins + state.FichierFond);
     panel::applyMachineTypeRule(state.FichierFond, type);
     state.EditeurConfig = Cut255(ini.ReadString(kContexte, "Editeur", "notepad.exe"));

@@ -20,10 +20,10 @@ namespace {
 // on the skin reach the window's own mouse handlers (the hit map).
 Picture& createFond(Form& form) {
     form.setCaption(std::string(kCaption));
-    form.setClientSize(kClientWidth, kClientHeight);
-    form.setColor(colors::Black);
+    form.setClientSize(design::kClientWidth, design::kClientHeight);
+    form.setColor(design::colors::Black);
     Picture& fond = form.addPicture("Fond");
-    fond.setBounds(kSkinBounds);
+    fond.setBounds(design::kSkinBounds);
     fond.setEnabled(false);
     fond.loadDesignPicture();
     return fond;
@@ -63,7 +63,7 @@ PortLink& TForm1::link() { return m_->link; }
 // over it (the picture control draws at its control's scale), once.
 void TForm1::FormCreate() {
     form_.setKeyPreview(true);
-    const Bounds area = form_.availableArea();
+    const design::Bounds area = form_.availableArea();
     if (auto r = panelScale(form_.pixelsPerInch(), area.width, area.height)) form_.scaleBy(r->num, r->den);
 }
 
@@ -122,7 +122,7 @@ void TForm1::FormActivate() {
 // The top centre of the screen's available area: the whole screen where
 // the desktop keeps no panel there.
 void TForm1::placeAtTopCentre() {
-    const Bounds area = form_.availableArea();
+    const design::Bounds area = form_.availableArea();
     form_.moveTo(area.left + (area.width - form_.clientWidth()) / 2, area.top);
 }
 

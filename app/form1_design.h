@@ -55,8 +55,8 @@ constexpr std::optional<ScaleRatio> panelScale(int ppi, int availWidth, int avai
             best = r;
     };
     if (const auto num = scalingNumerator(ppi)) best = {*num, 1000};
-    consider({availWidth, kClientWidth});
-    consider({availHeight, kClientHeight});
+    consider({availWidth, design::kClientWidth});
+    consider({availHeight, design::kClientHeight});
     if (best.num == best.den) return std::nullopt;
     return best;
 }

@@ -7,7 +7,7 @@
 
 #include "design/types.h"
 
-namespace vos {
+namespace vos::design {
 
 struct CommandArea {
     const char* name;
@@ -32,9 +32,6 @@ inline constexpr CommandArea kTFArea{"LabelTF", {8, 250, 25, 25}, "Tour/Fraiseus
 inline constexpr CommandArea kDetectePorts{"LabelDetectePorts", {8, 445, 25, 25}, "Détection des ports",
                                            "LabelDetectePortsLegende", "PORTS", 5, 476};
 
-}  // namespace vos
-
-namespace vos::app {
 
 // A command area of the shell (app/aux_commands.h); captionHint overrides the
 // caption's tooltip (nullptr: the area's own). An area without a caption has
@@ -56,4 +53,4 @@ inline constexpr std::array<AuxArea, kAuxAreaCount> kAuxAreas{{
     {{"LabelIconiser", {838, 104, 22, 33}, "Réduire", nullptr, nullptr, 0, 0}, nullptr},
 }};
 
-}  // namespace vos::app
+}  // namespace vos::design

@@ -13,7 +13,7 @@
 
 #include "design/types.h"
 
-namespace vos::hitmap {
+namespace vos::design::hitmap {
 
 struct Span {
     int lo = 0, hi = 0;
@@ -170,4 +170,4 @@ constexpr Bounds frameBounds(int index) {
     return {left, kLargeFrameTop, kLargeFrameSize, kLargeFrameSize};
 }
 
-}  // namespace vos::hitmap
+}  // namespace vos::design::hitmap

@@ -8,7 +8,7 @@
 
 #include "design/types.h"
 
-namespace vos::panel::lamps {
+namespace vos::design::lamps {
 
 inline constexpr int kCount = 43;
 inline constexpr int kSize = 9;  // a filled disc of 9 x 9 pixels
@@ -70,4 +70,4 @@ inline constexpr std::array<BitLamp, 2> kGroup112 = {{{0, 41}, {2, 42}}};
 // The one lamp that is lit even while the big screen covers the panel.
 inline constexpr int kAlwaysLit = 41;
 
-}  // namespace vos::panel::lamps
+}  // namespace vos::design::lamps

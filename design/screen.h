@@ -7,19 +7,19 @@
 #include "design/types.h"
 #include "design/window.h"
 
-namespace vos::panel {
+namespace vos::design {
 
 inline constexpr int kColumns = 40;
 
-}  // namespace vos::panel
+}  // namespace vos::design
 
-namespace vos::panel::layout {
+namespace vos::design::layout {
 
 inline constexpr const char* kFontFace = "Lucida Sans Typewriter";
 inline constexpr int kFontPixels = 16;
 inline constexpr int kCellWidth = 10;   // one column, whatever the face's advance
 inline constexpr int kLeft = 62;
-inline constexpr int kWidth = panel::kColumns * kCellWidth;
+inline constexpr int kWidth = kColumns * kCellWidth;
 inline constexpr int kLineTop0 = 78;    // top of line 1
 inline constexpr int kPitch = 22;       // from one line to the next
 inline constexpr int kLineHeight = 18;
@@ -41,9 +41,9 @@ constexpr Bounds stripBounds(int n) {
     return {kLeft, kStripTop0 + kPitch * (n - 1), kWidth, kStripHeight};
 }
 
-}  // namespace vos::panel::layout
+}  // namespace vos::design::layout
 
-namespace vos {
+namespace vos::design {
 
 // Layout of the screen lines and cursor strips in one mode, in design
 // pixels (the zoom scales them as the window was scaled); line or strip n
@@ -63,10 +63,10 @@ struct ScreenLayout {
 // cell, about the doubled face's own advance), so nothing of it lies over
 // the right bezel (AIDE, minimise, FIN). Its strips lie under their lines
 // like the normal ones, twice as high.
-inline constexpr ScreenLayout kNormalLayout{panel::layout::kFontPixels,  panel::layout::kWidth,
-                                            panel::layout::kLineHeight,  panel::layout::kLineTop0,
-                                            panel::layout::kStripHeight, panel::layout::kStripTop0,
-                                            panel::layout::kPitch};
+inline constexpr ScreenLayout kNormalLayout{layout::kFontPixels,  layout::kWidth,
+                                            layout::kLineHeight,  layout::kLineTop0,
+                                            layout::kStripHeight, layout::kStripTop0,
+                                            layout::kPitch};
 inline constexpr ScreenLayout kBigLayout{32, 770, 36, 78, 4, 78 + 36, 44};
 
 static_assert(kBigLayout.fontPixels == 2 * kNormalLayout.fontPixels &&
@@ -74,7 +74,7 @@ static_assert(kBigLayout.fontPixels == 2 * kNormalLayout.fontPixels &&
                   kBigLayout.stripHeight == 2 * kNormalLayout.stripHeight &&
                   kBigLayout.step == 2 * kNormalLayout.step,
               "the big screen doubles the font, the lines and the strips of the normal one");
-static_assert(panel::layout::kLeft + kBigLayout.width == kGrandeVisuBounds.left + kGrandeVisuBounds.width,
+static_assert(layout::kLeft + kBigLayout.width == kGrandeVisuBounds.left + kGrandeVisuBounds.width,
               "the big screen's lines end at the right edge of its black frame");
 static_assert(kBigLayout.stripFirstTop + kBigLayout.step * 11 + kBigLayout.stripHeight <=
                   kGrandeVisuBounds.top + kGrandeVisuBounds.height,
@@ -83,4 +83,4 @@ static_assert(kNormalLayout.stripFirstTop == kNormalLayout.lineFirstTop + kNorma
                   kBigLayout.stripFirstTop == kBigLayout.lineFirstTop + kBigLayout.lineHeight,
               "a strip lies right under its line, where the line does not cover it");
 
-}  // namespace vos
+}  // namespace vos::design

@@ -4,7 +4,7 @@
 // machine type follows from the name, and the skin generator writes them.
 #include <string_view>
 
-namespace vos {
+namespace vos::design {
 
 // The milling machine's skin; any other name (case counts) is a lathe.
 inline constexpr const char* kSkinMilling = "num760f.jpg";
@@ -28,4 +28,4 @@ static_assert(skins_detail::isSharpNameOf(kSharpSkinMilling, kSkinMilling) &&
                   skins_detail::isSharpNameOf(kSharpSkinLathe, kSkinLathe),
               "a double-size picture is named after its skin, with @2x before the extension");
 
-}  // namespace vos
+}  // namespace vos::design

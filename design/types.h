@@ -5,7 +5,7 @@
 // them as they are.
 #include <cstdint>
 
-namespace vos {
+namespace vos::design {
 
 struct Rgb {
     std::uint8_t r = 0, g = 0, b = 0;
@@ -30,4 +30,4 @@ struct Bounds {
     constexpr bool operator==(const Bounds&) const = default;
 };
 
-}  // namespace vos
+}  // namespace vos::design

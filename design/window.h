@@ -4,20 +4,16 @@
 // the window scales every control by its pixels-per-inch factor at creation.
 #include "design/types.h"
 
-namespace vos::app {
+namespace vos::design {
 
 inline constexpr int kClientWidth = 870;
 inline constexpr int kClientHeight = 720;
 
-}  // namespace vos::app
-
-namespace vos {
-
 // The skin picture (Fond) covers the whole client area, under every control.
-inline constexpr Bounds kSkinBounds{0, 0, app::kClientWidth, app::kClientHeight};
+inline constexpr Bounds kSkinBounds{0, 0, kClientWidth, kClientHeight};
 
 // The big screen's black frame (GrandeVisu): it hides the keys and lamps
 // while the character screen is shown doubled.
 inline constexpr Bounds kGrandeVisuBounds{40, 49, 792, 630};
 
-}  // namespace vos
+}  // namespace vos::design

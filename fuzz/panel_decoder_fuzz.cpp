@@ -78,9 +78,9 @@ struct Panel {
 
     // The state after the window's activation, for a new input.
     void reset(bool milling, bool bigScreen) {
-        vos::panel::applyMachineTypeRule(milling ? vos::kSkinMilling : "num760t.jpg", type);
+        vos::panel::applyMachineTypeRule(milling ? vos::design::kSkinMilling : "num760t.jpg", type);
         grandeVisu.setVisible(bigScreen);
-        for (int i = 0; i < vos::panel::lamps::kCount; ++i) lamps.led(i).hide();
+        for (int i = 0; i < vos::design::lamps::kCount; ++i) lamps.led(i).hide();
         lamps.DernierChoix16 = 0;
         lamps.DernierChoix32 = 6;
         for (int n = 1; n <= Screen::kRows; ++n) {
@@ -179,7 +179,7 @@ void checkLamps(const Panel& p, bool milling, bool bigScreen) {
     const auto& l = p.lamps;
     PANEL_CHECK(l.DernierChoix16 <= 15, l.DernierChoix16);
     PANEL_CHECK(l.DernierChoix32 <= 15, l.DernierChoix32);
-    for (int i = 0; i < vos::panel::lamps::kCount; ++i) {
+    for (int i = 0; i < vos::design::lamps::kCount; ++i) {
         if (!l.led(i).visible()) continue;
         PANEL_CHECK(!bigScreen || i == 41, i);  // the one lamp lit over the big screen
         PANEL_CHECK(i != 26 && i != 27, i);     // driven by no byte
@@ -205,7 +205,7 @@ void checkSame(const Panel& a, const Panel& b) {
         PANEL_CHECK(a.screen.ligneC(n).caption() == b.screen.ligneC(n).caption(), n);
         PANEL_CHECK(a.screen.ligneC(n).visible() == b.screen.ligneC(n).visible(), n);
     }
-    for (int i = 0; i < vos::panel::lamps::kCount; ++i)
+    for (int i = 0; i < vos::design::lamps::kCount; ++i)
         PANEL_CHECK(a.lamps.led(i).visible() == b.lamps.led(i).visible(), i);
     PANEL_CHECK(a.lamps.DernierChoix16 == b.lamps.DernierChoix16, 16);
     PANEL_CHECK(a.lamps.DernierChoix32 == b.lamps.DernierChoix32, 32);

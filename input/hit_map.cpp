@@ -8,13 +8,13 @@
 namespace vos::input {
 
 HitMap::HitMap(Form& form) : form_(form) {
-    for (int i = 0; i < hitmap::kFrameCount; ++i) {
+    for (int i = 0; i < design::hitmap::kFrameCount; ++i) {
         Shape& s = form.addShape("Shape" + std::to_string(i));
         s.setKind(ShapeKind::RoundSquare);
         s.setBrushClear(true);
-        s.setPenWidth(hitmap::kFramePenWidth);
-        s.setPenColor(hitmap::kFrameDesignPen);
-        s.setBounds(hitmap::frameBounds(i));
+        s.setPenWidth(design::hitmap::kFramePenWidth);
+        s.setPenColor(design::hitmap::kFrameDesignPen);
+        s.setBounds(design::hitmap::frameBounds(i));
         s.hide();
         frames_[static_cast<std::size_t>(i)] = &s;
     }
@@ -84,7 +84,7 @@ void HitMap::MasquerCadres() {
 }
 
 void HitMap::colourActivationFrames() {
-    for (int i : hitmap::kActivationFrames) frame(i).setPenColor(hitmap::kActivationPen);
+    for (int i : design::hitmap::kActivationFrames) frame(i).setPenColor(design::hitmap::kActivationPen);
 }
 
 }  // namespace vos::input

@@ -62,7 +62,7 @@ private:
     // A finger's left press is held, with the code its release sends.
     bool fingerPress_ = false;
     std::optional<std::uint8_t> releaseCode_;
-    std::array<Shape*, hitmap::kFrameCount> frames_{};
+    std::array<Shape*, design::hitmap::kFrameCount> frames_{};
 };
 
 }  // namespace vos::input

@@ -5,7 +5,7 @@
 namespace vos::input {
 
 std::string skinAfterSwitch(const std::string& fichierFond) {
-    return fichierFond.empty() || fichierFond == kSkinLathe ? kSkinMilling : kSkinLathe;
+    return fichierFond.empty() || fichierFond == design::kSkinLathe ? design::kSkinMilling : design::kSkinLathe;
 }
 
 void LabelTFClick(std::string& FichierFond, const std::string& RepertoireSkins, Picture& Fond,
@@ -16,7 +16,7 @@ void LabelTFClick(std::string& FichierFond, const std::string& RepertoireSkins, 
 }
 
 MachineSwitch::MachineSwitch(Form& form, std::function<void()> clicked)
-    : labelTF_(createCommandArea(form, kTFArea)), caption_(createCommandCaption(form, kTFArea)) {
+    : labelTF_(createCommandArea(form, design::kTFArea)), caption_(createCommandCaption(form, design::kTFArea)) {
     labelTF_.onClick = std::move(clicked);
 }
 

@@ -14,9 +14,9 @@ Shape& createGrandeVisu(Form& form) {
     Shape& s = form.addShape("GrandeVisu");
     s.setKind(ShapeKind::Rectangle);
     s.setBrushClear(false);
-    s.setBrushColor(colors::Black);
-    s.setPenColor(colors::Black);
-    s.setBounds(kGrandeVisuBounds);
+    s.setBrushColor(design::colors::Black);
+    s.setPenColor(design::colors::Black);
+    s.setBounds(design::kGrandeVisuBounds);
     s.hide();
     return s;
 }
@@ -27,15 +27,15 @@ Zoom::Zoom(Form& form, panel::Screen& screen)
     : form_(form),
       screen_(screen),
       grandeVisu_(createGrandeVisu(form)),
-      labelChgtEcran_(createCommandArea(form, kZoomArea)),
-      caption_(createCommandCaption(form, kZoomArea)) {
+      labelChgtEcran_(createCommandArea(form, design::kZoomArea)),
+      caption_(createCommandCaption(form, design::kZoomArea)) {
     // Any button switches the screen (right and middle included).
     labelChgtEcran_.onMouseDown = [this](MouseButton, ShiftState, int, int) { ChangerEcran(); };
 }
 
 // Design values scaled as the window's controls were at its creation, so
 // leaving the big screen gives back exactly the start-up layout.
-void Zoom::apply(const ScreenLayout& l) {
+void Zoom::apply(const design::ScreenLayout& l) {
     const auto px = [this](int design) { return form_.scaled(design); };
     for (int n = 1; n <= 12; ++n) {
         Label& line = screen_.ligne(n);
@@ -58,11 +58,11 @@ void Zoom::apply(const ScreenLayout& l) {
 void Zoom::ChangerEcran() {
     if (modeZoom_) {
         grandeVisu_.hide();
-        apply(kNormalLayout);
+        apply(design::kNormalLayout);
         modeZoom_ = false;
     } else {
         grandeVisu_.show();
-        apply(kBigLayout);
+        apply(design::kBigLayout);
         modeZoom_ = true;
     }
 }

@@ -39,7 +39,7 @@ public:
     Label& zoomCaption() { return caption_; }
 
 private:
-    void apply(const ScreenLayout& layout);
+    void apply(const design::ScreenLayout& layout);
 
     Form& form_;
     panel::Screen& screen_;

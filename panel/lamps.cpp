@@ -8,23 +8,23 @@
 namespace vos::panel {
 
 LampBank::LampBank(Form& form, const MachineType& type) : type_(type) {
-    for (int i = 0; i < lamps::kCount; ++i) {
+    for (int i = 0; i < design::lamps::kCount; ++i) {
         char name[8];
         std::snprintf(name, sizeof name, "Led%02d", i);
         Shape& s = form.addShape(name);
-        const lamps::LampSpec& lamp = lamps::kTable[static_cast<std::size_t>(i)];
+        const design::lamps::LampSpec& lamp = design::lamps::kTable[static_cast<std::size_t>(i)];
         s.setKind(ShapeKind::Circle);
         s.setPenWidth(0);
         s.setPenColor(lamp.colour);
         s.setBrushColor(lamp.colour);
-        s.setBounds({lamp.left, lamp.top, lamps::kSize, lamps::kSize});
+        s.setBounds({lamp.left, lamp.top, design::lamps::kSize, design::lamps::kSize});
         s.hide();
         leds_[static_cast<std::size_t>(i)] = &s;
     }
 }
 
 void LampBank::AllumerVoyant(int i) {
-    if (i != lamps::kAlwaysLit && grandeVisu_ != nullptr && grandeVisu_->visible()) return;
+    if (i != design::lamps::kAlwaysLit && grandeVisu_ != nullptr && grandeVisu_->visible()) return;
     led(i).show();
 }
 
@@ -37,34 +37,34 @@ void LampBank::CommandeVoyants(std::uint8_t b) {
     case 32: selector32(v); break;
     case 48:
         // Both tests, in this order: the flags are read at every byte.
-        if (type_.EstFraiseuse) bits(lamps::kGroup48Fraiseuse, v);
-        if (type_.EstTour) bits(lamps::kGroup48Tour, v);
+        if (type_.EstFraiseuse) bits(design::lamps::kGroup48Fraiseuse, v);
+        if (type_.EstTour) bits(design::lamps::kGroup48Tour, v);
         break;
-    case 64: bits(lamps::kGroup64, v); break;
-    case 80: bits(lamps::kGroup80, v); break;
-    case 96: bits(lamps::kGroup96, v); break;
-    case 112: bits(lamps::kGroup112, v); break;
+    case 64: bits(design::lamps::kGroup64, v); break;
+    case 80: bits(design::lamps::kGroup80, v); break;
+    case 96: bits(design::lamps::kGroup96, v); break;
+    case 112: bits(design::lamps::kGroup112, v); break;
     default: break;  // not a lamp command
     }
 }
 
 void LampBank::selector16(std::uint8_t v) {
     if (v == DernierChoix16) return;
-    AllumerVoyant(lamps::kSelector16First + v);
-    EteindreVoyant(lamps::kSelector16First + DernierChoix16);
+    AllumerVoyant(design::lamps::kSelector16First + v);
+    EteindreVoyant(design::lamps::kSelector16First + DernierChoix16);
     DernierChoix16 = v;  // also when the big screen kept the lamp dark
 }
 
 void LampBank::selector32(std::uint8_t v) {
     if (v == DernierChoix32) return;
-    if (const int on = lamps::kSelector32.at(v); on != lamps::kNoLamp) AllumerVoyant(on);
-    if (const int off = lamps::kSelector32.at(DernierChoix32); off != lamps::kNoLamp) EteindreVoyant(off);
+    if (const int on = design::lamps::kSelector32.at(v); on != design::lamps::kNoLamp) AllumerVoyant(on);
+    if (const int off = design::lamps::kSelector32.at(DernierChoix32); off != design::lamps::kNoLamp) EteindreVoyant(off);
     DernierChoix32 = v;
 }
 
 template <std::size_t N>
-void LampBank::bits(const std::array<lamps::BitLamp, N>& group, std::uint8_t v) {
-    for (const lamps::BitLamp& bl : group) {
+void LampBank::bits(const std::array<design::lamps::BitLamp, N>& group, std::uint8_t v) {
+    for (const design::lamps::BitLamp& bl : group) {
         if (v & (1u << bl.bit)) {
             AllumerVoyant(bl.lamp);
         } else {

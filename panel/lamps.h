@@ -45,18 +45,18 @@ public:
     Shape& led(int i) const { return *leds_.at(static_cast<std::size_t>(i)); }
 
     // Selector memories: the value last applied in group 16 / group 32.
-    std::uint8_t DernierChoix16 = lamps::kDernierChoix16Start;
-    std::uint8_t DernierChoix32 = lamps::kDernierChoix32Start;
+    std::uint8_t DernierChoix16 = design::lamps::kDernierChoix16Start;
+    std::uint8_t DernierChoix32 = design::lamps::kDernierChoix32Start;
 
 private:
     void selector16(std::uint8_t v);
     void selector32(std::uint8_t v);
     template <std::size_t N>
-    void bits(const std::array<lamps::BitLamp, N>& group, std::uint8_t v);
+    void bits(const std::array<design::lamps::BitLamp, N>& group, std::uint8_t v);
 
     const MachineType& type_;
     const Control* grandeVisu_ = nullptr;
-    std::array<Shape*, lamps::kCount> leds_{};
+    std::array<Shape*, design::lamps::kCount> leds_{};
 };
 
 }  // namespace vos::panel

@@ -22,7 +22,7 @@ struct MachineType {
 // kSkinMilling ("num760f.jpg") is the milling machine, anything else
 // (another case, empty, another name) the lathe.
 inline void applyMachineTypeRule(const std::string& fichierFond, MachineType& type) {
-    const bool milling = fichierFond == kSkinMilling;
+    const bool milling = fichierFond == design::kSkinMilling;
     type.EstFraiseuse = milling;
     type.EstTour = !milling;
 }

@@ -11,7 +11,7 @@ namespace {
 
 Label& makeCountLabel(Form& form) {
     Label& l = form.addLabel("LabelNbOctets");
-    l.setFont(FontSpec{"Arial", 12, false, false, colors::White});
+    l.setFont(FontSpec{"Arial", 12, false, false, design::colors::White});
     l.setTransparent(true);
     l.setAutoSize(false);
     l.setBounds({47, 43, 21, 15});

@@ -15,12 +15,12 @@ std::string numberedName(int n, const char* suffix) {
     return buf;
 }
 
-void styleScreenLabel(Label& l, Bounds b, const char* caption) {
-    l.setFont(FontSpec{layout::kFontFace, layout::kFontPixels, true, false, layout::kTextColour});
+void styleScreenLabel(Label& l, design::Bounds b, const char* caption) {
+    l.setFont(FontSpec{design::layout::kFontFace, design::layout::kFontPixels, true, false, design::layout::kTextColour});
     l.setTransparent(false);
-    l.setColor(layout::kBackground);
+    l.setColor(design::layout::kBackground);
     l.setAutoSize(false);
-    l.setGridColumns(kColumns);
+    l.setGridColumns(design::kColumns);
     l.setBounds(b);
     l.setCaption(caption);
 }
@@ -31,14 +31,14 @@ Screen::Screen(Form& form) {
     // Strips first: the line labels must lie above them where they overlap.
     for (int n = 1; n <= kRows; ++n) {
         Label& s = form.addLabel(numberedName(n, "c"));
-        styleScreenLabel(s, layout::stripBounds(n),
-                         n == kRows ? layout::kInitialLastStrip : layout::kInitialCaption);
+        styleScreenLabel(s, design::layout::stripBounds(n),
+                         n == kRows ? design::layout::kInitialLastStrip : design::layout::kInitialCaption);
         s.setCapTopAligned(true);
         strips_[n - 1] = &s;
     }
     for (int n = 1; n <= kRows; ++n) {
         Label& l = form.addLabel(numberedName(n, ""));
-        styleScreenLabel(l, layout::lineBounds(n), layout::kInitialCaption);
+        styleScreenLabel(l, design::layout::lineBounds(n), design::layout::kInitialCaption);
         lines_[n - 1] = &l;
     }
 }
@@ -55,7 +55,7 @@ void Screen::EcrireCaractere(std::uint8_t code) {
 }
 
 void Screen::AvancerCurseur() {
-    if (++ColonneCurseur > kColumns) {
+    if (++ColonneCurseur > design::kColumns) {
         ColonneCurseur = 1;
         if (++LigneCurseur > kRows) LigneCurseur = 1;
     }
@@ -63,7 +63,7 @@ void Screen::AvancerCurseur() {
 
 void Screen::ReculerCurseur() {
     if (--ColonneCurseur < 1) {
-        ColonneCurseur = kColumns;
+        ColonneCurseur = design::kColumns;
         if (--LigneCurseur < 1) LigneCurseur = kRows;
     }
 }
@@ -87,14 +87,14 @@ void Screen::EffacerFinLigne() {
     if (!cursorOnRow()) return;  // no row to write the blanks to
     Label& line = cursorLine();
     std::string caption;
-    keepColumns(line.caption(), ColonneCurseur - 1, kColumns, caption);
+    keepColumns(line.caption(), ColonneCurseur - 1, design::kColumns, caption);
     line.setCaption(std::move(caption));
 }
 
 void Screen::EffacerFinEcran() {
     EffacerFinLigne();
     // Row 1 is never blanked here: with the start row 0 the first line stays.
-    const std::string blanks(kColumns, ' ');
+    const std::string blanks(design::kColumns, ' ');
     for (int n = 2; n <= kRows; ++n) {
         if (n <= LigneCurseur) continue;
         ligne(n).setCaption(blanks);
@@ -124,7 +124,7 @@ void Screen::CurseurFixe() {
 }
 
 void Screen::EteindreCurseur() {
-    const std::string blanks(kColumns, ' ');
+    const std::string blanks(design::kColumns, ' ');
     for (Label* strip : strips_) {
         strip->setCaption(blanks);
         strip->hide();

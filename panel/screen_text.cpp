@@ -199,14 +199,14 @@ void keepColumns(std::string_view caption, int keep, int width, std::string& out
 }
 
 std::string stripCaption(int column, char mark) {
-    std::string s(kColumns, ' ');
-    if (column >= 1 && column <= kColumns) s[column - 1] = mark;
+    std::string s(design::kColumns, ' ');
+    if (column >= 1 && column <= design::kColumns) s[column - 1] = mark;
     return s;
 }
 
 bool isStripCaption(std::string_view caption, int column, char mark) {
-    if (caption.size() != static_cast<std::size_t>(kColumns)) return false;
-    for (int i = 0; i < kColumns; ++i) {
+    if (caption.size() != static_cast<std::size_t>(design::kColumns)) return false;
+    for (int i = 0; i < design::kColumns; ++i) {
         const char want = (i + 1 == column) ? mark : ' ';
         if (caption[i] != want) return false;
     }

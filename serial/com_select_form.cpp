@@ -25,7 +25,7 @@ constexpr LabelDesign kLabels[] = {
 
 struct ButtonDesign {
     const char* name;
-    Bounds bounds;
+    design::Bounds bounds;
     const char* caption;
     ModalResult result;
 };
@@ -34,16 +34,16 @@ constexpr ButtonDesign kButtons[] = {
     {"AbortBtn", {124, 95, 85, 27}, "Cancel", ModalResult::Abort},
 };
 
-constexpr Bounds kBevel{8, 8, 201, 42};
-constexpr Bounds kCombo{8, 64, 201, kComboHeight};
-const FontSpec kDialogFont{"MS Sans Serif", 11, false, false, colors::Black};
-constexpr Rgb kDialogColor{240, 240, 240};
+constexpr design::Bounds kBevel{8, 8, 201, 42};
+constexpr design::Bounds kCombo{8, 64, 201, kComboHeight};
+const FontSpec kDialogFont{"MS Sans Serif", 11, false, false, design::colors::Black};
+constexpr design::Rgb kDialogColor{240, 240, 240};
 
 void addBevel(Form& f) {
     Shape& bevel = f.addShape("Bevel1");
     bevel.setKind(ShapeKind::Rectangle);
     bevel.setBrushClear(true);
-    bevel.setPenColor(colors::Gray);
+    bevel.setPenColor(design::colors::Gray);
     bevel.setBounds(kBevel);
     bevel.setEnabled(false);
 }

@@ -28,7 +28,7 @@ Form& prepareWindow(Form& form) {
     form.setCaption(form2::kCaption);
     form.setClientSize(form2::kClientWidth, form2::kClientHeight);
     form.setColor(form2::kBackground);
-    form.setFont(FontSpec{"Arial", 11, false, false, colors::Black});
+    form.setFont(FontSpec{"Arial", 11, false, false, design::colors::Black});
     form.moveTo(form2::kScreenLeft, form2::kScreenTop);
     return form;
 }

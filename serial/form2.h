@@ -33,11 +33,11 @@ namespace form2 {
 inline constexpr const char* kCaption = "Vostrelle";
 inline constexpr int kClientWidth = 459, kClientHeight = 110;
 inline constexpr int kScreenLeft = 240, kScreenTop = 100;
-inline constexpr Rgb kBackground = colors::Gray;
-inline constexpr Bounds kProgressBounds{9, 57, 441, 10};
+inline constexpr design::Rgb kBackground = design::colors::Gray;
+inline constexpr design::Bounds kProgressBounds{9, 57, 441, 10};
 inline constexpr int kProgressMax = 100;
-inline constexpr Rgb kBarColor = colors::Blue;
-inline constexpr Rgb kBarBackground = colors::White;
+inline constexpr design::Rgb kBarColor = design::colors::Blue;
+inline constexpr design::Rgb kBarBackground = design::colors::White;
 
 struct LabelDesign {
     const char* name;
@@ -46,8 +46,8 @@ struct LabelDesign {
     FontSpec font;
 };
 inline constexpr LabelDesign kLabel1{"Label1", 156, 8, "Recherche des ports",
-                                     {"Arial", 16, true, false, colors::White}};
-inline constexpr LabelDesign kLabel2{"Label2", 204, 32, "com 0", {"Arial", 17, true, false, colors::White}};
+                                     {"Arial", 16, true, false, design::colors::White}};
+inline constexpr LabelDesign kLabel2{"Label2", 204, 32, "com 0", {"Arial", 17, true, false, design::colors::White}};
 // Drawn in the window's own background colour: the numbers found are there
 // but do not show.
 inline constexpr LabelDesign kLabel3{"Label3", 9, 73, "Ports détectés :",

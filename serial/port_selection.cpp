@@ -13,23 +13,23 @@ constexpr int kLinkFontPixels = 12;
 // size at the most to keep to it.
 constexpr int kStatusGap = 3;
 constexpr int kStatusMinPixels = 8;
-constexpr Rgb kComboColor = colors::Lime;
-constexpr FontSpec kComboFont{"Arial", kLinkFontPixels, true, false, colors::Black};
-constexpr FontSpec kLinkLabelFont{"Arial", kLinkFontPixels, false, false, colors::White};
-constexpr FontSpec kPortsDisposFont{"Arial", 15, false, false, colors::Aqua};
+constexpr design::Rgb kComboColor = design::colors::Lime;
+constexpr FontSpec kComboFont{"Arial", kLinkFontPixels, true, false, design::colors::Black};
+constexpr FontSpec kLinkLabelFont{"Arial", kLinkFontPixels, false, false, design::colors::White};
+constexpr FontSpec kPortsDisposFont{"Arial", 15, false, false, design::colors::Aqua};
 
-constexpr Bounds kComboNoComBounds{8, 689, 80, 23};
-constexpr Bounds kComboBaudsBounds{96, 689, 73, 23};
-constexpr Bounds kCheckInitBounds{788, 691, 43, 19};
+constexpr design::Bounds kComboNoComBounds{8, 689, 80, 23};
+constexpr design::Bounds kComboBaudsBounds{96, 689, 73, 23};
+constexpr design::Bounds kCheckInitBounds{788, 691, 43, 19};
 
 struct LightDesign {
     const char* name;
-    Bounds bounds;
-    Rgb lit, notLit;
+    design::Bounds bounds;
+    design::Rgb lit, notLit;
 };
-constexpr LightDesign kOKLight{"OKLight", {190, 700, 20, 9}, colors::Yellow, colors::Red};
-constexpr LightDesign kTXDLight{"TXDLight", {385, 700, 20, 9}, colors::Lime, colors::Silver};
-constexpr LightDesign kRXDLight{"RXDLight", {448, 700, 20, 9}, colors::Yellow, colors::Silver};
+constexpr LightDesign kOKLight{"OKLight", {190, 700, 20, 9}, design::colors::Yellow, design::colors::Red};
+constexpr LightDesign kTXDLight{"TXDLight", {385, 700, 20, 9}, design::colors::Lime, design::colors::Silver};
+constexpr LightDesign kRXDLight{"RXDLight", {448, 700, 20, 9}, design::colors::Yellow, design::colors::Silver};
 
 struct LabelDesign {
     const char* name;
@@ -48,7 +48,7 @@ constexpr LabelDesign kLabelPortsDispos{"LabelPortsDispos", 490, 696, kPortsDisp
 constexpr const char* kBauds[] = {"9600", "19200"};
 constexpr std::int32_t kBaudValues[] = {9600, 19200};
 
-ComboBox& createCombo(Form& form, const char* name, Bounds b, ComboStyle style, bool sorted) {
+ComboBox& createCombo(Form& form, const char* name, design::Bounds b, ComboStyle style, bool sorted) {
     ComboBox& c = form.addComboBox(name);
     c.setStyle(style);
     c.setSorted(sorted);
@@ -120,8 +120,8 @@ PortSelection::PortSelection(Form& form, TSerialComPort& port, TSerialSLControll
       rxdLight_(form, kRXDLight.name),
       labelPortsDispos_(createLinkLabel(form, kLabelPortsDispos)),
       checkInitPort_(createCheckInit(form)),
-      labelDetectePorts_(createCommandArea(form, kDetectePorts)),
-      detectePortsCaption_(createCommandCaption(form, kDetectePorts)),
+      labelDetectePorts_(createCommandArea(form, design::kDetectePorts)),
+      detectePortsCaption_(createCommandCaption(form, design::kDetectePorts)),
       form2_(std::make_unique<TForm2>()) {
     designLight(okLight_, kOKLight);
     designLight(txdLight_, kTXDLight);

@@ -18,13 +18,13 @@ void TSerialCustomStatusLight::setLit(bool on) {
     control_.invalidate();
 }
 
-void TSerialCustomStatusLight::setLitColor(Rgb c) {
+void TSerialCustomStatusLight::setLitColor(design::Rgb c) {
     if (c == litColor_) return;
     litColor_ = c;
     if (lit_ && glyph_.empty()) control_.invalidate();
 }
 
-void TSerialCustomStatusLight::setNotLitColor(Rgb c) {
+void TSerialCustomStatusLight::setNotLitColor(design::Rgb c) {
     if (c == notLitColor_) return;
     notLitColor_ = c;
     if (!lit_ && glyph_.empty()) control_.invalidate();
@@ -36,7 +36,7 @@ void TSerialCustomStatusLight::setGlyph(const Bitmap& glyph) {
     control_.invalidate();
 }
 
-void TSerialCustomStatusLight::setBounds(Bounds b) {
+void TSerialCustomStatusLight::setBounds(design::Bounds b) {
     if (!glyph_.empty()) {
         b.width = glyph_.width() / 2;
         b.height = glyph_.height();
@@ -65,7 +65,7 @@ void TSerialCustomStatusLight::paintPlain(Canvas& canvas, int width, int height)
 void TSerialCustomStatusLight::paintGlyph(Canvas& canvas, int width, int height) const {
     canvas.fillRect({0, 0, width, height}, canvas.parentBackground());
     const int half = glyph_.width() / 2;
-    const Bounds src{lit_ ? 0 : half, 0, half, glyph_.height()};
+    const design::Bounds src{lit_ ? 0 : half, 0, half, glyph_.height()};
     canvas.drawImage(glyph_, src, 0, 0, glyph_.pixel(0, 0));
 }
 

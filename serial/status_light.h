@@ -18,10 +18,10 @@ namespace vos::serial {
 class TSerialCustomStatusLight {
 public:
     static constexpr int kDefaultSize = 13;
-    static constexpr Rgb kDefaultLitColor = colors::Red;
-    static constexpr Rgb kDefaultNotLitColor = colors::Green;
-    static constexpr Rgb kEdgeLight = colors::White;
-    static constexpr Rgb kEdgeShadow = colors::Gray;
+    static constexpr design::Rgb kDefaultLitColor = design::colors::Red;
+    static constexpr design::Rgb kDefaultNotLitColor = design::colors::Green;
+    static constexpr design::Rgb kEdgeLight = design::colors::White;
+    static constexpr design::Rgb kEdgeShadow = design::colors::Gray;
 
     // Creates the graphic control `name` on the form, 13 x 13 at 0,0, not lit.
     TSerialCustomStatusLight(Form& form, std::string name);
@@ -31,10 +31,10 @@ public:
 
     bool Lit() const { return lit_; }
     void setLit(bool on);                // a change repaints
-    Rgb LitColor() const { return litColor_; }
-    void setLitColor(Rgb c);             // repaints only if lit and without glyph
-    Rgb NotLitColor() const { return notLitColor_; }
-    void setNotLitColor(Rgb c);          // repaints only if not lit and without glyph
+    design::Rgb LitColor() const { return litColor_; }
+    void setLitColor(design::Rgb c);             // repaints only if lit and without glyph
+    design::Rgb NotLitColor() const { return notLitColor_; }
+    void setNotLitColor(design::Rgb c);          // repaints only if not lit and without glyph
     // Two images side by side: left half = lit, right half = not lit. A
     // non-empty glyph forces the size to half its width x its height.
     const Bitmap& Glyph() const { return glyph_; }
@@ -42,8 +42,8 @@ public:
 
     // Place and size; with a glyph the size requested is replaced by the
     // glyph's (the place is kept).
-    void setBounds(Bounds b);
-    Bounds bounds() const { return control_.bounds(); }
+    void setBounds(design::Bounds b);
+    design::Bounds bounds() const { return control_.bounds(); }
 
     // The control on the form (visibility, hint, name lookups).
     GraphicControl& control() { return control_; }
@@ -58,8 +58,8 @@ private:
 
     GraphicControl& control_;
     bool lit_ = false;
-    Rgb litColor_ = kDefaultLitColor;
-    Rgb notLitColor_ = kDefaultNotLitColor;
+    design::Rgb litColor_ = kDefaultLitColor;
+    design::Rgb notLitColor_ = kDefaultNotLitColor;
     Bitmap glyph_;
 };
 

@@ -16,18 +16,18 @@ bool Bitmap::empty() const { return impl_->image.isNull(); }
 int Bitmap::width() const { return impl_->image.width(); }
 int Bitmap::height() const { return impl_->image.height(); }
 
-Rgb Bitmap::pixel(int x, int y) const {
-    if (!impl_->image.valid(x, y)) return colors::Black;
+design::Rgb Bitmap::pixel(int x, int y) const {
+    if (!impl_->image.valid(x, y)) return design::colors::Black;
     return qtconv::fromQColor(impl_->image.pixelColor(x, y));
 }
 
-void Bitmap::setPixel(int x, int y, Rgb c) {
+void Bitmap::setPixel(int x, int y, design::Rgb c) {
     if (impl_->image.valid(x, y)) impl_->image.setPixelColor(x, y, qtconv::toQColor(c));
 }
 
 void Bitmap::loadFromFile(const std::string& path) { impl_->image = loadPictureFile(path); }
 
-Bitmap Bitmap::filled(int w, int h, Rgb c) {
+Bitmap Bitmap::filled(int w, int h, design::Rgb c) {
     Bitmap b;
     b.impl_->image = QImage(std::max(0, w), std::max(0, h), QImage::Format_RGB32);
     b.impl_->image.fill(qtconv::toQColor(c));

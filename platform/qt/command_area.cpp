@@ -2,7 +2,7 @@
 
 namespace vos {
 
-Label& createCommandArea(Form& form, const CommandArea& area) {
+Label& createCommandArea(Form& form, const design::CommandArea& area) {
     Label& l = form.addLabel(area.name);
     l.setTransparent(true);
     l.setAutoSize(false);
@@ -12,10 +12,10 @@ Label& createCommandArea(Form& form, const CommandArea& area) {
     return l;
 }
 
-Label& createCommandCaption(Form& form, const CommandArea& area) {
+Label& createCommandCaption(Form& form, const design::CommandArea& area) {
     Label& l = form.addLabel(area.captionName);
     l.setTransparent(true);
-    l.setFont(FontSpec{"Arial", kCaptionFontPixels, false, false, kCaptionColor});
+    l.setFont(FontSpec{"Arial", design::kCaptionFontPixels, false, false, design::kCaptionColor});
     l.setAutoSize(true);
     l.setCaption(area.caption);
     l.setLeft(area.captionLeft);

@@ -9,9 +9,9 @@
 namespace vos {
 
 // The transparent area, with its tooltip and no text.
-Label& createCommandArea(Form& form, const CommandArea& area);
+Label& createCommandArea(Form& form, const design::CommandArea& area);
 // The caption beneath: white Arial 9 px, transparent, sized to its text, same
 // tooltip as its area; it takes presses over itself and does nothing.
-Label& createCommandCaption(Form& form, const CommandArea& area);
+Label& createCommandCaption(Form& form, const design::CommandArea& area);
 
 }  // namespace vos

@@ -32,13 +32,13 @@ int Control::left() const { return widget_->x(); }
 int Control::top() const { return widget_->y(); }
 int Control::width() const { return widget_->width(); }
 int Control::height() const { return widget_->height(); }
-Bounds Control::bounds() const { return {left(), top(), width(), height()}; }
+design::Bounds Control::bounds() const { return {left(), top(), width(), height()}; }
 
 void Control::setLeft(int v) { widget_->move(v, widget_->y()); }
 void Control::setTop(int v) { widget_->move(widget_->x(), v); }
 void Control::setWidth(int v) { widget_->resize(std::max(0, v), widget_->height()); }
 void Control::setHeight(int v) { widget_->resize(widget_->width(), std::max(0, v)); }
-void Control::setBounds(Bounds b) {
+void Control::setBounds(design::Bounds b) {
     widget_->setGeometry(b.left, b.top, std::max(0, b.width), std::max(0, b.height));
 }
 
@@ -70,7 +70,7 @@ void Control::placeBelow(Control& other) { widget_->stackUnder(other.widget_); }
 
 void Control::scaleBy(int num, int den) {
     using qtconv::mulDiv;
-    const Bounds b = bounds();
+    const design::Bounds b = bounds();
     setBounds({mulDiv(b.left, num, den), mulDiv(b.top, num, den), mulDiv(b.width, num, den),
                mulDiv(b.height, num, den)});
     QFont f = widget_->font();

@@ -24,7 +24,7 @@ struct FontSpec {
     int pixelHeight = 11;
     bool bold = false;
     bool underline = false;
-    Rgb color = colors::Black;
+    design::Rgb color = design::colors::Black;
     constexpr bool operator==(const FontSpec&) const = default;
 };
 
@@ -56,12 +56,12 @@ public:
     int top() const;
     int width() const;
     int height() const;
-    Bounds bounds() const;
+    design::Bounds bounds() const;
     void setLeft(int v);
     void setTop(int v);
     void setWidth(int v);
     void setHeight(int v);
-    void setBounds(Bounds b);
+    void setBounds(design::Bounds b);
 
     bool visible() const { return visible_; }
     void setVisible(bool v);

@@ -10,7 +10,7 @@ namespace vos {
 // area where the character screen lies. No keys are drawn, so nothing on it
 // can disagree with the key regions.
 QImage designPicture() {
-    constexpr int W = app::kClientWidth, H = app::kClientHeight;  // the skin fills the window
+    constexpr int W = design::kClientWidth, H = design::kClientHeight;  // the skin fills the window
     QImage img(W, H, QImage::Format_RGB32);
     QPainter p(&img);
     QLinearGradient g(0, 0, 0, H);

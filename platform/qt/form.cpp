@@ -130,7 +130,7 @@ void Form::setClientSize(int width, int height) { impl_->window->setFixedSize(wi
 int Form::clientWidth() const { return impl_->window->width(); }
 int Form::clientHeight() const { return impl_->window->height(); }
 
-void Form::setColor(Rgb background) {
+void Form::setColor(design::Rgb background) {
     impl_->color = background;
     QPalette pal = impl_->window->palette();
     pal.setColor(QPalette::Window, qtconv::toQColor(background));
@@ -318,7 +318,7 @@ int Form::screenHeight() const {
     return s ? s->geometry().height() : 0;
 }
 
-Bounds Form::availableArea() const {
+design::Bounds Form::availableArea() const {
     QScreen* s = screenOf(impl_->window);
     if (!s) return {};
     const QRect r = s->availableGeometry();

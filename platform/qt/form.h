@@ -76,7 +76,7 @@ public:
     void setClientSize(int width, int height);
     int clientWidth() const;
     int clientHeight() const;
-    void setColor(Rgb background);
+    void setColor(design::Rgb background);
     void setFont(const FontSpec& f);   // default font of new controls
     int left() const;                  // screen position of the client area
     int top() const;
@@ -118,7 +118,7 @@ public:
     int screenHeight() const;
     // The part of that screen that windows may use (without the desktop's
     // panels), in the window's pixels.
-    Bounds availableArea() const;
+    design::Bounds availableArea() const;
     // The pointer's position in client coordinates: inside a mouse handler,
     // where that press or release happened; elsewhere, where it is now.
     std::pair<int, int> cursorPos() const;

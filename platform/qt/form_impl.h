@@ -56,7 +56,7 @@ struct Form::Impl {
     // The composed factor of every scaleBy, reduced.
     long long scaleNum = 1, scaleDen = 1;
     FontSpec font;
-    Rgb color = colors::Black;
+    design::Rgb color = design::colors::Black;
 
     // Key preview: the filter sees every key for the form's widgets first.
     std::unique_ptr<KeyPreviewFilter> preview;

@@ -13,13 +13,13 @@
 
 namespace vos {
 
-void Canvas::fillRect(Bounds r, Rgb c) {
+void Canvas::fillRect(design::Bounds r, design::Rgb c) {
     p_.fillRect(QRect(r.left, r.top, r.width, r.height), qtconv::toQColor(c));
 }
 
 // Pixel by pixel, so the line is exactly the one of a classic LineTo: from
 // (x1,y1) up to but excluding (x2,y2).
-void Canvas::line(int x1, int y1, int x2, int y2, Rgb c) {
+void Canvas::line(int x1, int y1, int x2, int y2, design::Rgb c) {
     const QColor col = qtconv::toQColor(c);
     const int dx = std::abs(x2 - x1), sx = x1 < x2 ? 1 : -1;
     const int dy = -std::abs(y2 - y1), sy = y1 < y2 ? 1 : -1;
@@ -38,7 +38,7 @@ void Canvas::line(int x1, int y1, int x2, int y2, Rgb c) {
     }
 }
 
-void Canvas::drawImage(const Bitmap& img, Bounds src, int x, int y, Rgb transparent) {
+void Canvas::drawImage(const Bitmap& img, design::Bounds src, int x, int y, design::Rgb transparent) {
     if (img.empty()) return;
     QImage part = img.impl()->image.copy(src.left, src.top, src.width, src.height)
                       .convertToFormat(QImage::Format_ARGB32);
@@ -53,7 +53,7 @@ void Canvas::drawImage(const Bitmap& img, Bounds src, int x, int y, Rgb transpar
 
 namespace {
 
-Rgb formColor(const Control& c) { return c.form().impl().color; }
+design::Rgb formColor(const Control& c) { return c.form().impl().color; }
 
 class GraphicWidget final : public ControlWidget {
 public:

@@ -10,19 +10,19 @@ namespace vos {
 class Canvas {
 public:
     // parentBackground: the colour of the surface the control lies on.
-    explicit Canvas(QPainter& p, Rgb parentBackground = colors::Black)
+    explicit Canvas(QPainter& p, design::Rgb parentBackground = design::colors::Black)
         : p_(p), parentBackground_(parentBackground) {}
-    void fillRect(Bounds r, Rgb c);
+    void fillRect(design::Bounds r, design::Rgb c);
     // One-pixel line from (x1,y1) to (x2,y2), the end point excluded.
-    void line(int x1, int y1, int x2, int y2, Rgb c);
+    void line(int x1, int y1, int x2, int y2, design::Rgb c);
     // Copies the src rectangle of an image file's pixels to (x, y); pixels of
     // the colour `transparent` are not copied.
-    void drawImage(const class Bitmap& img, Bounds src, int x, int y, Rgb transparent);
-    Rgb parentBackground() const { return parentBackground_; }
+    void drawImage(const class Bitmap& img, design::Bounds src, int x, int y, design::Rgb transparent);
+    design::Rgb parentBackground() const { return parentBackground_; }
 
 private:
     QPainter& p_;
-    Rgb parentBackground_;
+    design::Rgb parentBackground_;
 };
 
 // A picture in memory (a light's optional glyph).
@@ -35,10 +35,10 @@ public:
     bool empty() const;
     int width() const;
     int height() const;
-    Rgb pixel(int x, int y) const;
+    design::Rgb pixel(int x, int y) const;
     void loadFromFile(const std::string& path);   // throws vos::Error
-    static Bitmap filled(int w, int h, Rgb c);
-    void setPixel(int x, int y, Rgb c);
+    static Bitmap filled(int w, int h, design::Rgb c);
+    void setPixel(int x, int y, design::Rgb c);
     struct Impl;
     Impl* impl() const { return impl_; }
 

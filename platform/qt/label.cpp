@@ -96,7 +96,7 @@ void Label::setFontPixels(int pixelHeight) {
     setFont(f);
 }
 
-void Label::setFontColor(Rgb c) {
+void Label::setFontColor(design::Rgb c) {
     FontSpec f = font_;
     f.color = c;
     setFont(f);
@@ -116,7 +116,7 @@ void Label::setTransparent(bool on) {
     widget()->update();
 }
 
-void Label::setColor(Rgb c) {
+void Label::setColor(design::Rgb c) {
     if (c == color_) return;
     color_ = c;
     static_cast<ControlWidget*>(widget())->markDirty();
@@ -184,7 +184,7 @@ void Label::adjustSize() {
         w = std::max(w, lw);
     }
     const int h = fm.height() * static_cast<int>(lines.size());
-    const Bounds b = bounds();
+    const design::Bounds b = bounds();
     const int left = alignment_ == Alignment::Right ? b.left + b.width - w : b.left;
     setBounds({left, b.top, w, h});
 }

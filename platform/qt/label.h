@@ -28,13 +28,13 @@ public:
     const FontSpec& font() const { return font_; }
     void setFont(const FontSpec& f);
     void setFontPixels(int pixelHeight);
-    void setFontColor(Rgb c);
+    void setFontColor(design::Rgb c);
     void setUnderline(bool on);
 
     bool transparent() const { return transparent_; }
     void setTransparent(bool on);
-    Rgb color() const { return color_; }   // background when opaque
-    void setColor(Rgb c);
+    design::Rgb color() const { return color_; }   // background when opaque
+    void setColor(design::Rgb c);
 
     // Width follows the caption (as drawn) when on; height follows the font.
     bool autoSize() const { return autoSize_; }
@@ -63,7 +63,7 @@ private:
     std::string caption_;
     FontSpec font_;
     bool transparent_ = false;
-    Rgb color_ = colors::Black;
+    design::Rgb color_ = design::colors::Black;
     bool autoSize_ = false;
     Alignment alignment_ = Alignment::Left;
     double cellWidth_ = 0;

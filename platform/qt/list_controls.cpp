@@ -35,7 +35,7 @@ class ProgressWidget final : public QWidget {
 public:
     explicit ProgressWidget(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
     int min = 0, max = 100, pos = 0;
-    Rgb bar{0, 120, 215}, background{230, 230, 230};
+    design::Rgb bar{0, 120, 215}, background{230, 230, 230};
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -62,7 +62,7 @@ public:
 ComboWidget& combo(const ComboBox& c) { return *static_cast<ComboWidget*>(c.widget()); }
 ProgressWidget& progress(const ProgressBar& p) { return *static_cast<ProgressWidget*>(p.widget()); }
 
-void setBackground(QWidget* w, Rgb c) {
+void setBackground(QWidget* w, design::Rgb c) {
     QPalette pal = w->palette();
     for (auto role : {QPalette::Base, QPalette::Button, QPalette::Window})
         pal.setColor(role, qtconv::toQColor(c));
@@ -112,7 +112,7 @@ void ComboBox::setSorted(bool on) {
 }
 
 void ComboBox::setFont(const FontSpec& f) { widget()->setFont(qtconv::toQFont(f)); }
-void ComboBox::setColor(Rgb background) { setBackground(widget(), background); }
+void ComboBox::setColor(design::Rgb background) { setBackground(widget(), background); }
 
 // Adding an item never selects it (Qt would select the first item of a list).
 int ComboBox::add(const std::string& utf8) {
@@ -206,18 +206,18 @@ void ProgressBar::setPosition(int pos) {
     w.update();
 }
 
-void ProgressBar::setBarColor(Rgb c) {
+void ProgressBar::setBarColor(design::Rgb c) {
     progress(*this).bar = c;
     widget()->update();
 }
 
-void ProgressBar::setBackgroundColor(Rgb c) {
+void ProgressBar::setBackgroundColor(design::Rgb c) {
     progress(*this).background = c;
     widget()->update();
 }
 
-Rgb ProgressBar::barColor() const { return progress(*this).bar; }
-Rgb ProgressBar::backgroundColor() const { return progress(*this).background; }
+design::Rgb ProgressBar::barColor() const { return progress(*this).bar; }
+design::Rgb ProgressBar::backgroundColor() const { return progress(*this).background; }
 
 // --- Button, CheckBox ------------------------------------------------------------
 

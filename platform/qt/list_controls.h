@@ -18,7 +18,7 @@ public:
     // inserts at the sorted place.
     void setSorted(bool on);
     void setFont(const FontSpec& f);
-    void setColor(Rgb background);
+    void setColor(design::Rgb background);
 
     int add(const std::string& utf8);   // returns the index of the new item
     void remove(int index);
@@ -43,10 +43,10 @@ public:
     void setRange(int min, int max);
     int position() const;
     void setPosition(int pos);
-    void setBarColor(Rgb c);
-    void setBackgroundColor(Rgb c);
-    Rgb barColor() const;
-    Rgb backgroundColor() const;
+    void setBarColor(design::Rgb c);
+    void setBackgroundColor(design::Rgb c);
+    design::Rgb barColor() const;
+    design::Rgb backgroundColor() const;
 };
 
 class Button : public Control {

@@ -115,9 +115,9 @@ void Picture::loadDesignPicture() {
     fileName_.clear();
 }
 
-Rgb Picture::pixel(int x, int y) const {
+design::Rgb Picture::pixel(int x, int y) const {
     const QImage& img = widgetOf(*this).image();
-    if (!img.valid(x, y)) return colors::Black;
+    if (!img.valid(x, y)) return design::colors::Black;
     return qtconv::fromQColor(img.pixelColor(x, y));
 }
 

@@ -35,7 +35,7 @@ public:
 
     // Colour of the pixel at (x, y) of the picture shown (its own pixels,
     // whatever the scale), for checks.
-    Rgb pixel(int x, int y) const;
+    design::Rgb pixel(int x, int y) const;
 
     // Whether the picture is drawn from its "@2x" file now (for checks).
     bool drawsSharp() const;

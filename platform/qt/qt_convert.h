@@ -14,10 +14,10 @@
 
 namespace vos::qtconv {
 
-inline QColor toQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
+inline QColor toQColor(design::Rgb c) { return QColor(c.r, c.g, c.b); }
 
-inline Rgb fromQColor(const QColor& c) {
-    return Rgb{static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+inline design::Rgb fromQColor(const QColor& c) {
+    return design::Rgb{static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
                static_cast<std::uint8_t>(c.blue())};
 }
 

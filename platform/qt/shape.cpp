@@ -72,7 +72,7 @@ void Shape::setKind(ShapeKind k) {
     dirty(*this);
 }
 
-void Shape::setPenColor(Rgb c) {
+void Shape::setPenColor(design::Rgb c) {
     if (c == penColor_) return;
     penColor_ = c;
     dirty(*this);
@@ -90,7 +90,7 @@ void Shape::scaleBy(int num, int den) {
     if (penWidth_ > 0) setPenWidth(std::max(1, qtconv::mulDiv(penWidth_, num, den)));
 }
 
-void Shape::setBrushColor(Rgb c) {
+void Shape::setBrushColor(design::Rgb c) {
     if (c == brushColor_) return;
     brushColor_ = c;
     dirty(*this);

@@ -13,12 +13,12 @@ public:
 
     ShapeKind kind() const { return kind_; }
     void setKind(ShapeKind k);
-    Rgb penColor() const { return penColor_; }
-    void setPenColor(Rgb c);
+    design::Rgb penColor() const { return penColor_; }
+    void setPenColor(design::Rgb c);
     int penWidth() const { return penWidth_; }
     void setPenWidth(int w);   // 0 = hairline of one pixel
-    Rgb brushColor() const { return brushColor_; }
-    void setBrushColor(Rgb c);
+    design::Rgb brushColor() const { return brushColor_; }
+    void setBrushColor(design::Rgb c);
     bool brushClear() const { return brushClear_; }
     void setBrushClear(bool clear);  // true: outline only, inside transparent
 
@@ -27,9 +27,9 @@ public:
 
 private:
     ShapeKind kind_ = ShapeKind::Rectangle;
-    Rgb penColor_ = colors::Black;
+    design::Rgb penColor_ = design::colors::Black;
     int penWidth_ = 1;
-    Rgb brushColor_ = colors::White;
+    design::Rgb brushColor_ = design::colors::White;
     bool brushClear_ = false;
 };
 

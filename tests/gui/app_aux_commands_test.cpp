@@ -74,7 +74,7 @@ protected:
 TEST_F(AuxCommandsTest, CommandAreasAndCaptionsAsDesigned) {
     struct Attendu {
         const char* nom;
-        Bounds bounds;
+        design::Bounds bounds;
         const char* hint;
     } zones[] = {
         {"LabelLogo", {50, 15, 160, 34}, "Informations de version"},
@@ -108,7 +108,7 @@ TEST_F(AuxCommandsTest, CommandAreasAndCaptionsAsDesigned) {
         EXPECT_EQ(g.l->top(), g.top) << g.texte;
         EXPECT_EQ(g.l->hint(), g.hint) << g.texte;
         EXPECT_EQ(g.l->font().pixelHeight, 9) << g.texte;
-        EXPECT_EQ(g.l->font().color, colors::White) << g.texte;
+        EXPECT_EQ(g.l->font().color, design::colors::White) << g.texte;
     }
 }
 
@@ -123,18 +123,18 @@ TEST_F(AuxCommandsTest, ControlsCreatedInZOrder) {
 
 TEST_F(AuxCommandsTest, LabelClientAndButtonsAsDesigned) {
     Label& c = aux.labelClient();
-    EXPECT_EQ(c.bounds(), (Bounds{50, 362, 433, 17}));
+    EXPECT_EQ(c.bounds(), (design::Bounds{50, 362, 433, 17}));
     EXPECT_EQ(c.font().pixelHeight, 13);
-    EXPECT_EQ(c.font().color, colors::Red);
+    EXPECT_EQ(c.font().color, design::colors::Red);
     EXPECT_TRUE(c.transparent());
 
     Button& q = aux.boutonQuitter();
-    EXPECT_EQ(q.bounds(), (Bounds{826, 3, 36, 27}));
+    EXPECT_EQ(q.bounds(), (design::Bounds{826, 3, 36, 27}));
     EXPECT_EQ(q.caption(), "&Fin");
     EXPECT_FALSE(q.visible());
 
     Button& e = aux.boutonEditerIni();
-    EXPECT_EQ(e.bounds(), (Bounds{8, 8, 105, 25}));
+    EXPECT_EQ(e.bounds(), (design::Bounds{8, 8, 105, 25}));
     EXPECT_EQ(e.caption(), "Editer .ini");
     EXPECT_FALSE(e.visible());
     EXPECT_FALSE(e.enabled());
@@ -155,8 +155,8 @@ TEST_F(AuxCommandsTest, DragRectanglesAtTheirEdges) {
     };
     for (const auto& p : points) EXPECT_EQ(aux.WMNCHitTest(p.x, p.y), p.drag) << p.x << "," << p.y;
     // The command areas lie outside every drag rectangle (corners checked).
-    for (const AuxArea& a : kAuxAreas) {
-        const Bounds b = a.area.bounds;
+    for (const design::AuxArea& a : design::kAuxAreas) {
+        const design::Bounds b = a.area.bounds;
         for (int x : {b.left, b.left + b.width - 1})
             for (int y : {b.top, b.top + b.height - 1})
                 EXPECT_FALSE(aux.WMNCHitTest(x, y)) << a.area.name << " " << x << "," << y;
@@ -225,14 +225,14 @@ TEST_F(AuxCommandsTest, AfficherClientShowsTheTextAndRestoresItsLook) {
         aux.AfficherClient();
         Label& c = aux.labelClient();
         EXPECT_EQ(c.shownText(), "Atelier de d\u00e9monstration");
-        EXPECT_EQ(c.font().color, colors::White);
+        EXPECT_EQ(c.font().color, design::colors::White);
         EXPECT_TRUE(c.font().underline);
         EXPECT_FALSE(c.transparent());
-        EXPECT_EQ(c.color(), colors::Black);
-        EXPECT_EQ(c.bounds(), (Bounds{50, 362, 433, 17}));
+        EXPECT_EQ(c.color(), design::colors::Black);
+        EXPECT_EQ(c.bounds(), (design::Bounds{50, 362, 433, 17}));
         // Whatever changed the label meanwhile, the next tick restores it.
         c.setCaption("x");
-        c.setFontColor(colors::Red);
+        c.setFontColor(design::colors::Red);
         c.setUnderline(false);
         c.setTransparent(true);
     }

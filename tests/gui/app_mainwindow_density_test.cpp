@@ -33,12 +33,12 @@ int expectedPixelsPerInch() {
     return static_cast<int>(std::lround((dpi ? std::atoi(dpi) : 96) * (factor ? std::atof(factor) : 1.0)));
 }
 
-bool isKeycap(Rgb c) {
+bool isKeycap(design::Rgb c) {
     const int lo = std::min({c.r, c.g, c.b}), hi = std::max({c.r, c.g, c.b});
     return lo >= 150 && hi - lo <= 70;
 }
-bool isDark(Rgb c) { return std::max({c.r, c.g, c.b}) < 110; }
-bool isBlack(Rgb c) { return std::max({c.r, c.g, c.b}) <= 30; }
+bool isDark(design::Rgb c) { return std::max({c.r, c.g, c.b}) < 110; }
+bool isBlack(design::Rgb c) { return std::max({c.r, c.g, c.b}) <= 30; }
 
 class DensityTest : public MainWindowTest {
 protected:
@@ -64,11 +64,11 @@ protected:
     // The window's pixels for design pixel (x, y): the centre of what that
     // design pixel became.
     QPoint client(app::TForm1& f, double x, double y) const {
-        const double s = static_cast<double>(f.form().clientWidth()) / app::kClientWidth;
+        const double s = static_cast<double>(f.form().clientWidth()) / design::kClientWidth;
         return {static_cast<int>((x + 0.5) * s), static_cast<int>((y + 0.5) * s)};
     }
     // The grabbed picture is in device pixels.
-    Rgb shown(const Bitmap& img, QPoint p) const {
+    design::Rgb shown(const Bitmap& img, QPoint p) const {
         return img.pixel(static_cast<int>(p.x() * dpr_ + dpr_ / 2), static_cast<int>(p.y() * dpr_ + dpr_ / 2));
     }
 
@@ -80,9 +80,9 @@ TEST_F(DensityTest, TheWindowTakesTheTableFactorAndFitsAtTheTopCentre) {
     const int ppi = expectedPixelsPerInch();
     EXPECT_EQ(f.form().pixelsPerInch(), ppi);
     const int num = app::scalingNumerator(ppi).value_or(1000);  // every screen of this run fits it
-    EXPECT_EQ(f.form().clientWidth(), std::lround(app::kClientWidth * num / 1000.0));
-    EXPECT_EQ(f.form().clientHeight(), std::lround(app::kClientHeight * num / 1000.0));
-    const Bounds area = f.form().availableArea();
+    EXPECT_EQ(f.form().clientWidth(), std::lround(design::kClientWidth * num / 1000.0));
+    EXPECT_EQ(f.form().clientHeight(), std::lround(design::kClientHeight * num / 1000.0));
+    const design::Bounds area = f.form().availableArea();
     EXPECT_LE(f.form().clientWidth(), area.width);
     EXPECT_LE(f.form().clientHeight(), area.height);
     EXPECT_EQ(f.form().left(), area.left + (area.width - f.form().clientWidth()) / 2);
@@ -94,25 +94,25 @@ TEST_F(DensityTest, TheWindowTakesTheTableFactorAndFitsAtTheTopCentre) {
     EXPECT_NE(recordedMessages()[0].second.find(" R\u00e9solution " + std::to_string(ppi) + " ppp"),
               std::string::npos);
     // Shown larger than its own pixels, the skin is drawn from its @2x picture.
-    EXPECT_EQ(f.Fond.drawsSharp(), f.form().clientWidth() * dpr_ > app::kClientWidth);
+    EXPECT_EQ(f.Fond.drawsSharp(), f.form().clientWidth() * dpr_ > design::kClientWidth);
 }
 
 TEST_F(DensityTest, LampsKeysAndLinesLieOnTheScaledSkin) {
     app::TForm1& f = start();
     const Bitmap dark = f.form().grab();
-    for (int i = 0; i < panel::lamps::kCount; ++i) f.lamps().led(i).show();
+    for (int i = 0; i < design::lamps::kCount; ++i) f.lamps().led(i).show();
     const Bitmap lit = f.form().grab();
-    for (int i = 0; i < panel::lamps::kCount; ++i) {
+    for (int i = 0; i < design::lamps::kCount; ++i) {
         SCOPED_TRACE("Led" + std::to_string(i));
-        const Bounds place = skingen::lampBounds(i);
+        const design::Bounds place = skingen::lampBounds(i);
         const QPoint centre = client(f, place.left + place.width / 2, place.top + place.height / 2);
         EXPECT_TRUE(isDark(shown(dark, centre)));
-        EXPECT_EQ(shown(lit, centre), panel::lamps::kTable[static_cast<std::size_t>(i)].colour);
-        const Bounds led = f.lamps().led(i).bounds();
+        EXPECT_EQ(shown(lit, centre), design::lamps::kTable[static_cast<std::size_t>(i)].colour);
+        const design::Bounds led = f.lamps().led(i).bounds();
         EXPECT_TRUE(QRect(led.left, led.top, led.width, led.height).contains(centre));
     }
     for (const skingen::KeyPlace& k : skingen::kKeys) {
-        const Bounds& b = k.bounds;
+        const design::Bounds& b = k.bounds;
         SCOPED_TRACE("key at " + std::to_string(b.left) + "," + std::to_string(b.top));
         // A key's edges, 3 design pixels inside, and its middle are keycap.
         for (const auto& [x, y] : {std::pair{b.left + 3, b.top + b.height / 2},
@@ -132,9 +132,9 @@ TEST_F(DensityTest, LampsKeysAndLinesLieOnTheScaledSkin) {
     }
     // The lines' cells lie on the glass; its margin round them is black, the
     // bezel beyond it is not.
-    const Bounds glass = skingen::kScreenLinesBounds;
+    const design::Bounds glass = skingen::kScreenLinesBounds;
     for (int n = 1; n <= panel::Screen::kRows; ++n) {
-        const Bounds line = f.screen().ligne(n).bounds();
+        const design::Bounds line = f.screen().ligne(n).bounds();
         const auto [left, top] = f.form().toDesign(line.left, line.top);
         EXPECT_GE(left, glass.left - 1) << n;
         EXPECT_GE(top, glass.top - 1) << n;

@@ -110,8 +110,8 @@ TEST_F(MainWindowLinkTest, KeysAndSoftKeyClicksGoOutAmongTheIdleBytesInOrder) {
     ASSERT_TRUE(moreIdleBytes(com1, line, 5));
 
     // Soft key 1: the hit map reads the pointer, so it is put there first.
-    const hitmap::LeftRow& rowA = hitmap::kLeftRows[0];
-    const hitmap::Column& col1 = hitmap::kLeftColumns[0];
+    const design::hitmap::LeftRow& rowA = design::hitmap::kLeftRows[0];
+    const design::hitmap::Column& col1 = design::hitmap::kLeftColumns[0];
     const QPoint p((col1.x.lo + col1.x.hi) / 2, (rowA.y.lo + rowA.y.hi) / 2);
     QCursor::setPos(window->mapToGlobal(p));
     QTest::mousePress(win, Qt::LeftButton, {}, p);
@@ -120,7 +120,7 @@ TEST_F(MainWindowLinkTest, KeysAndSoftKeyClicksGoOutAmongTheIdleBytesInOrder) {
     EXPECT_FALSE(f.hitMap().frame(rowA.firstFrame).visible());
     ASSERT_TRUE(moreIdleBytes(com1, line, 5));
 
-    EXPECT_EQ(nonZero(line), (Bytes{0x82, 0xC1, hitmap::kSoftKeyCodes[0]}));
+    EXPECT_EQ(nonZero(line), (Bytes{0x82, 0xC1, design::hitmap::kSoftKeyCodes[0]}));
     // Idle bytes before, between and after the codes.
     std::vector<std::size_t> at;
     for (std::size_t i = 0; i < line.size(); ++i)

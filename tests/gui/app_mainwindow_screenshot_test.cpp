@@ -20,9 +20,9 @@
 namespace vos::test {
 namespace {
 
-namespace layout = panel::layout;
+namespace layout = design::layout;
 
-bool isWhite(Rgb c) { return c.r > 160 && c.g > 160 && c.b > 160; }
+bool isWhite(design::Rgb c) { return c.r > 160 && c.g > 160 && c.b > 160; }
 
 int whitePixels(const Bitmap& img, int x0, int y0, int x1, int y1) {
     int n = 0;
@@ -31,17 +31,17 @@ int whitePixels(const Bitmap& img, int x0, int y0, int x1, int y1) {
     return n;
 }
 
-int cellLeft(int col) { return layout::kLeft + layout::kCellWidth * (col - 1); }
+int cellLeft(int col) { return design::layout::kLeft + design::layout::kCellWidth * (col - 1); }
 
 // Cell (row, col) above the part of the strip that its line covers.
 int whiteInCell(const Bitmap& img, int row, int col) {
-    const int top = layout::lineBounds(row).top;
-    return whitePixels(img, cellLeft(col), top, cellLeft(col) + layout::kCellWidth,
-                       layout::stripBounds(row).top);
+    const int top = design::layout::lineBounds(row).top;
+    return whitePixels(img, cellLeft(col), top, cellLeft(col) + design::layout::kCellWidth,
+                       design::layout::stripBounds(row).top);
 }
 
 // The first pixel row of strip n that its line does not cover.
-int stripRow(int n) { return layout::lineBounds(n).top + layout::kLineHeight; }
+int stripRow(int n) { return design::layout::lineBounds(n).top + design::layout::kLineHeight; }
 
 int whiteInStrip(const Bitmap& img, int n, int fromCol, int toCol) {
     return whitePixels(img, cellLeft(fromCol), stripRow(n), cellLeft(toCol + 1), stripRow(n) + 1);
@@ -54,7 +54,7 @@ void savePpm(const Bitmap& img, const char* path) {
     std::fprintf(f, "P6\n%d %d\n255\n", img.width(), img.height());
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x) {
-            const Rgb c = img.pixel(x, y);
+            const design::Rgb c = img.pixel(x, y);
             const unsigned char px[3] = {c.r, c.g, c.b};
             std::fwrite(px, 1, 3, f);
         }
@@ -114,12 +114,12 @@ TEST_F(MainWindowTest, ScreenshotShowsTextCursorMarkAndLampsWhereTheBytesPutThem
     for (const Lamp l : {Lamp{1, true}, Lamp{16, true}, Lamp{17, true}, Lamp{18, true}, Lamp{19, true},
                          Lamp{41, true}, Lamp{42, true}, Lamp{0, false}, Lamp{2, false}, Lamp{20, false},
                          Lamp{24, false}, Lamp{28, false}, Lamp{40, false}}) {
-        const panel::lamps::LampSpec& s = panel::lamps::kTable[static_cast<std::size_t>(l.n)];
-        const int cx = s.left + panel::lamps::kSize / 2, cy = s.top + panel::lamps::kSize / 2;
+        const design::lamps::LampSpec& s = design::lamps::kTable[static_cast<std::size_t>(l.n)];
+        const int cx = s.left + design::lamps::kSize / 2, cy = s.top + design::lamps::kSize / 2;
         EXPECT_EQ(img.pixel(cx, cy), l.lit ? s.colour : f.Fond.pixel(cx, cy)) << "Led" << l.n;
     }
     // The skin itself is the configured picture, not the design one.
-    const Rgb skin = f.Fond.pixel(5, 300);
+    const design::Rgb skin = f.Fond.pixel(5, 300);
     EXPECT_NEAR(skin.r, 40, 6);
     EXPECT_NEAR(skin.g, 70, 6);
     EXPECT_NEAR(skin.b, 110, 6);
@@ -134,7 +134,7 @@ TEST_F(MainWindowTest, OnTheBigScreenTheFrameHidesTheCustomerLabel) {
     writeIni(iniText(1, "num760f.jpg"));
     writeSkin("num760f.jpg", QColor(40, 70, 110));
     app::TForm1& f = buildAndShow();
-    const Bounds label = f.aux().labelClient().bounds();
+    const design::Bounds label = f.aux().labelClient().bounds();
     ASSERT_FALSE(f.aux().labelClient().caption().empty());
     // A clear: every line 40 blanks.
     ASSERT_TRUE(com1.write(Bytes{0x83}));
@@ -145,7 +145,7 @@ TEST_F(MainWindowTest, OnTheBigScreenTheFrameHidesTheCustomerLabel) {
     };
     ASSERT_GT(labelInk(), 20) << "the customer label shows in the normal layout";
     f.zoom().ChangerEcran();
-    const Bounds line7 = f.screen().ligne(7).bounds();
+    const design::Bounds line7 = f.screen().ligne(7).bounds();
     ASSERT_LE(line7.top, label.top);
     ASSERT_GE(line7.top + line7.height, label.top + label.height - 1);
     EXPECT_EQ(labelInk(), 0);

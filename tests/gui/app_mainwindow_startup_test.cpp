@@ -85,9 +85,9 @@ TEST_F(MainWindowTest, StartUpOpensTheConfiguredPortAndActivationWritesTheBanner
     // Activation: placement, banner, frame pens.
     expectTopCentre(f);
     expectBanner(f);
-    EXPECT_EQ(f.hitMap().frame(32).penColor(), hitmap::kActivationPen);
-    EXPECT_EQ(f.hitMap().frame(115).penColor(), hitmap::kActivationPen);
-    EXPECT_EQ(f.hitMap().frame(56).penColor(), hitmap::kFrameDesignPen);
+    EXPECT_EQ(f.hitMap().frame(32).penColor(), design::hitmap::kActivationPen);
+    EXPECT_EQ(f.hitMap().frame(115).penColor(), design::hitmap::kActivationPen);
+    EXPECT_EQ(f.hitMap().frame(56).penColor(), design::hitmap::kFrameDesignPen);
     // The port is really open: idle bytes arrive on the line.
     Bytes line;
     ASSERT_TRUE(receiveUntil(com1, line, [](const Bytes& b) { return b.size() >= 20; }));

@@ -81,11 +81,11 @@ TEST_F(TouchTest, AFingerHeldStillIsARightPress) {
     const int normalFrame = input::normalHit(325, 660)->frame;
     fingerDown(rowF7);
     EXPECT_TRUE(f.hitMap().frame(normalFrame).visible());
-    ASSERT_TRUE(waitUntil([&] { return f.hitMap().frame(hitmap::kShiftedFrame).visible(); }));
+    ASSERT_TRUE(waitUntil([&] { return f.hitMap().frame(design::hitmap::kShiftedFrame).visible(); }));
     EXPECT_FALSE(f.hitMap().frame(normalFrame).visible());
     EXPECT_TRUE(codesBecome({0xA0}));
     fingerUp(rowF7);
-    EXPECT_FALSE(f.hitMap().frame(hitmap::kShiftedFrame).visible());
+    EXPECT_FALSE(f.hitMap().frame(design::hitmap::kShiftedFrame).visible());
 
     fingerDown({91, 411});
     serveEventsFor(std::chrono::milliseconds(kHoldMs + 300));

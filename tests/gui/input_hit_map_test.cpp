@@ -61,12 +61,12 @@ TEST_F(HitMapTest, FramesAreCreatedAsDesigned) {
         EXPECT_EQ(s->kind(), ShapeKind::RoundSquare) << name;
         EXPECT_TRUE(s->brushClear()) << name;
         EXPECT_EQ(s->penWidth(), 2) << name;
-        EXPECT_EQ(s->penColor(), colors::White) << name;
+        EXPECT_EQ(s->penColor(), design::colors::White) << name;
         EXPECT_FALSE(s->visible()) << name;
         EXPECT_EQ(s->width(), i >= 116 ? 44 : 36) << name;
     }
-    EXPECT_EQ(hitMap.frame(56).bounds(), (Bounds{73, 393, 36, 36}));
-    EXPECT_EQ(hitMap.frame(117).bounds(), (Bounds{629, 494, 44, 44}));
+    EXPECT_EQ(hitMap.frame(56).bounds(), (design::Bounds{73, 393, 36, 36}));
+    EXPECT_EQ(hitMap.frame(117).bounds(), (design::Bounds{629, 494, 44, 44}));
 }
 
 TEST_F(HitMapTest, ActivationColoursTheThirtySixFrames) {
@@ -75,7 +75,7 @@ TEST_F(HitMapTest, ActivationColoursTheThirtySixFrames) {
     for (int i = 0; i < 120; ++i) {
         const bool pad = i >= 32 && i <= 55;
         const bool block = (i >= 83 && i <= 115) && (i % 10 >= 3 && i % 10 <= 5);
-        const Rgb want = pad || block ? Rgb{226, 220, 172} : colors::White;
+        const design::Rgb want = pad || block ? design::Rgb{226, 220, 172} : design::colors::White;
         EXPECT_EQ(hitMap.frame(i).penColor(), want) << i;
         coloured += pad || block;
     }

@@ -20,11 +20,11 @@
 namespace vos {
 namespace {
 
-constexpr Rgb kMillingColour{200, 30, 30};
-constexpr Rgb kLatheColour{30, 30, 200};
-constexpr Rgb kDesignColour{30, 200, 30};
+constexpr design::Rgb kMillingColour{200, 30, 30};
+constexpr design::Rgb kLatheColour{30, 30, 200};
+constexpr design::Rgb kDesignColour{30, 200, 30};
 
-bool near(Rgb a, Rgb b) {  // JPEG is lossy
+bool near(design::Rgb a, design::Rgb b) {  // JPEG is lossy
     auto d = [](int x, int y) { return x > y ? x - y : y - x; };
     return d(a.r, b.r) < 24 && d(a.g, b.g) < 24 && d(a.b, b.b) < 24;
 }
@@ -41,7 +41,7 @@ protected:
         fond.loadFromFile(skins + "design.jpg");
     }
 
-    void writeJpeg(const std::string& name, Rgb c) {
+    void writeJpeg(const std::string& name, design::Rgb c) {
         QImage img(64, 48, QImage::Format_RGB32);
         img.fill(QColor(c.r, c.g, c.b));
         ASSERT_TRUE(img.save(QString::fromStdString(skins + name), "JPEG", 95));
@@ -155,7 +155,7 @@ TEST_F(MachineSwitchTest, TFAreaAndCaption) {
     input::MachineSwitch sw(form, [&] { ++clicks; });
     Label& area = sw.labelTF();
     EXPECT_EQ(form.find("LabelTF"), &area);
-    EXPECT_EQ(area.bounds(), (Bounds{8, 250, 25, 25}));
+    EXPECT_EQ(area.bounds(), (design::Bounds{8, 250, 25, 25}));
     EXPECT_TRUE(area.transparent());
     EXPECT_EQ(area.hint(), "Tour/Fraiseuse");
     EXPECT_EQ(area.caption(), "");
@@ -164,7 +164,7 @@ TEST_F(MachineSwitchTest, TFAreaAndCaption) {
     EXPECT_EQ(caption.left(), 13);
     EXPECT_EQ(caption.top(), 279);
     EXPECT_EQ(caption.font().pixelHeight, 9);
-    EXPECT_EQ(caption.font().color, colors::White);
+    EXPECT_EQ(caption.font().color, design::colors::White);
     EXPECT_FALSE(caption.onClick);  // the caption has no action
     ASSERT_TRUE(area.onClick);
     area.onClick();

@@ -17,7 +17,7 @@ namespace {
 
 // Everything ChangerEcran may touch, plus what it must not.
 struct LabelState {
-    Bounds bounds;
+    design::Bounds bounds;
     FontSpec font;
     double cellWidth;
     bool visible;
@@ -49,15 +49,15 @@ protected:
 TEST_F(ZoomTest, ControlsAsDesigned) {
     Shape& gv = zoom.grandeVisu();
     EXPECT_EQ(form.find("GrandeVisu"), &gv);
-    EXPECT_EQ(gv.bounds(), (Bounds{40, 49, 792, 630}));
+    EXPECT_EQ(gv.bounds(), (design::Bounds{40, 49, 792, 630}));
     EXPECT_FALSE(gv.visible());
     EXPECT_FALSE(gv.brushClear());
-    EXPECT_EQ(gv.brushColor(), colors::Black);
-    EXPECT_EQ(gv.penColor(), colors::Black);
+    EXPECT_EQ(gv.brushColor(), design::colors::Black);
+    EXPECT_EQ(gv.penColor(), design::colors::Black);
 
     Label& area = zoom.labelChgtEcran();
     EXPECT_EQ(form.find("LabelChgtEcran"), &area);
-    EXPECT_EQ(area.bounds(), (Bounds{8, 53, 25, 25}));
+    EXPECT_EQ(area.bounds(), (design::Bounds{8, 53, 25, 25}));
     EXPECT_TRUE(area.transparent());
     EXPECT_EQ(area.hint(), "Zoom");
     EXPECT_EQ(area.caption(), "");
@@ -68,7 +68,7 @@ TEST_F(ZoomTest, ControlsAsDesigned) {
     EXPECT_EQ(caption.top(), 81);
     EXPECT_EQ(caption.font().face, "Arial");
     EXPECT_EQ(caption.font().pixelHeight, 9);
-    EXPECT_EQ(caption.font().color, colors::White);
+    EXPECT_EQ(caption.font().color, design::colors::White);
     EXPECT_EQ(caption.hint(), "Zoom");
     EXPECT_FALSE(zoom.ModeZoom());
 }
@@ -80,14 +80,14 @@ TEST_F(ZoomTest, BigScreenLayout) {
     zoom.ChangerEcran();
     EXPECT_TRUE(zoom.ModeZoom());
     EXPECT_TRUE(zoom.grandeVisu().visible());
-    const Bounds frame = zoom.grandeVisu().bounds();
+    const design::Bounds frame = zoom.grandeVisu().bounds();
     for (int n = 1; n <= 12; ++n) {
         const Label& line = screen.ligne(n);
         const Label& strip = screen.ligneC(n);
-        EXPECT_EQ(line.bounds(), (Bounds{62, 78 + 44 * (n - 1), 770, 36})) << n;
+        EXPECT_EQ(line.bounds(), (design::Bounds{62, 78 + 44 * (n - 1), 770, 36})) << n;
         EXPECT_EQ(line.font().pixelHeight, 32) << n;
         EXPECT_DOUBLE_EQ(line.cellWidth(), 19.25) << n;  // 40 cells up to the frame's right edge
-        EXPECT_EQ(strip.bounds(), (Bounds{62, 114 + 44 * (n - 1), 770, 4})) << n;
+        EXPECT_EQ(strip.bounds(), (design::Bounds{62, 114 + 44 * (n - 1), 770, 4})) << n;
         EXPECT_EQ(strip.font().pixelHeight, 32) << n;
         EXPECT_DOUBLE_EQ(strip.cellWidth(), 19.25) << n;
         for (const Label* l : {&line, &strip}) {
@@ -110,7 +110,7 @@ int whiteRows(const Bitmap& img, int x0, int x1, int y0, int y1) {
     for (int y = y0; y < y1; ++y) {
         int white = 0;
         for (int x = x0; x < x1; ++x) {
-            const Rgb c = img.pixel(x, y);
+            const design::Rgb c = img.pixel(x, y);
             white += c.r > 160 && c.g > 160 && c.b > 160 ? 1 : 0;
         }
         rows += white >= 3 ? 1 : 0;
@@ -126,16 +126,16 @@ int whiteRows(const Bitmap& img, int x0, int x1, int y0, int y1) {
 // big one.
 TEST_F(ZoomTest, TheBigScreenStaysInsideItsFrameUpToColumn40WithAClearCursorBar) {
     ASSERT_TRUE(installFont("/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf"));
-    form.setColor(colors::Gray);
+    form.setColor(design::colors::Gray);
     form.setClientSize(870, 720);
     for (int n = 1; n <= 12; ++n) screen.ligne(n).setCaption(std::string(39, ' ') + "W");
     screen.LigneCurseur = 12;
     screen.ColonneCurseur = 40;
     screen.CurseurFixe();
-    const Bounds frame = zoom.grandeVisu().bounds();
+    const design::Bounds frame = zoom.grandeVisu().bounds();
     const int frameRight = frame.left + frame.width;
     const Bitmap normal = form.grab();
-    const Bounds bar = screen.ligneC(12).bounds();
+    const design::Bounds bar = screen.ligneC(12).bounds();
     zoom.ChangerEcran();
     const Bitmap big = form.grab();
     for (int y = 0; y < 720; ++y)
@@ -143,10 +143,10 @@ TEST_F(ZoomTest, TheBigScreenStaysInsideItsFrameUpToColumn40WithAClearCursorBar)
             ASSERT_EQ(big.pixel(x, y), normal.pixel(x, y)) << "right of the frame at " << x << "," << y;
     const int col40 = 62 + 39 * 77 / 4;  // 812.75
     for (int n = 1; n <= 12; ++n) {
-        const Bounds line = screen.ligne(n).bounds();
+        const design::Bounds line = screen.ligne(n).bounds();
         EXPECT_GT(whiteRows(big, col40 + 1, frameRight, line.top, line.top + line.height), 10) << "line " << n;
     }
-    const Bounds bigBar = screen.ligneC(12).bounds();
+    const design::Bounds bigBar = screen.ligneC(12).bounds();
     EXPECT_GE(whiteRows(big, col40 + 1, frameRight, bigBar.top, bigBar.top + bigBar.height), 4);
     EXPECT_EQ(whiteRows(big, 62, col40 - 1, bigBar.top, bigBar.top + bigBar.height), 0) << "bar elsewhere";
     const int normalCol40 = 62 + 39 * 10;
@@ -156,8 +156,8 @@ TEST_F(ZoomTest, TheBigScreenStaysInsideItsFrameUpToColumn40WithAClearCursorBar)
 
 TEST_F(ZoomTest, TwoChangesGiveBackTheStartLayout) {
     const Snapshot start = snapshot();
-    EXPECT_EQ(screen.ligne(1).bounds(), (Bounds{62, 78, 400, 18}));
-    EXPECT_EQ(screen.ligneC(12).bounds(), (Bounds{62, 338, 400, 2}));
+    EXPECT_EQ(screen.ligne(1).bounds(), (design::Bounds{62, 78, 400, 18}));
+    EXPECT_EQ(screen.ligneC(12).bounds(), (design::Bounds{62, 338, 400, 2}));
     zoom.ChangerEcran();
     EXPECT_NE(snapshot(), start);
     zoom.ChangerEcran();

@@ -321,7 +321,7 @@ TEST(PanelReceiver, CountLabelIsHiddenAndFollowsEachEvent) {
     EXPECT_EQ(label.name(), "LabelNbOctets");
     EXPECT_FALSE(label.visible());
     EXPECT_EQ(label.caption(), "000");
-    EXPECT_EQ(label.bounds(), (vos::Bounds{47, 43, 21, 15}));
+    EXPECT_EQ(label.bounds(), (vos::design::Bounds{47, 43, 21, 15}));
 
     FakeSource none;
     p.receiver.PortTriggerAvail(none, 0);

@@ -13,7 +13,7 @@
 #include "platform/qt/shape.h"
 
 using vos::panel::LampBank;
-namespace lamps = vos::panel::lamps;
+namespace lamps = vos::design::lamps;
 
 namespace {
 
@@ -45,21 +45,21 @@ protected:
 TEST_F(PanelLamps, FortyThreeHiddenDiscsAtTheirDesignPlaces) {
     struct Spot {
         int lamp, left, top;
-        vos::Rgb colour;
+        vos::design::Rgb colour;
     };
     // Corners and colour changes of the panel, read off the panel drawing.
     const Spot spots[] = {
-        {0, 525, 52, vos::colors::Red},     {7, 798, 52, vos::colors::Red},
-        {8, 525, 91, vos::colors::Red},     {18, 603, 144, vos::colors::Yellow},
-        {20, 681, 144, vos::colors::Yellow}, {21, 720, 144, vos::colors::Lime},
-        {24, 564, 256, vos::colors::Red},   {29, 759, 256, vos::colors::Red},
-        {30, 564, 329, vos::colors::Red},   {36, 603, 369, vos::colors::Red},
-        {40, 632, 497, vos::colors::Red},   {41, 684, 497, vos::colors::Red},
-        {42, 756, 497, vos::colors::Lime},
+        {0, 525, 52, vos::design::colors::Red},     {7, 798, 52, vos::design::colors::Red},
+        {8, 525, 91, vos::design::colors::Red},     {18, 603, 144, vos::design::colors::Yellow},
+        {20, 681, 144, vos::design::colors::Yellow}, {21, 720, 144, vos::design::colors::Lime},
+        {24, 564, 256, vos::design::colors::Red},   {29, 759, 256, vos::design::colors::Red},
+        {30, 564, 329, vos::design::colors::Red},   {36, 603, 369, vos::design::colors::Red},
+        {40, 632, 497, vos::design::colors::Red},   {41, 684, 497, vos::design::colors::Red},
+        {42, 756, 497, vos::design::colors::Lime},
     };
     for (const Spot& s : spots) {
         const vos::Shape& led = bank.led(s.lamp);
-        EXPECT_EQ(led.bounds(), (vos::Bounds{s.left, s.top, 9, 9})) << s.lamp;
+        EXPECT_EQ(led.bounds(), (vos::design::Bounds{s.left, s.top, 9, 9})) << s.lamp;
         EXPECT_EQ(led.brushColor(), s.colour) << s.lamp;
     }
     for (int i = 0; i < lamps::kCount; ++i) {

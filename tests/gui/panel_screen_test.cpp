@@ -65,9 +65,9 @@ TEST_F(PanelScreen, StartsOnNoCellWithTheDesignCaptionsAndLayout) {
         EXPECT_EQ(l.caption(), "1234567890123456789012345678901234567890");
         EXPECT_EQ(s.caption(), n == 12 ? "E234567890123456789012345678901234567890"
                                        : "1234567890123456789012345678901234567890");
-        EXPECT_EQ(l.bounds(), (vos::Bounds{62, 78 + 22 * (n - 1), 400, 18}));
+        EXPECT_EQ(l.bounds(), (vos::design::Bounds{62, 78 + 22 * (n - 1), 400, 18}));
         // Right under the line, where it shows a 2-pixel bar.
-        EXPECT_EQ(s.bounds(), (vos::Bounds{62, 96 + 22 * (n - 1), 400, 2}));
+        EXPECT_EQ(s.bounds(), (vos::design::Bounds{62, 96 + 22 * (n - 1), 400, 2}));
         EXPECT_TRUE(s.capTopAligned());
         EXPECT_FALSE(l.capTopAligned());
         EXPECT_TRUE(l.visible());
@@ -75,10 +75,10 @@ TEST_F(PanelScreen, StartsOnNoCellWithTheDesignCaptionsAndLayout) {
         EXPECT_EQ(l.font().face, "Lucida Sans Typewriter");
         EXPECT_TRUE(l.font().bold);
         EXPECT_EQ(l.font().pixelHeight, 16);
-        EXPECT_EQ(l.font().color, vos::colors::White);
+        EXPECT_EQ(l.font().color, vos::design::colors::White);
         EXPECT_EQ(s.font(), l.font());
         EXPECT_FALSE(l.transparent());
-        EXPECT_EQ(l.color(), vos::colors::Black);
+        EXPECT_EQ(l.color(), vos::design::colors::Black);
         EXPECT_EQ(l.cellWidth(), 10);
         // Every strip lies below every line (lines are drawn over strips).
         auto pos = [&](const vos::Control* c) { return std::find(ctl.begin(), ctl.end(), c) - ctl.begin(); };

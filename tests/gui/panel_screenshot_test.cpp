@@ -26,7 +26,7 @@ namespace {
 
 constexpr const char* kFontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf";
 
-bool isWhite(vos::Rgb c) { return c.r > 160 && c.g > 160 && c.b > 160; }
+bool isWhite(vos::design::Rgb c) { return c.r > 160 && c.g > 160 && c.b > 160; }
 
 int whitePixels(const vos::Bitmap& img, int x0, int y0, int x1, int y1) {
     int n = 0;
@@ -50,7 +50,7 @@ void savePpm(const vos::Bitmap& img, const char* path) {
     std::fprintf(f, "P6\n%d %d\n255\n", img.width(), img.height());
     for (int y = 0; y < img.height(); ++y) {
         for (int x = 0; x < img.width(); ++x) {
-            const vos::Rgb c = img.pixel(x, y);
+            const vos::design::Rgb c = img.pixel(x, y);
             const unsigned char px[3] = {c.r, c.g, c.b};
             std::fwrite(px, 1, 3, f);
         }
@@ -58,9 +58,9 @@ void savePpm(const vos::Bitmap& img, const char* path) {
     std::fclose(f);
 }
 
-vos::Rgb lampCentre(const vos::Bitmap& img, int lamp) {
-    const lamps::LampSpec& s = lamps::kTable[static_cast<std::size_t>(lamp)];
-    return img.pixel(s.left + lamps::kSize / 2, s.top + lamps::kSize / 2);
+vos::design::Rgb lampCentre(const vos::Bitmap& img, int lamp) {
+    const vos::design::lamps::LampSpec& s = vos::design::lamps::kTable[static_cast<std::size_t>(lamp)];
+    return img.pixel(s.left + vos::design::lamps::kSize / 2, s.top + vos::design::lamps::kSize / 2);
 }
 
 class PanelScreenshot : public ::testing::Test {
@@ -77,7 +77,7 @@ protected:
 
     vos::Picture& makeFond() {
         form.setClientSize(870, 720);
-        form.setColor(vos::colors::Black);
+        form.setColor(vos::design::colors::Black);
         vos::Picture& p = form.addPicture("Fond");
         p.setBounds({0, 0, 870, 720});
         p.loadDesignPicture();
@@ -142,8 +142,8 @@ TEST_F(PanelScreenshot, TextCursorMarkAndLampsAreDrawnWhereTheStateSays) {
     for (const Lamp& l : {Lamp{1, true}, Lamp{16, true}, Lamp{17, true}, Lamp{18, true},
                           Lamp{19, true}, Lamp{41, true}, Lamp{42, true}, Lamp{0, false},
                           Lamp{2, false}, Lamp{26, false}, Lamp{35, false}, Lamp{40, false}}) {
-        const lamps::LampSpec& s = lamps::kTable[static_cast<std::size_t>(l.lamp)];
-        const int cx = s.left + lamps::kSize / 2, cy = s.top + lamps::kSize / 2;
+        const vos::design::lamps::LampSpec& s = vos::design::lamps::kTable[static_cast<std::size_t>(l.lamp)];
+        const int cx = s.left + vos::design::lamps::kSize / 2, cy = s.top + vos::design::lamps::kSize / 2;
         EXPECT_EQ(lampCentre(img, l.lamp), l.on ? s.colour : fond.pixel(cx, cy)) << "Led" << l.lamp;
     }
 }

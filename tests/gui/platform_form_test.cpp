@@ -338,14 +338,14 @@ TEST_F(FormFixture, CloseRunsOnCloseOnceAndHides) {
 }
 
 TEST_F(FormFixture, GrabHasTheClientSizeAndScaleByScalesTheClientArea) {
-    form.setColor(colors::Red);
+    form.setColor(design::colors::Red);
     EXPECT_EQ(form.grab().width(), 300);
-    EXPECT_EQ(form.grab().pixel(5, 5), colors::Red);
+    EXPECT_EQ(form.grab().pixel(5, 5), design::colors::Red);
     Label& l = form.addLabel("L");
     l.setBounds({100, 100, 100, 40});
     form.scaleBy(1400, 1000);
     EXPECT_EQ(form.clientWidth(), 420);
-    EXPECT_EQ(l.bounds(), (Bounds{140, 140, 140, 56}));
+    EXPECT_EQ(l.bounds(), (design::Bounds{140, 140, 140, 56}));
     EXPECT_EQ(form.pixelsPerInch() > 0, true);
 }
 

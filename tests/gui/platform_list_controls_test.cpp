@@ -85,18 +85,18 @@ TEST_F(ListFixture, ProgressBarDrawsItsColoursInProportion) {
     ProgressBar& p = form.addProgressBar("ProgressBar1");
     p.setBounds({0, 0, 200, 10});
     p.setRange(0, 100);
-    p.setBarColor(colors::Blue);
-    p.setBackgroundColor(colors::White);
+    p.setBarColor(design::colors::Blue);
+    p.setBackgroundColor(design::colors::White);
     p.setPosition(50);
     EXPECT_EQ(p.position(), 50);
     Bitmap b = form.grab();
-    EXPECT_EQ(b.pixel(10, 5), colors::Blue);
-    EXPECT_EQ(b.pixel(98, 5), colors::Blue);
-    EXPECT_EQ(b.pixel(102, 5), colors::White);
+    EXPECT_EQ(b.pixel(10, 5), design::colors::Blue);
+    EXPECT_EQ(b.pixel(98, 5), design::colors::Blue);
+    EXPECT_EQ(b.pixel(102, 5), design::colors::White);
     p.setPosition(1000);
     EXPECT_EQ(p.position(), 100);
-    EXPECT_EQ(p.barColor(), colors::Blue);
-    EXPECT_EQ(p.backgroundColor(), colors::White);
+    EXPECT_EQ(p.barColor(), design::colors::Blue);
+    EXPECT_EQ(p.backgroundColor(), design::colors::White);
 }
 
 TEST_F(ListFixture, ButtonAndCheckBoxReportUserClicksOnly) {
@@ -125,31 +125,31 @@ TEST_F(ListFixture, ButtonAndCheckBoxReportUserClicksOnly) {
 TEST_F(ListFixture, GraphicControlPaintsThroughItsCallback) {
     GraphicControl& g = form.addGraphic("TXDLight");
     g.setBounds({20, 20, 20, 9});
-    form.setColor(colors::Gray);
+    form.setColor(design::colors::Gray);
     g.onPaint = [&](Canvas& c) {
-        c.fillRect({0, 0, g.width(), g.height()}, colors::Lime);
-        c.line(0, 0, g.width(), 0, colors::White);             // top edge, all of it
-        c.line(g.width() - 1, 1, g.width() - 1, g.height(), colors::Gray);
-        c.line(0, 2, 5, 2, colors::Red);                        // end point excluded
+        c.fillRect({0, 0, g.width(), g.height()}, design::colors::Lime);
+        c.line(0, 0, g.width(), 0, design::colors::White);             // top edge, all of it
+        c.line(g.width() - 1, 1, g.width() - 1, g.height(), design::colors::Gray);
+        c.line(0, 2, 5, 2, design::colors::Red);                        // end point excluded
     };
     const Bitmap r = g.render();
     EXPECT_EQ(r.width(), 20);
-    EXPECT_EQ(r.pixel(19, 0), colors::White);
-    EXPECT_EQ(r.pixel(19, 8), colors::Gray);
-    EXPECT_EQ(r.pixel(4, 2), colors::Red);
-    EXPECT_EQ(r.pixel(5, 2), colors::Lime);
-    EXPECT_EQ(form.grab().pixel(25, 25), colors::Lime);
+    EXPECT_EQ(r.pixel(19, 0), design::colors::White);
+    EXPECT_EQ(r.pixel(19, 8), design::colors::Gray);
+    EXPECT_EQ(r.pixel(4, 2), design::colors::Red);
+    EXPECT_EQ(r.pixel(5, 2), design::colors::Lime);
+    EXPECT_EQ(form.grab().pixel(25, 25), design::colors::Lime);
 
     // A glyph copied with its top-left colour transparent.
-    Bitmap glyph = Bitmap::filled(4, 2, colors::Aqua);
-    glyph.setPixel(1, 1, colors::Red);
+    Bitmap glyph = Bitmap::filled(4, 2, design::colors::Aqua);
+    glyph.setPixel(1, 1, design::colors::Red);
     g.onPaint = [&](Canvas& c) {
         c.fillRect({0, 0, g.width(), g.height()}, c.parentBackground());
         c.drawImage(glyph, {0, 0, 2, 2}, 0, 0, glyph.pixel(0, 0));
     };
     const Bitmap r2 = g.render();
-    EXPECT_EQ(r2.pixel(0, 0), colors::Gray);
-    EXPECT_EQ(r2.pixel(1, 1), colors::Red);
+    EXPECT_EQ(r2.pixel(0, 0), design::colors::Gray);
+    EXPECT_EQ(r2.pixel(1, 1), design::colors::Red);
 
     g.onPaint = [](Canvas&) { throw Error("peinture"); };
     g.render();

@@ -42,7 +42,7 @@ struct PictureFixture : ::testing::Test {
         EXPECT_TRUE(img.save(QString::fromStdString(path), "JPEG", 95));
         return path;
     }
-    static bool near(Rgb a, Rgb b) {
+    static bool near(design::Rgb a, design::Rgb b) {
         return std::abs(a.r - b.r) < 24 && std::abs(a.g - b.g) < 24 && std::abs(a.b - b.b) < 24;
     }
     static std::string errorOf(const std::function<void()>& f) {
@@ -64,7 +64,7 @@ TEST_F(PictureFixture, JpegIsDecodedAndDrawnUnscaledAtTheTopLeft) {
     const Bitmap shot = form.grab();
     EXPECT_TRUE(near(shot.pixel(10, 10), {200, 0, 0}));
     EXPECT_TRUE(near(shot.pixel(50, 10), {0, 0, 200}));
-    EXPECT_EQ(shot.pixel(80, 10), colors::Black);  // beyond the picture: the form
+    EXPECT_EQ(shot.pixel(80, 10), design::colors::Black);  // beyond the picture: the form
 }
 
 TEST_F(PictureFixture, ExtensionAndNameMatchIgnoringCase) {
@@ -107,8 +107,8 @@ TEST_F(PictureFixture, BadFilesRaiseAFrenchErrorNamingTheFileAndKeepThePicture) 
 TEST_F(PictureFixture, DesignPictureFillsThePanelSize) {
     fond.loadDesignPicture();
     EXPECT_TRUE(fond.fileName().empty());
-    const Rgb p = fond.pixel(5, 5);
-    EXPECT_NE(p, colors::Black);
+    const design::Rgb p = fond.pixel(5, 5);
+    EXPECT_NE(p, design::colors::Black);
     EXPECT_LT(p.r, 128);  // a dark panel
     Bitmap b;
     EXPECT_TRUE(b.empty());

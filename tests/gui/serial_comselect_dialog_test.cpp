@@ -69,8 +69,8 @@ TEST_F(ComSelectDialog, HasTheDesignedLayout) {
     EXPECT_EQ(static_cast<Label*>(f.find("Label1"))->caption(), "The configured serial port is not valid.");
     EXPECT_EQ(static_cast<Label*>(f.find("Label2"))->caption(), "Please choose another port.");
     EXPECT_EQ(f.find("PortsComboBox")->width(), 201);
-    EXPECT_EQ(f.find("OkBtn")->bounds(), (Bounds{8, 95, 85, 27}));
-    EXPECT_EQ(f.find("AbortBtn")->bounds(), (Bounds{124, 95, 85, 27}));
+    EXPECT_EQ(f.find("OkBtn")->bounds(), (design::Bounds{8, 95, 85, 27}));
+    EXPECT_EQ(f.find("AbortBtn")->bounds(), (design::Bounds{124, 95, 85, 27}));
     EXPECT_EQ(static_cast<Button*>(f.find("OkBtn"))->caption(), "OK");
     EXPECT_EQ(static_cast<Button*>(f.find("AbortBtn"))->caption(), "Cancel");
 }

@@ -73,9 +73,9 @@ TEST_F(SelectionTest, LinkControlsAsDesigned) {
         const bool isLight = std::string(order[i]).ends_with("Light");
         EXPECT_EQ(link[i]->visible(), isLight);
     }
-    EXPECT_EQ(sel.ComboBox_NoCom().bounds(), (Bounds{8, 689, 80, 23}));
+    EXPECT_EQ(sel.ComboBox_NoCom().bounds(), (design::Bounds{8, 689, 80, 23}));
     EXPECT_EQ(sel.ComboBox_NoCom().hint(), "Numéro du port série");
-    EXPECT_EQ(sel.ComboBox_Bauds().bounds(), (Bounds{96, 689, 73, 23}));
+    EXPECT_EQ(sel.ComboBox_Bauds().bounds(), (design::Bounds{96, 689, 73, 23}));
     ASSERT_EQ(sel.ComboBox_Bauds().count(), 2);
     EXPECT_EQ(sel.ComboBox_Bauds().item(0), "9600");
     EXPECT_EQ(sel.ComboBox_Bauds().item(1), "19200");
@@ -83,17 +83,17 @@ TEST_F(SelectionTest, LinkControlsAsDesigned) {
     EXPECT_EQ(sel.LabelNoCom().caption(), "COM NON DISPONIBLE");
     EXPECT_EQ(sel.LabelPortsDispos().caption(), "Ports disponibles : com ");
     EXPECT_EQ(sel.LabelPortsDispos().hint(), "Ports visibles par Corvexa");
-    EXPECT_EQ(sel.LabelPortsDispos().font().color, colors::Aqua);
+    EXPECT_EQ(sel.LabelPortsDispos().font().color, design::colors::Aqua);
     EXPECT_EQ(sel.LabelPortsDispos().font().pixelHeight, 15);
 
     struct LightCase {
         serial::TSerialStatusLight* light;
-        Bounds bounds;
-        Rgb lit, notLit;
+        design::Bounds bounds;
+        design::Rgb lit, notLit;
     };
-    for (const LightCase& c : {LightCase{&sel.OKLight(), {190, 700, 20, 9}, colors::Yellow, colors::Red},
-                               LightCase{&sel.TXDLight(), {385, 700, 20, 9}, colors::Lime, colors::Silver},
-                               LightCase{&sel.RXDLight(), {448, 700, 20, 9}, colors::Yellow, colors::Silver}}) {
+    for (const LightCase& c : {LightCase{&sel.OKLight(), {190, 700, 20, 9}, design::colors::Yellow, design::colors::Red},
+                               LightCase{&sel.TXDLight(), {385, 700, 20, 9}, design::colors::Lime, design::colors::Silver},
+                               LightCase{&sel.RXDLight(), {448, 700, 20, 9}, design::colors::Yellow, design::colors::Silver}}) {
         SCOPED_TRACE(c.light->control().name());
         EXPECT_EQ(c.light->bounds(), c.bounds);
         EXPECT_EQ(c.light->LitColor(), c.lit);
@@ -107,7 +107,7 @@ TEST_F(SelectionTest, LinkControlsAsDesigned) {
     EXPECT_FALSE(sel.CheckBox_InitPort().visible());
     EXPECT_TRUE(sel.CheckBox_InitPort().checked());
     Label& area = sel.LabelDetectePorts();
-    EXPECT_EQ(area.bounds(), (Bounds{8, 445, 25, 25}));
+    EXPECT_EQ(area.bounds(), (design::Bounds{8, 445, 25, 25}));
     EXPECT_TRUE(area.transparent());
     EXPECT_TRUE(area.visible());
     EXPECT_EQ(area.hint(), "Détection des ports");
@@ -125,11 +125,11 @@ TEST_F(SelectionTest, ProgressWindowAsDesigned) {
     EXPECT_EQ(f.Label1.caption(), "Recherche des ports");
     EXPECT_EQ(f.Label2.caption(), "com 0");
     EXPECT_EQ(f.Label3.caption(), "Ports détectés :");
-    EXPECT_EQ(f.Label3.font().color, (Rgb{128, 128, 128}));  // the window's own colour
-    EXPECT_EQ(f.ProgressBar1.bounds(), (Bounds{9, 57, 441, 10}));
+    EXPECT_EQ(f.Label3.font().color, (design::Rgb{128, 128, 128}));  // the window's own colour
+    EXPECT_EQ(f.ProgressBar1.bounds(), (design::Bounds{9, 57, 441, 10}));
     sel.paintProgressBar();
-    EXPECT_EQ(f.ProgressBar1.barColor(), colors::Blue);
-    EXPECT_EQ(f.ProgressBar1.backgroundColor(), colors::White);
+    EXPECT_EQ(f.ProgressBar1.barColor(), design::colors::Blue);
+    EXPECT_EQ(f.ProgressBar1.backgroundColor(), design::colors::White);
 
     const std::pair<int, std::optional<int>> scaling[] = {
         {72, 1400}, {96, std::nullopt}, {120, 875}, {144, 735}, {192, 558}, {100, std::nullopt}};

@@ -14,7 +14,7 @@
 namespace vos {
 namespace {
 
-using namespace hitmap;
+using namespace design::hitmap;
 
 TEST(InputKeyCodes, CharactersFollowTheAsciiPlus0x80Rule) {
     // Every code a character produces carries that character in its low seven
@@ -59,18 +59,18 @@ TEST(InputHitMapTables, EachKeyLiesInsideItsFrame) {
     auto inside = [](Span s, int lo, int size) { return s.lo >= lo - 2 && s.hi <= lo + size + 2; };
     for (std::size_t r = 0; r < kLeftRows.size(); ++r)
         for (std::size_t c = 0; c < kLeftColumns.size(); ++c) {
-            const Bounds f = frameBounds(kLeftRows[r].firstFrame + static_cast<int>(c));
+            const design::Bounds f = frameBounds(kLeftRows[r].firstFrame + static_cast<int>(c));
             EXPECT_TRUE(inside(kLeftColumns[c].x, f.left, f.width)) << r << "," << c;
             EXPECT_TRUE(inside(kLeftRows[r].y, f.top, f.height)) << r << "," << c;
         }
     for (std::size_t r = 0; r < kMachineRows.size(); ++r)
         for (int c = kMachineRows[r].firstColumn; c <= kMachineRows[r].lastColumn; ++c) {
-            const Bounds f = frameBounds(machineFrame(static_cast<int>(r) + 1, c));
+            const design::Bounds f = frameBounds(machineFrame(static_cast<int>(r) + 1, c));
             EXPECT_TRUE(inside(kMachineColumns[c - 1].x, f.left, f.width)) << r << "," << c;
             EXPECT_TRUE(inside(kMachineRows[r].y, f.top, f.height)) << r << "," << c;
         }
     for (const auto& k : kLargeKeys) {
-        const Bounds f = frameBounds(k.frame);
+        const design::Bounds f = frameBounds(k.frame);
         EXPECT_EQ(f.width, 44);
         EXPECT_TRUE(inside(k.x, f.left, f.width));
         EXPECT_TRUE(inside(kLargeBand, f.top, f.height));
@@ -78,11 +78,11 @@ TEST(InputHitMapTables, EachKeyLiesInsideItsFrame) {
 }
 
 TEST(InputHitMapTables, FramePlaces) {
-    EXPECT_EQ(frameBounds(56), (Bounds{73, 393, 36, 36}));
-    EXPECT_EQ(frameBounds(115), (Bounds{424, 643, 36, 36}));
-    EXPECT_EQ(frameBounds(0), (Bounds{522, 49, 36, 36}));
-    EXPECT_EQ(frameBounds(55), (Bounds{795, 419, 36, 36}));
-    EXPECT_EQ(frameBounds(119), (Bounds{753, 494, 44, 44}));
+    EXPECT_EQ(frameBounds(56), (design::Bounds{73, 393, 36, 36}));
+    EXPECT_EQ(frameBounds(115), (design::Bounds{424, 643, 36, 36}));
+    EXPECT_EQ(frameBounds(0), (design::Bounds{522, 49, 36, 36}));
+    EXPECT_EQ(frameBounds(55), (design::Bounds{795, 419, 36, 36}));
+    EXPECT_EQ(frameBounds(119), (design::Bounds{753, 494, 44, 44}));
 }
 
 TEST(InputHitMapTables, ActivationFrames) {

@@ -117,11 +117,11 @@ TEST(PanelScreenText, KeepColumnsPadsToWidthWithBlanks) {
 }
 
 TEST(PanelScreenText, StripCaptionHasTheMarkAtTheColumnOnly) {
-    for (int col = -1; col <= kColumns + 1; ++col) {
+    for (int col = -1; col <= vos::design::kColumns + 1; ++col) {
         const std::string s = stripCaption(col, 'E');
         ASSERT_EQ(s.size(), 40u);
         EXPECT_TRUE(isStripCaption(s, col, 'E'));
-        for (int i = 1; i <= kColumns; ++i) {
+        for (int i = 1; i <= vos::design::kColumns; ++i) {
             EXPECT_EQ(s[i - 1], i == col ? 'E' : ' ') << "col " << col << " i " << i;
         }
     }

@@ -20,15 +20,15 @@
 namespace vos::skingen {
 namespace {
 
-using PixelTest = std::function<bool(Rgb)>;
+using PixelTest = std::function<bool(design::Rgb)>;
 
-bool isKeycap(Rgb c) {
+bool isKeycap(design::Rgb c) {
     const int lo = std::min({c.r, c.g, c.b}), hi = std::max({c.r, c.g, c.b});
     return lo >= 150 && hi - lo <= 70;
 }
-bool isDark(Rgb c) { return std::max({c.r, c.g, c.b}) < 110; }
-bool isBlack(Rgb c) { return std::max({c.r, c.g, c.b}) <= 24; }
-bool near(Rgb c, Rgb ref, int tol) {
+bool isDark(design::Rgb c) { return std::max({c.r, c.g, c.b}) < 110; }
+bool isBlack(design::Rgb c) { return std::max({c.r, c.g, c.b}) <= 24; }
+bool near(design::Rgb c, design::Rgb ref, int tol) {
     return std::abs(c.r - ref.r) <= tol && std::abs(c.g - ref.g) <= tol && std::abs(c.b - ref.b) <= tol;
 }
 
@@ -37,20 +37,20 @@ public:
     explicit Skin(const std::string& path) : pic_(readJpeg(path)) {}
     int width() const { return pic_.width; }
     int height() const { return pic_.height; }
-    Rgb at(int x, int y) const {
+    design::Rgb at(int x, int y) const {
         const std::size_t i = (static_cast<std::size_t>(y) * static_cast<std::size_t>(pic_.width) +
                                static_cast<std::size_t>(x)) * 3u;
         return {pic_.rgb[i], pic_.rgb[i + 1], pic_.rgb[i + 2]};
     }
     // Share of the pixels of `b` that pass `test`.
-    double fraction(const Bounds& b, const PixelTest& test) const {
+    double fraction(const design::Bounds& b, const PixelTest& test) const {
         int hits = 0;
         for (int y = b.top; y < b.top + b.height; ++y)
             for (int x = b.left; x < b.left + b.width; ++x) hits += test(at(x, y)) ? 1 : 0;
         return static_cast<double>(hits) / (b.width * b.height);
     }
     // Share of the pixels on the outline of `b` grown by `d` that pass `test`.
-    double ringFraction(const Bounds& b, int d, const PixelTest& test) const {
+    double ringFraction(const design::Bounds& b, int d, const PixelTest& test) const {
         const int l = b.left - d, t = b.top - d, r = b.left + b.width - 1 + d, bo = b.top + b.height - 1 + d;
         int hits = 0, n = 0;
         for (int x = l; x <= r; ++x, n += 2) hits += (test(at(x, t)) ? 1 : 0) + (test(at(x, bo)) ? 1 : 0);
@@ -69,7 +69,7 @@ const Skin& skin(Machine m) {
     return it->second;
 }
 
-Bounds inset(const Bounds& b, int d) { return {b.left + d, b.top + d, b.width - 2 * d, b.height - 2 * d}; }
+design::Bounds inset(const design::Bounds& b, int d) { return {b.left + d, b.top + d, b.width - 2 * d, b.height - 2 * d}; }
 
 std::string keyName(const KeyPlace& k) {
     static const char* blocks[] = {"soft", "alpha", "machine", "large"};
@@ -92,7 +92,7 @@ TEST_P(SkinPicture, HasTheWindowSize) {
 TEST_P(SkinPicture, EveryKeyRegionIsAKeycapWithAGapRoundIt) {
     for (const KeyPlace& k : kKeys) {
         SCOPED_TRACE(keyName(k));
-        const Bounds& b = k.bounds;
+        const design::Bounds& b = k.bounds;
         EXPECT_GE(pic().fraction(inset(b, 4), isKeycap), 0.6);
         const int cx = b.left + b.width / 2, cy = b.top + b.height / 2;
         const int right = b.left + b.width - 1, bottom = b.top + b.height - 1;
@@ -110,7 +110,7 @@ TEST_P(SkinPicture, EveryKeyRegionIsAKeycapWithAGapRoundIt) {
 
 // Share of the pixels whose centre lies between radii r0 and r1 of the
 // centre of `disc` that pass `test`.
-double annulusFraction(const Skin& pic, const Bounds& disc, double r0, double r1, const PixelTest& test) {
+double annulusFraction(const Skin& pic, const design::Bounds& disc, double r0, double r1, const PixelTest& test) {
     const double cx = disc.left + disc.width / 2.0, cy = disc.top + disc.height / 2.0;
     int hits = 0, n = 0;
     for (int y = disc.top - 4; y < disc.top + disc.height + 4; ++y)
@@ -125,20 +125,20 @@ double annulusFraction(const Skin& pic, const Bounds& disc, double r0, double r1
 
 // The lens shows the lamp's colour, darkly: red for a red lamp, red and green
 // for a yellow one, green for a lime one (the panel itself is blue-grey).
-bool tintedLike(Rgb c, Rgb lamp) {
+bool tintedLike(design::Rgb c, design::Rgb lamp) {
     const int r = c.r, g = c.g, b = c.b;
-    if (lamp == colors::Red) return r > g + 15 && r > b + 15;
-    if (lamp == colors::Yellow) return r > b + 15 && g > b + 15;
+    if (lamp == design::colors::Red) return r > g + 15 && r > b + 15;
+    if (lamp == design::colors::Yellow) return r > b + 15 && g > b + 15;
     return g > r + 15 && g > b + 15;
 }
 
 TEST_P(SkinPicture, EveryLampPlaceShowsADarkLampWindow) {
-    for (int i = 0; i < panel::lamps::kCount; ++i) {
+    for (int i = 0; i < design::lamps::kCount; ++i) {
         SCOPED_TRACE("Led" + std::to_string(i));
-        const Bounds disc = lampBounds(i);
-        const Rgb lamp = panel::lamps::kTable[static_cast<std::size_t>(i)].colour;
+        const design::Bounds disc = lampBounds(i);
+        const design::Rgb lamp = design::lamps::kTable[static_cast<std::size_t>(i)].colour;
         EXPECT_GE(annulusFraction(pic(), disc, 0, 4, isDark), 0.95);
-        EXPECT_GE(annulusFraction(pic(), disc, 0, 3, [&](Rgb c) { return tintedLike(c, lamp); }), 0.8);
+        EXPECT_GE(annulusFraction(pic(), disc, 0, 3, [&](design::Rgb c) { return tintedLike(c, lamp); }), 0.8);
         // The dark ring round the lens.
         EXPECT_GE(annulusFraction(pic(), disc, 5, 6, isDark), 0.9);
     }
@@ -154,11 +154,11 @@ TEST_P(SkinPicture, CommandAreasShowButtonsAndTheLogoAName) {
     for (const CommandPlace& c : kCommands) {
         SCOPED_TRACE(static_cast<int>(c.icon));
         if (c.icon == CommandIcon::Logo) {
-            EXPECT_GE(pic().fraction(c.bounds, [](Rgb p) { return std::min({p.r, p.g, p.b}) >= 200; }), 0.05);
+            EXPECT_GE(pic().fraction(c.bounds, [](design::Rgb p) { return std::min({p.r, p.g, p.b}) >= 200; }), 0.05);
             continue;
         }
-        EXPECT_GE(pic().fraction(inset(c.bounds, 2), [](Rgb p) { return near(p, style::kButtonFace, 30); }), 0.45);
-        EXPECT_LE(pic().ringFraction(c.bounds, 4, [](Rgb p) { return near(p, style::kButtonFace, 12); }), 0.2);
+        EXPECT_GE(pic().fraction(inset(c.bounds, 2), [](design::Rgb p) { return near(p, style::kButtonFace, 30); }), 0.45);
+        EXPECT_LE(pic().ringFraction(c.bounds, 4, [](design::Rgb p) { return near(p, style::kButtonFace, 12); }), 0.2);
     }
 }
 
@@ -176,11 +176,11 @@ TEST_P(SkinPicture, TheSharpPictureIsThePanelAtTwiceTheSize) {
     int far = 0;
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) {
-            const Rgb a = pic().at(x, y);
+            const design::Rgb a = pic().at(x, y);
             int r = 0, g = 0, b = 0;
             for (int dy = 0; dy < 2; ++dy)
                 for (int dx = 0; dx < 2; ++dx) {
-                    const Rgb c = sharp.at(2 * x + dx, 2 * y + dy);
+                    const design::Rgb c = sharp.at(2 * x + dx, 2 * y + dy);
                     r += c.r, g += c.g, b += c.b;
                 }
             const int d = std::max({std::abs(r / 4 - a.r), std::abs(g / 4 - a.g), std::abs(b / 4 - a.b)});
@@ -192,11 +192,11 @@ TEST_P(SkinPicture, TheSharpPictureIsThePanelAtTwiceTheSize) {
 }
 
 // Largest per-channel difference between the two pictures over `b`.
-int largestDifference(const Bounds& b) {
+int largestDifference(const design::Bounds& b) {
     int worst = 0;
     for (int y = b.top; y < b.top + b.height; ++y)
         for (int x = b.left; x < b.left + b.width; ++x) {
-            const Rgb f = skin(Machine::Fraiseuse).at(x, y), t = skin(Machine::Tour).at(x, y);
+            const design::Rgb f = skin(Machine::Fraiseuse).at(x, y), t = skin(Machine::Tour).at(x, y);
             worst = std::max({worst, std::abs(f.r - t.r), std::abs(f.g - t.g), std::abs(f.b - t.b)});
         }
     return worst;
@@ -214,7 +214,7 @@ bool isDifferingAxisKey(const KeyPlace& k) {
 
 // JPEG codes 8 x 8 blocks on their own: a key that shares no block with a
 // key drawn differently must come out the same in both pictures.
-bool sharesJpegBlock(const Bounds& a, const Bounds& b) {
+bool sharesJpegBlock(const design::Bounds& a, const design::Bounds& b) {
     auto overlap = [](int a0, int a1, int b0, int b1) { return a0 / 8 <= b1 / 8 && b0 / 8 <= a1 / 8; };
     return overlap(a.left, a.left + a.width - 1, b.left, b.left + b.width - 1) &&
            overlap(a.top, a.top + a.height - 1, b.top, b.top + b.height - 1);

@@ -20,10 +20,10 @@
 namespace vos::skingen {
 namespace {
 
-constexpr bool inside(const Bounds& b, int x, int y) {
+constexpr bool inside(const design::Bounds& b, int x, int y) {
     return b.left <= x && x < b.left + b.width && b.top <= y && y < b.top + b.height;
 }
-constexpr bool overlap(const Bounds& a, const Bounds& b) {
+constexpr bool overlap(const design::Bounds& a, const design::Bounds& b) {
     return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
            b.top < a.top + a.height;
 }
@@ -44,7 +44,7 @@ TEST(SkinGeometry, DrawnKeysCoverExactlyTheRegionsOfTheNormalMap) {
 }
 
 TEST(SkinGeometry, EachKeyIsOneRegionWithItsOwnFrame) {
-    std::array<int, hitmap::kFrameCount> uses{};
+    std::array<int, design::hitmap::kFrameCount> uses{};
     for (const KeyPlace& k : kKeys) {
         const auto hit = input::normalHit(k.bounds.left, k.bounds.top);
         ASSERT_TRUE(hit.has_value());
@@ -52,7 +52,7 @@ TEST(SkinGeometry, EachKeyIsOneRegionWithItsOwnFrame) {
         EXPECT_EQ(input::normalHit(k.bounds.left + k.bounds.width - 1, k.bounds.top + k.bounds.height - 1), hit);
         ++uses[static_cast<std::size_t>(hit->frame)];
     }
-    for (int f = 0; f < hitmap::kFrameCount; ++f) EXPECT_LE(uses[static_cast<std::size_t>(f)], 1) << "frame " << f;
+    for (int f = 0; f < design::hitmap::kFrameCount; ++f) EXPECT_LE(uses[static_cast<std::size_t>(f)], 1) << "frame " << f;
 }
 
 // The small blue legend is what a right press on that key sends.
@@ -63,7 +63,7 @@ TEST(SkinGeometry, ShiftedLegendsAreTheCharactersTheShiftedMapSends) {
         const int cx = k.bounds.left + k.bounds.width / 2, cy = k.bounds.top + k.bounds.height / 2;
         const auto hit = input::shiftedHit(cx, cy);
         const char legend = shiftedLegend(k.row, k.column);
-        const char sent = hit && hit->code ? hitmap::carriedChar(*hit->code) : '\0';
+        const char sent = hit && hit->code ? design::hitmap::carriedChar(*hit->code) : '\0';
         EXPECT_EQ(legend, sent) << "row " << k.row << " column " << k.column;
         legends += legend ? 1 : 0;
     }
@@ -81,9 +81,9 @@ TEST(SkinGeometry, CommandButtonsLampsAndScreenKeepClearOfEachOtherAndTheKeys) {
         }
         EXPECT_FALSE(overlap(c.bounds, kScreenLinesBounds));
     }
-    for (int i = 0; i < panel::lamps::kCount; ++i) {
+    for (int i = 0; i < design::lamps::kCount; ++i) {
         EXPECT_FALSE(overlap(lampBounds(i), kScreenLinesBounds)) << "Led" << i;
-        for (int j = i + 1; j < panel::lamps::kCount; ++j)
+        for (int j = i + 1; j < design::lamps::kCount; ++j)
             EXPECT_FALSE(overlap(lampBounds(i), lampBounds(j))) << "Led" << i << " Led" << j;
     }
 }

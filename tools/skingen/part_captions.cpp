@@ -11,7 +11,7 @@ namespace vos::skingen {
 
 namespace {
 
-namespace hm = hitmap;
+namespace hm = design::hitmap;
 
 constexpr int kCaptionPixels = 9;
 constexpr int kBandHeight = 13;  // caption band, ending 4 px above its row

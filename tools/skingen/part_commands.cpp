@@ -33,7 +33,7 @@ void drawButtonBody(QPainter& p, const QRectF& r) {
     p.restore();
 }
 
-QPen iconPen(qreal width, Rgb colour = style::kButtonIcon) {
+QPen iconPen(qreal width, design::Rgb colour = style::kButtonIcon) {
     QPen pen(qc(colour), width);
     pen.setCapStyle(Qt::RoundCap);
     pen.setJoinStyle(Qt::RoundJoin);

@@ -40,9 +40,9 @@ void iconKeys(QPainter& p, qreal s) {
         p.setBrush(qc(style::kKeyFaceTop));
         p.drawRoundedRect(k.adjusted(0, 0, -s * 0.01, -s * 0.015), s * 0.02, s * 0.02);
     }
-    p.setBrush(qc(colors::Red));
+    p.setBrush(qc(design::colors::Red));
     p.drawEllipse(QPointF(s * 0.72, s * 0.69), s * 0.05, s * 0.05);
-    p.setBrush(qc(colors::Lime));
+    p.setBrush(qc(design::colors::Lime));
     p.drawEllipse(QPointF(s * 0.84, s * 0.69), s * 0.05, s * 0.05);
 }
 

@@ -12,13 +12,13 @@ namespace vos::skingen {
 
 namespace {
 
-Rgb lensColour(Rgb lamp) {
-    if (lamp == colors::Yellow) return style::kLensYellow;
-    if (lamp == colors::Lime) return style::kLensGreen;
+design::Rgb lensColour(design::Rgb lamp) {
+    if (lamp == design::colors::Yellow) return style::kLensYellow;
+    if (lamp == design::colors::Lime) return style::kLensGreen;
     return style::kLensRed;
 }
 
-void drawLampWindow(QPainter& p, const Bounds& disc, Rgb lamp) {
+void drawLampWindow(QPainter& p, const design::Bounds& disc, design::Rgb lamp) {
     const QRectF lens = rectOf(disc);
     const qreal m = style::kLampRingMargin;
     p.save();
@@ -37,8 +37,8 @@ void drawLampWindow(QPainter& p, const Bounds& disc, Rgb lamp) {
 }  // namespace
 
 void drawLampWindows(QPainter& p) {
-    for (int i = 0; i < panel::lamps::kCount; ++i)
-        drawLampWindow(p, lampBounds(i), panel::lamps::kTable[static_cast<std::size_t>(i)].colour);
+    for (int i = 0; i < design::lamps::kCount; ++i)
+        drawLampWindow(p, lampBounds(i), design::lamps::kTable[static_cast<std::size_t>(i)].colour);
 }
 
 }  // namespace vos::skingen

@@ -25,9 +25,9 @@ QFont mainFont(const QString& text, qreal width) {
     return isOneGlyph(text) ? panelFont(kGlyphPixels) : fittedFont(text, kWordPixels, width);
 }
 
-bool hasLamp(const Bounds& key) {
-    for (int i = 0; i < panel::lamps::kCount; ++i) {
-        const Bounds l = lampBounds(i);
+bool hasLamp(const design::Bounds& key) {
+    for (int i = 0; i < design::lamps::kCount; ++i) {
+        const design::Bounds l = lampBounds(i);
         if (l.left < key.left + key.width && key.left < l.left + l.width && l.top < key.top + key.height &&
             key.top < l.top + l.height)
             return true;

@@ -12,23 +12,23 @@ namespace vos::skingen {
 
 namespace {
 
-namespace hm = hitmap;
+namespace hm = design::hitmap;
 
 constexpr int kHeaderBottom = 42;
 constexpr int kBottomStripTop = 686;
 
 // Plates round the key groups, a little larger than the keys they carry.
-constexpr Bounds kLeftPlate{hm::kLeftColumns.front().x.lo - 34, 50,
+constexpr design::Bounds kLeftPlate{hm::kLeftColumns.front().x.lo - 34, 50,
                             hm::kLeftColumns.back().x.hi + 34 - (hm::kLeftColumns.front().x.lo - 34),
                             hm::kLeftRows.back().y.hi + 8 - 50};
-constexpr Bounds kMachinePlate{hm::kMachineColumns.front().x.lo - 12, hm::kMachineRows.front().y.lo - 8,
+constexpr design::Bounds kMachinePlate{hm::kMachineColumns.front().x.lo - 12, hm::kMachineRows.front().y.lo - 8,
                                hm::kMachineColumns.back().x.hi + 6 - (hm::kMachineColumns.front().x.lo - 12),
                                hm::kMachineRows.back().y.hi + 10 - (hm::kMachineRows.front().y.lo - 8)};
-constexpr Bounds kCyclePlate{hm::kLargeKeys.front().x.lo - 15, hm::kLargeBand.lo - 16,
+constexpr design::Bounds kCyclePlate{hm::kLargeKeys.front().x.lo - 15, hm::kLargeBand.lo - 16,
                              hm::kLargeKeys.back().x.hi + 14 - (hm::kLargeKeys.front().x.lo - 15),
                              hm::kLargeBand.hi + 12 - (hm::kLargeBand.lo - 16)};
 
-constexpr std::array<Bounds, 3> kPlates{kLeftPlate, kMachinePlate, kCyclePlate};
+constexpr std::array<design::Bounds, 3> kPlates{kLeftPlate, kMachinePlate, kCyclePlate};
 
 // Screw heads in the margins, clear of the command areas and their captions.
 constexpr std::array<std::array<int, 2>, 4> kScrews{{{21, 28}, {849, 28}, {21, 612}, {849, 612}}};
@@ -64,7 +64,7 @@ void drawOuterEdge(QPainter& p) {
 }
 
 void drawPlates(QPainter& p) {
-    for (const Bounds& b : kPlates) {
+    for (const design::Bounds& b : kPlates) {
         const QRectF r = rectOf(b);
         p.fillRect(r.translated(2, 3), QColor(0, 0, 0, 70));
         drawBevelRect(p, r, qc(style::kPlate), qc(style::kPlateLight), qc(style::kPlateDark), 2);

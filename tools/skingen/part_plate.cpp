@@ -15,7 +15,7 @@ namespace vos::skingen {
 
 namespace {
 
-constexpr Bounds kPlate{526, 566, 296, 98};
+constexpr design::Bounds kPlate{526, 566, 296, 98};
 
 struct PlateText {
     const char* name;

@@ -15,12 +15,12 @@ namespace {
 constexpr int kGlassMargin = 8;   // black glass round the lines
 constexpr int kBezelWidth = 10;   // bezel round the glass
 
-constexpr Bounds grown(const Bounds& b, int d) {
+constexpr design::Bounds grown(const design::Bounds& b, int d) {
     return {b.left - d, b.top - d, b.width + 2 * d, b.height + 2 * d};
 }
 
-constexpr Bounds kGlass = grown(kScreenLinesBounds, kGlassMargin);
-constexpr Bounds kBezel = grown(kGlass, kBezelWidth);
+constexpr design::Bounds kGlass = grown(kScreenLinesBounds, kGlassMargin);
+constexpr design::Bounds kBezel = grown(kGlass, kBezelWidth);
 
 }  // namespace
 

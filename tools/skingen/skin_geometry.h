@@ -16,11 +16,11 @@
 namespace vos::skingen {
 
 // The picture fills the main window's client area.
-inline constexpr int kWidth = app::kClientWidth;
-inline constexpr int kHeight = app::kClientHeight;
+inline constexpr int kWidth = design::kClientWidth;
+inline constexpr int kHeight = design::kClientHeight;
 
 // A hit-map range pair as a rectangle: both ends of each range are inside.
-constexpr Bounds spanBounds(hitmap::Span x, hitmap::Span y) {
+constexpr design::Bounds spanBounds(design::hitmap::Span x, design::hitmap::Span y) {
     return {x.lo, y.lo, x.hi - x.lo + 1, y.hi - y.lo + 1};
 }
 
@@ -32,51 +32,51 @@ struct KeyPlace {
     KeyBlock block;
     int row;
     int column;
-    Bounds bounds;
+    design::Bounds bounds;
 };
 
 constexpr std::size_t machineKeyCount() {
     std::size_t n = 0;
-    for (const auto& r : hitmap::kMachineRows) n += static_cast<std::size_t>(r.lastColumn - r.firstColumn + 1);
+    for (const auto& r : design::hitmap::kMachineRows) n += static_cast<std::size_t>(r.lastColumn - r.firstColumn + 1);
     return n;
 }
 
 inline constexpr std::size_t kKeyCount =
-    hitmap::kLeftRows.size() * hitmap::kLeftColumns.size() + machineKeyCount() + hitmap::kLargeKeys.size();
+    design::hitmap::kLeftRows.size() * design::hitmap::kLeftColumns.size() + machineKeyCount() + design::hitmap::kLargeKeys.size();
 
 // Every key region of the normal map, left block first, then the machine pad
 // row by row, then the large keys.
 inline constexpr std::array<KeyPlace, kKeyCount> kKeys = [] {
     std::array<KeyPlace, kKeyCount> out{};
     std::size_t i = 0;
-    for (std::size_t r = 0; r < hitmap::kLeftRows.size(); ++r)
-        for (std::size_t c = 0; c < hitmap::kLeftColumns.size(); ++c)
+    for (std::size_t r = 0; r < design::hitmap::kLeftRows.size(); ++r)
+        for (std::size_t c = 0; c < design::hitmap::kLeftColumns.size(); ++c)
             out[i++] = {r == 0 ? KeyBlock::Soft : KeyBlock::Alpha, static_cast<int>(r) + 1,
-                        static_cast<int>(c) + 1, spanBounds(hitmap::kLeftColumns[c].x, hitmap::kLeftRows[r].y)};
-    for (std::size_t r = 0; r < hitmap::kMachineRows.size(); ++r) {
-        const auto& row = hitmap::kMachineRows[r];
+                        static_cast<int>(c) + 1, spanBounds(design::hitmap::kLeftColumns[c].x, design::hitmap::kLeftRows[r].y)};
+    for (std::size_t r = 0; r < design::hitmap::kMachineRows.size(); ++r) {
+        const auto& row = design::hitmap::kMachineRows[r];
         for (int c = row.firstColumn; c <= row.lastColumn; ++c)
             out[i++] = {KeyBlock::Machine, static_cast<int>(r) + 1, c,
-                        spanBounds(hitmap::kMachineColumns[c - 1].x, row.y)};
+                        spanBounds(design::hitmap::kMachineColumns[c - 1].x, row.y)};
     }
-    for (std::size_t k = 0; k < hitmap::kLargeKeys.size(); ++k)
+    for (std::size_t k = 0; k < design::hitmap::kLargeKeys.size(); ++k)
         out[i++] = {KeyBlock::Large, 1, static_cast<int>(k) + 1,
-                    spanBounds(hitmap::kLargeKeys[k].x, hitmap::kLargeBand)};
+                    spanBounds(design::hitmap::kLargeKeys[k].x, design::hitmap::kLargeBand)};
     return out;
 }();
 
 // The lamp place of lamp i (its 9 x 9 disc).
-constexpr Bounds lampBounds(int i) {
-    const auto& l = panel::lamps::kTable[static_cast<std::size_t>(i)];
-    return {l.left, l.top, panel::lamps::kSize, panel::lamps::kSize};
+constexpr design::Bounds lampBounds(int i) {
+    const auto& l = design::lamps::kTable[static_cast<std::size_t>(i)];
+    return {l.left, l.top, design::lamps::kSize, design::lamps::kSize};
 }
 
 // The area the twelve screen lines and their cursor strips cover in the
 // normal layout; it must stay black.
-inline constexpr Bounds kScreenLinesBounds = [] {
-    const Bounds first = panel::layout::lineBounds(1);
-    const Bounds lastStrip = panel::layout::stripBounds(12);
-    return Bounds{first.left, first.top, first.width, lastStrip.top + lastStrip.height - first.top};
+inline constexpr design::Bounds kScreenLinesBounds = [] {
+    const design::Bounds first = design::layout::lineBounds(1);
+    const design::Bounds lastStrip = design::layout::stripBounds(12);
+    return design::Bounds{first.left, first.top, first.width, lastStrip.top + lastStrip.height - first.top};
 }();
 
 // The command areas drawn as small buttons under their transparent labels.
@@ -84,18 +84,18 @@ enum class CommandIcon { Logo, Fin, Aide, AccesCfg, Iconiser, Zoom, TF, Ports };
 
 struct CommandPlace {
     CommandIcon icon;
-    Bounds bounds;
+    design::Bounds bounds;
 };
 
 inline constexpr std::array<CommandPlace, 8> kCommands{{
-    {CommandIcon::Logo, app::kAuxAreas[app::kLogo].area.bounds},
-    {CommandIcon::Fin, app::kAuxAreas[app::kFin].area.bounds},
-    {CommandIcon::Aide, app::kAuxAreas[app::kAide].area.bounds},
-    {CommandIcon::AccesCfg, app::kAuxAreas[app::kAccesCfg].area.bounds},
-    {CommandIcon::Iconiser, app::kAuxAreas[app::kIconiser].area.bounds},
-    {CommandIcon::Zoom, kZoomArea.bounds},
-    {CommandIcon::TF, kTFArea.bounds},
-    {CommandIcon::Ports, kDetectePorts.bounds},
+    {CommandIcon::Logo, design::kAuxAreas[design::kLogo].area.bounds},
+    {CommandIcon::Fin, design::kAuxAreas[design::kFin].area.bounds},
+    {CommandIcon::Aide, design::kAuxAreas[design::kAide].area.bounds},
+    {CommandIcon::AccesCfg, design::kAuxAreas[design::kAccesCfg].area.bounds},
+    {CommandIcon::Iconiser, design::kAuxAreas[design::kIconiser].area.bounds},
+    {CommandIcon::Zoom, design::kZoomArea.bounds},
+    {CommandIcon::TF, design::kTFArea.bounds},
+    {CommandIcon::Ports, design::kDetectePorts.bounds},
 }};
 
 }  // namespace vos::skingen

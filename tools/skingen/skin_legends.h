@@ -14,9 +14,9 @@ namespace vos::skingen {
 
 enum class Machine { Fraiseuse, Tour };
 
-inline constexpr const char* kSkinFile[] = {kSkinMilling, kSkinLathe};  // by Machine
+inline constexpr const char* kSkinFile[] = {design::kSkinMilling, design::kSkinLathe};  // by Machine
 // The double-size pictures beside them (the program looks for "@2x").
-inline constexpr const char* kSharpSkinFile[] = {kSharpSkinMilling, kSharpSkinLathe};
+inline constexpr const char* kSharpSkinFile[] = {design::kSharpSkinMilling, design::kSharpSkinLathe};
 constexpr const char* skinFile(Machine m, int scale = 1) {
     return (scale == 2 ? kSharpSkinFile : kSkinFile)[static_cast<int>(m)];
 }
@@ -47,13 +47,13 @@ inline constexpr std::array<std::array<const char*, 10>, 5> kAlphaFaces{{
 
 // Row index (1-based, as in KeyPlace) of pad row C, the first with a
 // shifted legend.
-inline constexpr int kFirstShiftedRow = hitmap::kShiftedFirstRow + 1;
+inline constexpr int kFirstShiftedRow = design::hitmap::kShiftedFirstRow + 1;
 
 // The shifted character of an alpha key ('\0' = none), from the hit map.
 constexpr char shiftedLegend(int row, int column) {
-    if (row < kFirstShiftedRow || row >= kFirstShiftedRow + static_cast<int>(hitmap::kShiftedChars.size()))
+    if (row < kFirstShiftedRow || row >= kFirstShiftedRow + static_cast<int>(design::hitmap::kShiftedChars.size()))
         return '\0';
-    return hitmap::kShiftedChars[static_cast<std::size_t>(row - kFirstShiftedRow)]
+    return design::hitmap::kShiftedChars[static_cast<std::size_t>(row - kFirstShiftedRow)]
                                 [static_cast<std::size_t>(column - 1)];
 }
 

@@ -7,9 +7,9 @@
 
 namespace vos::skingen {
 
-QColor qc(Rgb c) { return QColor(c.r, c.g, c.b); }
+QColor qc(design::Rgb c) { return QColor(c.r, c.g, c.b); }
 
-QRectF rectOf(const Bounds& b) { return QRectF(b.left, b.top, b.width, b.height); }
+QRectF rectOf(const design::Bounds& b) { return QRectF(b.left, b.top, b.width, b.height); }
 
 QFont panelFont(int pixelHeight, bool bold) {
     QFont f(style::kFontFamily);

@@ -33,8 +33,8 @@ void drawLegend(QPainter& p, const KeyPlace& key, Machine m);  // part_legends.c
 void drawLampWindows(QPainter& p);                  // part_lamps.cpp
 
 // Small helpers shared by the parts (skin_paint.cpp).
-QColor qc(Rgb c);
-QRectF rectOf(const Bounds& b);
+QColor qc(design::Rgb c);
+QRectF rectOf(const design::Bounds& b);
 QFont panelFont(int pixelHeight, bool bold = true);
 // The font of `pixelHeight` shrunk until `text` fits in `width` (not below 5 px).
 QFont fittedFont(const QString& text, int pixelHeight, qreal width, bool bold = true);
