@@ -30,7 +30,7 @@ protected:
     }
     void TearDown() override { test::installRecordingSink(); }
 
-    AuxCommands::Context contexte() {
+    AuxCommands::Context context() {
         AuxCommands::Context c;
         c.programFolder = "/opt/vostrelle/";
         c.version = &version;
@@ -48,18 +48,18 @@ protected:
 
     // The nine link controls, hidden as at start, in the toggle order.
     void creerLiaison() {
-        liaison = {&form.addComboBox("ComboBox_NoCom"), &form.addComboBox("ComboBox_Bauds"),
+        linkControls = {&form.addComboBox("ComboBox_NoCom"), &form.addComboBox("ComboBox_Bauds"),
                    &form.addLabel("TXDLight"),          &form.addLabel("RXDLight"),
                    &form.addLabel("OKLight"),           &form.addLabel("LabelTXD"),
                    &form.addLabel("LabelRXD"),          &form.addLabel("LabelPortsDispos"),
                    &form.addLabel("LabelNoCom")};
-        for (Control* c : liaison) c->hide();
-        aux.setLinkControls(liaison, static_cast<Label&>(*liaison[8]));
+        for (Control* c : linkControls) c->hide();
+        aux.setLinkControls(linkControls, static_cast<Label&>(*linkControls[8]));
     }
 
     int nbVisibles() const {
         int n = 0;
-        for (Control* c : liaison) n += c->visible();
+        for (Control* c : linkControls) n += c->visible();
         return n;
     }
 
@@ -67,42 +67,42 @@ protected:
     OsVersion version{6, 1, 76, "Debian GNU/Linux 12 (bookworm)"};
     int echecs = 0;  // how many starts of an editor fail before one succeeds
     Form form{"TForm1", FormStyle::Borderless};
-    AuxCommands aux{form, contexte()};
-    std::array<Control*, 9> liaison{};
+    AuxCommands aux{form, context()};
+    std::array<Control*, 9> linkControls{};
 };
 
 TEST_F(AuxCommandsTest, CommandAreasAndCaptionsAsDesigned) {
-    struct Attendu {
-        const char* nom;
+    struct Expected {
+        const char* name;
         design::Bounds bounds;
         const char* hint;
-    } zones[] = {
+    } areas[] = {
         {"LabelLogo", {50, 15, 160, 34}, "Informations de version"},
         {"LabelFin", {840, 52, 24, 29}, "Fin"},
         {"LabelAide", {838, 250, 25, 25}, "Aide (Html)"},
         {"LabelAccesCfg", {8, 643, 25, 25}, "Configuration liaison"},
         {"LabelIconiser", {838, 104, 22, 33}, "Réduire"},
     };
-    for (const auto& z : zones) {
-        auto* l = dynamic_cast<Label*>(form.find(z.nom));
-        ASSERT_NE(l, nullptr) << z.nom;
-        EXPECT_EQ(l->bounds(), z.bounds) << z.nom;
-        EXPECT_EQ(l->hint(), z.hint) << z.nom;
-        EXPECT_TRUE(l->transparent()) << z.nom;
-        EXPECT_EQ(l->caption(), "") << z.nom;
-        EXPECT_TRUE(l->visible()) << z.nom;  // LabelIconiser included: the command is offered
+    for (const auto& z : areas) {
+        auto* l = dynamic_cast<Label*>(form.find(z.name));
+        ASSERT_NE(l, nullptr) << z.name;
+        EXPECT_EQ(l->bounds(), z.bounds) << z.name;
+        EXPECT_EQ(l->hint(), z.hint) << z.name;
+        EXPECT_TRUE(l->transparent()) << z.name;
+        EXPECT_EQ(l->caption(), "") << z.name;
+        EXPECT_TRUE(l->visible()) << z.name;  // LabelIconiser included: the command is offered
     }
-    struct Legende {
+    struct Caption {
         Label* l;
         const char* texte;
         int left, top;
         const char* hint;
-    } legendes[] = {
+    } captions[] = {
         {&aux.finCaption(), "FIN", 842, 81, "Quitter"},
         {&aux.aideCaption(), "AIDE", 839, 278, "Aide (Html)"},
         {&aux.accesCfgCaption(), "CONF", 8, 669, "Configuration liaison"},
     };
-    for (const auto& g : legendes) {
+    for (const auto& g : captions) {
         EXPECT_EQ(g.l->caption(), g.texte);
         EXPECT_EQ(g.l->left(), g.left) << g.texte;
         EXPECT_EQ(g.l->top(), g.top) << g.texte;
@@ -113,12 +113,12 @@ TEST_F(AuxCommandsTest, CommandAreasAndCaptionsAsDesigned) {
 }
 
 TEST_F(AuxCommandsTest, ControlsCreatedInZOrder) {
-    const char* ordre[] = {"LabelLogo",     "LabelFin",         "LabelFinLegende", "LabelAide",
-                           "LabelAideLegende", "LabelAccesCfg", "LabelAccesCfgLegende",
-                           "LabelIconiser", "LabelClient",      "BoutonQuitter",   "BoutonEditerIni"};
+    const char* order[] = {"LabelLogo",     "LabelFin",         "LabelFinLegende", "LabelAide",
+                          "LabelAideLegende", "LabelAccesCfg", "LabelAccesCfgLegende",
+                          "LabelIconiser", "LabelClient",      "BoutonQuitter",   "BoutonEditerIni"};
     const auto& controls = form.controls();
-    ASSERT_EQ(controls.size(), std::size(ordre));
-    for (std::size_t i = 0; i < controls.size(); ++i) EXPECT_EQ(controls[i]->name(), ordre[i]);
+    ASSERT_EQ(controls.size(), std::size(order));
+    for (std::size_t i = 0; i < controls.size(); ++i) EXPECT_EQ(controls[i]->name(), order[i]);
 }
 
 TEST_F(AuxCommandsTest, LabelClientAndButtonsAsDesigned) {
@@ -174,7 +174,7 @@ TEST_F(AuxCommandsTest, LinkControlsToggleAsAGroupOfNine) {
     // The status lights hidden by the 300-ms tick meanwhile: LabelNoCom tells
     // the state, so the next click hides the rest.
     aux.LabelAccesCfgClick();
-    for (int i : {2, 3, 4}) liaison[i]->hide();
+    for (int i : {2, 3, 4}) linkControls[i]->hide();
     aux.LabelAccesCfgClick();
     EXPECT_EQ(nbVisibles(), 0);
 }
@@ -192,11 +192,11 @@ TEST_F(AuxCommandsTest, AboutBoxText) {
     version.servicePack = "";
     aux.LabelLogoClick();
     ASSERT_EQ(journal.size(), 2u);
-    const std::string debut = "info: Vostrelle 1.00\r\n (pour Windows 98/Me/NT/2000/XP/Vista/7)\r\n\r\n";
-    const std::string fin = "\r\n R\u00e9solution " + ppi + " ppp\r\n\r\n";
-    EXPECT_EQ(journal[0], debut + " Windows 6.1.76 Debian GNU/Linux 12 (bookworm)" + fin);
+    const std::string head = "info: Vostrelle 1.00\r\n (pour Windows 98/Me/NT/2000/XP/Vista/7)\r\n\r\n";
+    const std::string tail = "\r\n R\u00e9solution " + ppi + " ppp\r\n\r\n";
+    EXPECT_EQ(journal[0], head + " Windows 6.1.76 Debian GNU/Linux 12 (bookworm)" + tail);
     // Without a service-pack text, line 4 ends with a space.
-    EXPECT_EQ(journal[1], debut + " Windows 6.1.76 " + fin);
+    EXPECT_EQ(journal[1], head + " Windows 6.1.76 " + tail);
 }
 
 TEST_F(AuxCommandsTest, HelpPageBesideTheProgram) {
@@ -212,7 +212,7 @@ TEST_F(AuxCommandsTest, QuitFromLabelFinAndFromTheButton) {
     EXPECT_EQ(journal, (std::vector<std::string>{"fermer", "fermer"}));
 }
 
-TEST_F(AuxCommandsTest, ReduireAreaMinimisesTheWindow) {
+TEST_F(AuxCommandsTest, IconiserAreaMinimisesTheWindow) {
     form.show();
     QWidget* fenetre = aux.labelIconiser().widget()->window();
     ASSERT_FALSE(fenetre->isMinimized());
@@ -242,7 +242,7 @@ TEST_F(AuxCommandsTest, DoubleClickOnLabelNoComOffersTheEdit) {
     creerLiaison();
     aux.LabelAccesCfgClick();
     form.show();
-    QTest::mouseDClick(liaison[8]->widget(), Qt::LeftButton);
+    QTest::mouseDClick(linkControls[8]->widget(), Qt::LeftButton);
     EXPECT_TRUE(aux.boutonEditerIni().visible());
     EXPECT_TRUE(aux.boutonEditerIni().enabled());
 

@@ -17,87 +17,87 @@ namespace {
 const std::string kPlainCustomerText = "Atelier de d\xE9monstration";
 
 // Running-key XOR from the enciphering side: the key is fed the enciphered byte.
-std::string xorChiffrer(const std::string& clair) {
-    std::string sortie;
-    std::uint16_t cle = kKeyStart;
-    for (char p : clair) {
-        const auto c = static_cast<std::uint8_t>(static_cast<std::uint8_t>(p) ^ (cle >> 8));
-        sortie.push_back(static_cast<char>(c));
-        cle = static_cast<std::uint16_t>((std::uint32_t{cle} + c) * kKeyMultiplier + kKeyIncrement);
+std::string xorEncipher(const std::string& plain) {
+    std::string out;
+    std::uint16_t key = kKeyStart;
+    for (char p : plain) {
+        const auto c = static_cast<std::uint8_t>(static_cast<std::uint8_t>(p) ^ (key >> 8));
+        out.push_back(static_cast<char>(c));
+        key = static_cast<std::uint16_t>((std::uint32_t{key} + c) * kKeyMultiplier + kKeyIncrement);
     }
-    return sortie;
+    return out;
 }
 
 // Bytes to symbols: 3 bytes -> 4 symbols; a final 2 bytes -> 3, 1 byte -> 2.
-std::string encoderSixBits(const std::string& octets) {
-    std::string symboles;
-    for (std::size_t i = 0; i < octets.size(); i += 3) {
-        const std::size_t n = std::min<std::size_t>(3, octets.size() - i);
+std::string encodeSixBits(const std::string& bytes) {
+    std::string symbols;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
         std::uint32_t v = 0;
-        for (std::size_t k = 0; k < n; ++k) v |= std::uint32_t{static_cast<std::uint8_t>(octets[i + k])} << (8 * k);
-        for (std::size_t k = 0; k < n + 1; ++k) symboles.push_back(kCipherAlphabet[(v >> (6 * k)) & 63]);
+        for (std::size_t k = 0; k < n; ++k) v |= std::uint32_t{static_cast<std::uint8_t>(bytes[i + k])} << (8 * k);
+        for (std::size_t k = 0; k < n + 1; ++k) symbols.push_back(kCipherAlphabet[(v >> (6 * k)) & 63]);
     }
-    return symboles;
+    return symbols;
 }
 
-std::string chiffrer(const std::string& clair) { return encoderSixBits(xorChiffrer(clair)); }
+std::string encipher(const std::string& plain) { return encodeSixBits(xorEncipher(plain)); }
 
 TEST(Dechiffrer, ShippedStringGivesTheCustomerText) {
     ASSERT_EQ(kPlainCustomerText.size(), 24u);
     EXPECT_EQ(DechiffrerTexte(std::string(kCipheredCustomerText)), kPlainCustomerText);
-    EXPECT_EQ(chiffrer(kPlainCustomerText), kCipheredCustomerText);
+    EXPECT_EQ(encipher(kPlainCustomerText), kCipheredCustomerText);
 }
 
 TEST(Dechiffrer, AlphabetIsSixtyFourDistinctPrintableSymbols) {
-    std::set<char> vus;
+    std::set<char> seen;
     for (std::size_t v = 0; v < kCipherAlphabet.size(); ++v) {
         const char c = kCipherAlphabet[v];
         EXPECT_TRUE(c > ' ' && c < 127 && c != '&' && c != '"') << "symbol " << v;
         EXPECT_EQ(kSymbolValue[static_cast<unsigned char>(c)], v);
-        vus.insert(c);
+        seen.insert(c);
     }
-    EXPECT_EQ(vus.size(), 64u);
-    for (char c : kCipheredCustomerText) EXPECT_TRUE(vus.count(c)) << c;
+    EXPECT_EQ(seen.size(), 64u);
+    for (char c : kCipheredCustomerText) EXPECT_TRUE(seen.count(c)) << c;
     // Every other code has the value 0.
     for (int code = 0; code < 256; ++code) {
-        if (!vus.count(static_cast<char>(code))) {
+        if (!seen.count(static_cast<char>(code))) {
             EXPECT_EQ(kSymbolValue[code], 0) << code;
         }
     }
 }
 
-std::string symboles(std::initializer_list<int> valeurs) {
+std::string symbols(std::initializer_list<int> values) {
     std::string s;
-    for (int v : valeurs) s.push_back(kCipherAlphabet[v]);
+    for (int v : values) s.push_back(kCipherAlphabet[v]);
     return s;
 }
 
 // c1 + 64 c2 + 4096 c3 + 262144 c4 with c = 1, 2, 3, 4 is 0x103081.
 TEST(Dechiffrer, SixBitGroupsOfEveryLength) {
-    struct Cas {
-        std::string entree;
-        std::string attendu;
-    } cas[] = {
+    struct Case {
+        std::string input;
+        std::string expected;
+    } cases[] = {
         {"", ""},
-        {symboles({1}), ""},
-        {symboles({1, 2}), "\x81"},
-        {symboles({1, 2, 3}), "\x81\x30"},
-        {symboles({1, 2, 3, 4}), "\x81\x30\x10"},
-        {symboles({1, 2, 3, 4, 63}), "\x81\x30\x10"},
-        {symboles({1, 2, 3, 4, 63, 63}), "\x81\x30\x10\xFF"},
-        {symboles({63, 63, 63, 63, 1, 2, 3}), "\xFF\xFF\xFF\x81\x30"},
+        {symbols({1}), ""},
+        {symbols({1, 2}), "\x81"},
+        {symbols({1, 2, 3}), "\x81\x30"},
+        {symbols({1, 2, 3, 4}), "\x81\x30\x10"},
+        {symbols({1, 2, 3, 4, 63}), "\x81\x30\x10"},
+        {symbols({1, 2, 3, 4, 63, 63}), "\x81\x30\x10\xFF"},
+        {symbols({63, 63, 63, 63, 1, 2, 3}), "\xFF\xFF\xFF\x81\x30"},
     };
-    for (const auto& c : cas) EXPECT_EQ(decodeSixBits(c.entree), c.attendu) << c.entree;
+    for (const auto& c : cases) EXPECT_EQ(decodeSixBits(c.input), c.expected) << c.input;
 }
 
 TEST(Dechiffrer, CharactersOutsideTheAlphabetCountAsZero) {
     const std::string zero(1, kCipherAlphabet[0]);
-    const std::string dehors[] = {" ", "&", "\xE9", std::string(1, '\0'), "\xFF", "~"};
-    for (const std::string& d : dehors) {
-        const std::string avec = symboles({5, 9}) + d + symboles({33});
-        const std::string sans = symboles({5, 9}) + zero + symboles({33});
-        EXPECT_EQ(decodeSixBits(avec), decodeSixBits(sans)) << int(static_cast<unsigned char>(d[0]));
-        EXPECT_EQ(DechiffrerTexte(avec), DechiffrerTexte(sans));
+    const std::string outside[] = {" ", "&", "\xE9", std::string(1, '\0'), "\xFF", "~"};
+    for (const std::string& d : outside) {
+        const std::string with = symbols({5, 9}) + d + symbols({33});
+        const std::string without = symbols({5, 9}) + zero + symbols({33});
+        EXPECT_EQ(decodeSixBits(with), decodeSixBits(without)) << int(static_cast<unsigned char>(d[0]));
+        EXPECT_EQ(DechiffrerTexte(with), DechiffrerTexte(without));
     }
     EXPECT_EQ(decodeSixBits(std::string(4, ' ')), std::string(3, '\0'));
 }
@@ -114,34 +114,34 @@ TEST(Dechiffrer, ShortAndOddInputs) {
 
 TEST(Dechiffrer, AnyBytesRoundTripAtEveryLength) {
     std::mt19937 rng(1234);
-    std::uniform_int_distribution<int> octet(0, 255);
+    std::uniform_int_distribution<int> byteValue(0, 255);
     for (std::size_t n : {0u, 1u, 2u, 3u, 4u, 5u, 23u, 24u, 25u, 26u, 3000u, 3001u, 3002u}) {
-        std::string clair;
-        for (std::size_t i = 0; i < n; ++i) clair.push_back(static_cast<char>(octet(rng)));
-        const std::string stocke = chiffrer(clair);
-        EXPECT_EQ(stocke.size(), (n * 8 + 5) / 6) << n;
-        EXPECT_EQ(DechiffrerTexte(stocke), clair) << n;
+        std::string plain;
+        for (std::size_t i = 0; i < n; ++i) plain.push_back(static_cast<char>(byteValue(rng)));
+        const std::string stored = encipher(plain);
+        EXPECT_EQ(stored.size(), (n * 8 + 5) / 6) << n;
+        EXPECT_EQ(DechiffrerTexte(stored), plain) << n;
     }
 }
 
 TEST(Dechiffrer, LongArbitraryInputGivesThreeBytesPerGroup) {
     std::mt19937 rng(99);
-    std::uniform_int_distribution<int> octet(0, 255);
+    std::uniform_int_distribution<int> byteValue(0, 255);
     for (std::size_t n : {4000u, 4001u, 4002u, 4003u}) {
-        std::string entree;
-        for (std::size_t i = 0; i < n; ++i) entree.push_back(static_cast<char>(octet(rng)));
-        const std::size_t attendu = n / 4 * 3 + (n % 4 == 0 ? 0 : n % 4 - 1);
-        EXPECT_EQ(DechiffrerTexte(entree).size(), attendu) << n;
+        std::string input;
+        for (std::size_t i = 0; i < n; ++i) input.push_back(static_cast<char>(byteValue(rng)));
+        const std::size_t expected = n / 4 * 3 + (n % 4 == 0 ? 0 : n % 4 - 1);
+        EXPECT_EQ(DechiffrerTexte(input).size(), expected) << n;
     }
 }
 
 // The key is fed the enciphered byte: changing one stored byte garbles the
 // bytes after it, not only itself.
 TEST(Dechiffrer, KeyRunsOnTheEncipheredBytes) {
-    std::string octets = xorChiffrer(kPlainCustomerText);
-    ASSERT_EQ(xorRunningKey(octets), kPlainCustomerText);
-    octets[3] = static_cast<char>(octets[3] ^ 0x01);
-    const std::string garbled = xorRunningKey(octets);
+    std::string bytes = xorEncipher(kPlainCustomerText);
+    ASSERT_EQ(xorRunningKey(bytes), kPlainCustomerText);
+    bytes[3] = static_cast<char>(bytes[3] ^ 0x01);
+    const std::string garbled = xorRunningKey(bytes);
     EXPECT_EQ(garbled.substr(0, 3), kPlainCustomerText.substr(0, 3));
     EXPECT_EQ(garbled[3], static_cast<char>(kPlainCustomerText[3] ^ 0x01));
     EXPECT_NE(garbled.substr(4), kPlainCustomerText.substr(4));
