@@ -104,7 +104,7 @@ protected:
     void expectRefusedAndUnchanged(const std::string& before) {
         EXPECT_EQ(recordedErrors(), std::vector<std::string>{"Impossible d'écrire dans " + folder_.iniPath()});
         EXPECT_FALSE(port().Open());
-        EXPECT_EQ(readFileBytes(folder_.iniPath()), before);
+        EXPECT_EQ(test::Slurp(folder_.iniPath()), before);
     }
 };
 
@@ -165,7 +165,7 @@ TEST_F(ConfigFaults, AReadOnlyFileAtAPortChange) {
     EXPECT_EQ(port().ComNumber(), 2);
     clearRecordedMessages();
     expectServing(second, "ECRITURE REFUSEE", "5678");
-    EXPECT_EQ(readFileBytes(folder_.iniPath()), std::string(kShippedIni));
+    EXPECT_EQ(test::Slurp(folder_.iniPath()), std::string(kShippedIni));
 }
 
 TEST_F(ConfigFaults, AFullFileSystemLeavesTheOldFile) {
@@ -211,7 +211,7 @@ TEST_F(ConfigFaults, AFileDeletedWhileRunningIsWrittenAnewAtTheClose) {
     clearRecordedMessages();
     program().form().close();
     EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
-    const ProfileText ini = ProfileText::FromBytes(readFileBytes(folder_.iniPath()));
+    const ProfileText ini = ProfileText::FromBytes(test::Slurp(folder_.iniPath()));
     EXPECT_EQ(ini.Find("Perso", "Fond"), "num760f.jpg");
     EXPECT_EQ(ini.Find("Contexte", "Version"), "1.00");
     EXPECT_TRUE(ini.Find("Contexte", "Windows").has_value());
@@ -228,7 +228,7 @@ TEST_F(ConfigFaults, AFileOfMoreThan2000LinesIsNeverCut) {
     folder_.writeIni(big);
     runAndClose();
     EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
-    const std::string after = readFileBytes(folder_.iniPath());
+    const std::string after = test::Slurp(folder_.iniPath());
     EXPECT_TRUE(keptInOrder(lines(big), lines(after)));
     EXPECT_EQ(lines(after).size(), lines(big).size() + 2);  // Version and Windows added
     const ProfileText ini = ProfileText::FromBytes(after);

@@ -167,7 +167,7 @@ TEST_F(StopInsideADelivery, TheProgramClosed) {
     ASSERT_TRUE(waitUntil([&] { return !armed_ && port().PortState() == serial::psClosed; }));
     EXPECT_FALSE(port().Open());
     EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
-    const std::string ini = readFileBytes(folder_.iniPath());
+    const std::string ini = test::Slurp(folder_.iniPath());
     EXPECT_NE(ini.find("Version=1.00"), std::string::npos) << ini;
 }
 

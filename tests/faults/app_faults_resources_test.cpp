@@ -102,7 +102,7 @@ TEST_P(SkinFaults, AtStartUpTheProgramEndsAfterOneBoxAndWritesNothing) {
     EXPECT_TRUE(f.startupAbandoned);
     EXPECT_FALSE(port().Open());
     f.form().close();  // what the end of the program runs
-    EXPECT_EQ(readFileBytes(folder_.iniPath()), std::string(kShippedIni));
+    EXPECT_EQ(test::Slurp(folder_.iniPath()), std::string(kShippedIni));
     EXPECT_EQ(recordedErrors().size(), 1u);
 }
 
@@ -149,7 +149,7 @@ TEST_P(FontFaults, StartUpGoesOnWithoutAnyBox) {
     if (GetParam() == Damage::Truncated) {
         const std::string source = systemMonospacedFont();
         if (source.empty()) GTEST_SKIP() << "no font file on this machine to cut";
-        const std::string whole = readFileBytes(source);
+        const std::string whole = test::Slurp(source);
         writeBytes(font, QByteArray(whole.data(), static_cast<int>(whole.size() / 3)));
     } else {
         damage(font, GetParam());

@@ -37,6 +37,7 @@
 #include "app/form1.h"
 #include "panel/screen.h"
 #include "tests/support/pty.h"
+#include "tests/support/temp_files.h"
 
 namespace vos::test {
 
@@ -55,13 +56,6 @@ inline std::string screenContents(app::TForm1& f) {
     std::string s;
     for (int n = 1; n <= panel::Screen::kRows; ++n) s += f.screen().lineText(n);
     return s;
-}
-
-inline std::string readFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
 }
 
 // A font file that the tests may install as ltypeb.ttf; empty when this

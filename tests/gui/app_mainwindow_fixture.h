@@ -37,6 +37,7 @@
 #include "platform/qt/form.h"
 #include "tests/support/pty.h"
 #include "tests/support/qt/gui_test_support.h"
+#include "tests/support/temp_files.h"
 
 extern char** environ;
 
@@ -52,11 +53,6 @@ inline std::string iniText(int com, const std::string& fond, int bauds = 9600) {
       << "\r\nBufferFull=248\r\nBufferResume=10\r\nOutSize=256\r\nInSize=4096\r\n\r\n\r\n"
       << "[Perso]\r\nFond=" << fond << "\r\n[Contexte]\r\nEditeur=notepad.exe\r\n";
     return s.str();
-}
-
-inline std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // Key -> value of one section of an INI text (first occurrence wins).

@@ -93,7 +93,7 @@ TEST_F(MainWindowTest, StartUpOpensTheConfiguredPortAndActivationWritesTheBanner
     ASSERT_TRUE(receiveUntil(com1, line, [](const Bytes& b) { return b.size() >= 20; }));
     EXPECT_TRUE(nonZero(line).empty());
     // Nothing was written to the configuration file during start-up.
-    EXPECT_EQ(readFile(iniPath()), ini);
+    EXPECT_EQ(test::Slurp(iniPath()), ini);
 }
 
 TEST_F(MainWindowTest, EachActivationPlacesTheWindowAgainAndRewritesTheBanner) {
@@ -196,14 +196,14 @@ TEST_F(MainWindowTest, WithoutAnyPortStartUpGoesOnAndTheCloseWritesTheConfigurat
     EXPECT_FALSE(f.link().controller().pending());
     EXPECT_FALSE(sel.OKLight().Lit());
     EXPECT_EQ(sel.LabelNoCom().caption(), "COM1 NON DISPONIBLE");
-    EXPECT_EQ(readFile(iniPath()), kUntidyIni) << "written during start-up";
+    EXPECT_EQ(test::Slurp(iniPath()), kUntidyIni) << "written during start-up";
 
     f.form().close();
     EXPECT_EQ(recordedErrors().size(), 1u);
     EXPECT_TRUE(appServices().quitRequested);
     EXPECT_EQ(appServices().quitStatus, 0);
 
-    const std::string text = readFile(iniPath());
+    const std::string text = test::Slurp(iniPath());
     const auto port = iniSection(text, "Port");
     const auto perso = iniSection(text, "Perso");
     const auto contexte = iniSection(text, "Contexte");

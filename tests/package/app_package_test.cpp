@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "tests/support/e2e/panel_session.h"
+#include "tests/support/temp_files.h"
 
 namespace vos::e2e {
 namespace {
@@ -27,17 +28,6 @@ using ::testing::Not;
 // The T/F area (8, 250, 25 x 25) and the FIN area (840, 52, 24 x 29).
 constexpr int kTfX = 20, kTfY = 262;
 constexpr int kFinX = 852, kFinY = 66;
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
 
 void run(const std::vector<std::string>& argv, const std::vector<std::string>& env = environmentWith({}),
          std::string* output = nullptr) {
@@ -70,16 +60,16 @@ std::string makeNewerPackage(const std::string& deb, const std::string& work) {
     run({"dpkg-deb", "-R", deb, tree});
     const std::string lib = tree + "usr/lib/vostrelle/";
     writePlainJpeg(lib + "Skins/num760t.jpg", kPlainLatheRgb);
-    writeFile(lib + "Skins/num760t-grand.jpg", readFile(lib + "Skins/num760t.jpg"));
-    writeFile(lib + "Vostrelle.htm", "<p>aide de la version suivante</p>\n");
-    writeFile(lib + "Vostrelle.ini", readFile(lib + "Vostrelle.ini") + "; configuration de la version suivante\n");
+    test::Spit(lib + "Skins/num760t-grand.jpg", test::Slurp(lib + "Skins/num760t.jpg"));
+    test::Spit(lib + "Vostrelle.htm", "<p>aide de la version suivante</p>\n");
+    test::Spit(lib + "Vostrelle.ini", test::Slurp(lib + "Vostrelle.ini") + "; configuration de la version suivante\n");
     fs::remove(lib + "ltypeb-LICENCE.txt");
-    std::string control = readFile(tree + "DEBIAN/control");
+    std::string control = test::Slurp(tree + "DEBIAN/control");
     const auto at = control.find("\nVersion: ");
     const auto end = control.find('\n', at + 1);
     const std::string version = control.substr(at + 10, end - at - 10);
     control.replace(at + 10, end - at - 10, version + ".1");
-    writeFile(tree + "DEBIAN/control", control);
+    test::Spit(tree + "DEBIAN/control", control);
     const std::string newer = work + "newer.deb";
     run({"dpkg-deb", "--root-owner-group", "-b", tree, newer});
     run({"dpkg", "--compare-versions", version + ".1", "gt", version});
@@ -143,7 +133,7 @@ TEST(Package, TheLauncherLaysOutTheOperatorsFolderWhoseSettingsOutliveRestartsAn
     const std::string folder = home + "Vostrelle/";
     fs::create_directories(home);
     installInto(VOS_DEB_FILE, root);
-    const std::string firstConfig = readFile(lib + "Vostrelle.ini");
+    const std::string firstConfig = test::Slurp(lib + "Vostrelle.ini");
     const QImage milling = picture(lib + "Skins/num760f.jpg"), lathe = picture(lib + "Skins/num760t.jpg");
     const std::vector<std::string> operatorEnv = {"HOME=" + home};
 
@@ -153,9 +143,9 @@ TEST(Package, TheLauncherLaysOutTheOperatorsFolderWhoseSettingsOutliveRestartsAn
     run({"sh", "-c", "exec \"$0\" --preparer 2>&1", launcher}, environmentWith(operatorEnv), &said);
     EXPECT_THAT(said, HasSubstr("dialout"));
     EXPECT_FALSE(fs::is_symlink(folder + "Vostrelle.ini"));
-    EXPECT_EQ(readFile(folder + "Vostrelle.ini"), firstConfig);
+    EXPECT_EQ(test::Slurp(folder + "Vostrelle.ini"), firstConfig);
     expectLinksToEveryPackageFile(lib, folder);
-    const std::string readme = readFile(folder + "Ports/LISEZMOI.txt");
+    const std::string readme = test::Slurp(folder + "Ports/LISEZMOI.txt");
     EXPECT_THAT(readme, HasSubstr("ln -s /dev/serial/by-id/"));
     EXPECT_THAT(readme, HasSubstr("dialout"));
 
@@ -168,10 +158,10 @@ TEST(Package, TheLauncherLaysOutTheOperatorsFolderWhoseSettingsOutliveRestartsAn
     EXPECT_TRUE(showsRatherThan(s, lathe, milling)) << "T/F";
     finishWithFin(s);
     EXPECT_EQ(iniLine(s.readIni(), "Fond"), "Fond=num760t.jpg") << "the choice is not saved in the operator's folder";
-    EXPECT_EQ(readFile(lib + "Vostrelle.ini"), firstConfig) << "the package's file was written";
+    EXPECT_EQ(test::Slurp(lib + "Vostrelle.ini"), firstConfig) << "the package's file was written";
     // ... and notes something in the file by hand.
     const std::string note = "; poste 7, tour de l'atelier";
-    writeFile(s.iniPath(), s.readIni() + note + "\r\n");
+    test::Spit(s.iniPath(), s.readIni() + note + "\r\n");
 
     // Second start: the folder keeps the operator's file, and the panel
     // starts from it.
@@ -182,7 +172,7 @@ TEST(Package, TheLauncherLaysOutTheOperatorsFolderWhoseSettingsOutliveRestartsAn
     EXPECT_THAT(s.readIni(), HasSubstr(note));
 
     // A newer package over this one; the operator's folder stays as it is.
-    const std::string readmeBefore = readFile(folder + "Ports/LISEZMOI.txt");
+    const std::string readmeBefore = test::Slurp(folder + "Ports/LISEZMOI.txt");
     installInto(makeNewerPackage(VOS_DEB_FILE, work.path()), root);
     const QImage newLathe = picture(lib + "Skins/num760t.jpg");
 
@@ -196,10 +186,10 @@ TEST(Package, TheLauncherLaysOutTheOperatorsFolderWhoseSettingsOutliveRestartsAn
     EXPECT_THAT(ini, HasSubstr(note));
     EXPECT_THAT(ini, Not(HasSubstr("version suivante"))) << "the new first configuration replaced the operator's";
     expectLinksToEveryPackageFile(lib, folder);
-    EXPECT_THAT(readFile(folder + "Vostrelle.htm"), HasSubstr("version suivante"));
+    EXPECT_THAT(test::Slurp(folder + "Vostrelle.htm"), HasSubstr("version suivante"));
     EXPECT_FALSE(fs::exists(fs::symlink_status(folder + "ltypeb-LICENCE.txt"))) << "link to a dropped file kept";
     EXPECT_EQ(fs::read_symlink(folder + "Ports/COM1"), s.pty().slavePath());
-    EXPECT_EQ(readFile(folder + "Ports/LISEZMOI.txt"), readmeBefore);
+    EXPECT_EQ(test::Slurp(folder + "Ports/LISEZMOI.txt"), readmeBefore);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "tests/support/e2e/panel_session.h"
 
+#include "tests/support/temp_files.h"
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -20,16 +21,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The cmake that configured this build, so the install matches it.
 std::string cmakeCommand() {
-    std::istringstream cache(readFile(std::string(VOS_BINARY_DIR) + "/CMakeCache.txt"));
+    std::istringstream cache(test::Slurp(std::string(VOS_BINARY_DIR) + "/CMakeCache.txt"));
     const std::string key = "CMAKE_COMMAND:INTERNAL=";
     for (std::string line; std::getline(cache, line);)
         if (line.rfind(key, 0) == 0) return line.substr(key.size());
@@ -182,7 +176,7 @@ bool PanelSession::waitForLine(int timeoutMs) {
 const std::string& PanelSession::folder() const { return folder_; }
 std::string PanelSession::iniPath() const { return folder_ + "Vostrelle.ini"; }
 bool PanelSession::iniExists() const { return fs::exists(iniPath()); }
-std::string PanelSession::readIni() const { return readFile(iniPath()); }
+std::string PanelSession::readIni() const { return test::Slurp(iniPath()); }
 
 bool PanelSession::sendFromControl(const std::vector<std::uint8_t>& bytes) { return pty_->write(bytes); }
 
