@@ -35,9 +35,9 @@ struct DragRect {
     constexpr bool contains(int x, int y) const { return left <= x && x < right && top <= y && y < bottom; }
 };
 inline constexpr std::array<DragRect, 4> kDragRects{{
-    {0, 0, design::kClientWidth, 14},               // top strip
-    {211, 0, design::kClientWidth, 50},             // top band right of the logo
-    {460, 538, 837, design::kClientHeight},         // lower right block
+    {0, 0, design::kClientWidth, 14},                       // top strip
+    {211, 0, design::kClientWidth, 50},                     // top band right of the logo
+    {460, 538, 837, design::kClientHeight},                 // lower right block
     {0, 680, design::kClientWidth, design::kClientHeight},  // bottom strip
 }};
 

@@ -65,9 +65,9 @@ public:
     void Timer3Timer();
 
     // --- program-wide state of the main window ---
-    std::string RepertoireExe;  // program folder, with its trailing '/'
-    ConfigState state;           // paths, EnDemarrage, VersionWindows, FichierFond, ...
-    panel::MachineType machineType;    // EstTour / EstFraiseuse
+    std::string RepertoireExe;       // program folder, with its trailing '/'
+    ConfigState state;               // paths, EnDemarrage, VersionWindows, FichierFond, ...
+    panel::MachineType machineType;  // EstTour / EstFraiseuse
     // True once start-up has given up (missing configuration, error): the
     // close then writes nothing.
     bool startupAbandoned = false;

@@ -32,7 +32,6 @@ inline constexpr CommandArea kTFArea{"LabelTF", {8, 250, 25, 25}, "Tour/Fraiseus
 inline constexpr CommandArea kDetectePorts{"LabelDetectePorts", {8, 445, 25, 25}, "Détection des ports",
                                            "LabelDetectePortsLegende", "PORTS", 5, 476};
 
-
 // A command area of the shell (app/aux_commands.h); captionHint overrides the
 // caption's tooltip (nullptr: the area's own). An area without a caption has
 // captionName nullptr.

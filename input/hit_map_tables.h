@@ -21,27 +21,28 @@ struct Hit {
 
 // The normal map at (x, y): at most one key, since the regions do not overlap.
 constexpr std::optional<Hit> normalHit(int x, int y) {
-    for (std::size_t r = 0; r < design::hitmap::kLeftRows.size(); ++r) {
-        if (!design::hitmap::kLeftRows[r].y.contains(y)) continue;
-        for (std::size_t c = 0; c < design::hitmap::kLeftColumns.size(); ++c) {
-            if (!design::hitmap::kLeftColumns[c].x.contains(x)) continue;
-            Hit h{design::hitmap::kLeftRows[r].firstFrame + static_cast<int>(c), std::nullopt};
-            if (design::hitmap::kLeftRows[r].name == 'A') h.code = design::hitmap::kSoftKeyCodes[c];
+    namespace hm = design::hitmap;
+    for (std::size_t r = 0; r < hm::kLeftRows.size(); ++r) {
+        if (!hm::kLeftRows[r].y.contains(y)) continue;
+        for (std::size_t c = 0; c < hm::kLeftColumns.size(); ++c) {
+            if (!hm::kLeftColumns[c].x.contains(x)) continue;
+            Hit h{hm::kLeftRows[r].firstFrame + static_cast<int>(c), std::nullopt};
+            if (hm::kLeftRows[r].name == 'A') h.code = hm::kSoftKeyCodes[c];
             return h;
         }
     }
-    for (std::size_t r = 0; r < design::hitmap::kMachineRows.size(); ++r) {
-        const design::hitmap::MachineRow& row = design::hitmap::kMachineRows[r];
+    for (std::size_t r = 0; r < hm::kMachineRows.size(); ++r) {
+        const hm::MachineRow& row = hm::kMachineRows[r];
         if (!row.y.contains(y)) continue;
         for (int c = row.firstColumn; c <= row.lastColumn; ++c) {
-            if (!design::hitmap::kMachineColumns[c - 1].x.contains(x)) continue;
-            Hit h{design::hitmap::machineFrame(static_cast<int>(r) + 1, c), std::nullopt};
+            if (!hm::kMachineColumns[c - 1].x.contains(x)) continue;
+            Hit h{hm::machineFrame(static_cast<int>(r) + 1, c), std::nullopt};
             if (row.codes[c - 1] != 0) h.code = row.codes[c - 1];
             return h;
         }
     }
-    if (design::hitmap::kLargeBand.contains(y))
-        for (const auto& k : design::hitmap::kLargeKeys)
+    if (hm::kLargeBand.contains(y))
+        for (const auto& k : hm::kLargeKeys)
             if (k.x.contains(x)) return Hit{k.frame, std::nullopt};
     return std::nullopt;
 }
@@ -49,11 +50,13 @@ constexpr std::optional<Hit> normalHit(int x, int y) {
 // The shifted map at (x, y): any y in the band of rows C to F shows the
 // shifted frame, whatever x; the code is the one of the column under x.
 constexpr std::optional<Hit> shiftedHit(int x, int y) {
-    for (std::size_t r = 0; r < design::hitmap::kShiftedCodes.size(); ++r) {
-        if (!design::hitmap::kLeftRows[design::hitmap::kShiftedFirstRow + r].y.contains(y)) continue;
-        Hit h{design::hitmap::kShiftedFrame, std::nullopt};
-        for (std::size_t c = 0; c < design::hitmap::kLeftColumns.size(); ++c)
-            if (design::hitmap::kLeftColumns[c].x.contains(x) && design::hitmap::kShiftedCodes[r][c] != 0) h.code = design::hitmap::kShiftedCodes[r][c];
+    namespace hm = design::hitmap;
+    for (std::size_t r = 0; r < hm::kShiftedCodes.size(); ++r) {
+        if (!hm::kLeftRows[hm::kShiftedFirstRow + r].y.contains(y)) continue;
+        Hit h{hm::kShiftedFrame, std::nullopt};
+        for (std::size_t c = 0; c < hm::kLeftColumns.size(); ++c)
+            if (hm::kLeftColumns[c].x.contains(x) && hm::kShiftedCodes[r][c] != 0)
+                h.code = hm::kShiftedCodes[r][c];
         return h;
     }
     return std::nullopt;

@@ -37,8 +37,8 @@ void drawLampWindow(QPainter& p, const design::Bounds& disc, design::Rgb lamp) {
 }  // namespace
 
 void drawLampWindows(QPainter& p) {
-    for (int i = 0; i < design::lamps::kCount; ++i)
-        drawLampWindow(p, lampBounds(i), design::lamps::kTable[static_cast<std::size_t>(i)].colour);
+    for (int i = 0; i < lamps::kCount; ++i)
+        drawLampWindow(p, lampBounds(i), lamps::kTable[static_cast<std::size_t>(i)].colour);
 }
 
 }  // namespace vos::skingen

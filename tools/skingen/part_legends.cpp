@@ -26,7 +26,7 @@ QFont mainFont(const QString& text, qreal width) {
 }
 
 bool hasLamp(const design::Bounds& key) {
-    for (int i = 0; i < design::lamps::kCount; ++i) {
+    for (int i = 0; i < lamps::kCount; ++i) {
         const design::Bounds l = lampBounds(i);
         if (l.left < key.left + key.width && key.left < l.left + l.width && l.top < key.top + key.height &&
             key.top < l.top + l.height)

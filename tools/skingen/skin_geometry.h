@@ -15,12 +15,16 @@
 
 namespace vos::skingen {
 
+// The design tables this tool reads most, by their short names.
+namespace hitmap = design::hitmap;
+namespace lamps = design::lamps;
+
 // The picture fills the main window's client area.
 inline constexpr int kWidth = design::kClientWidth;
 inline constexpr int kHeight = design::kClientHeight;
 
 // A hit-map range pair as a rectangle: both ends of each range are inside.
-constexpr design::Bounds spanBounds(design::hitmap::Span x, design::hitmap::Span y) {
+constexpr design::Bounds spanBounds(hitmap::Span x, hitmap::Span y) {
     return {x.lo, y.lo, x.hi - x.lo + 1, y.hi - y.lo + 1};
 }
 
@@ -37,38 +41,38 @@ struct KeyPlace {
 
 constexpr std::size_t machineKeyCount() {
     std::size_t n = 0;
-    for (const auto& r : design::hitmap::kMachineRows) n += static_cast<std::size_t>(r.lastColumn - r.firstColumn + 1);
+    for (const auto& r : hitmap::kMachineRows) n += static_cast<std::size_t>(r.lastColumn - r.firstColumn + 1);
     return n;
 }
 
 inline constexpr std::size_t kKeyCount =
-    design::hitmap::kLeftRows.size() * design::hitmap::kLeftColumns.size() + machineKeyCount() + design::hitmap::kLargeKeys.size();
+    hitmap::kLeftRows.size() * hitmap::kLeftColumns.size() + machineKeyCount() + hitmap::kLargeKeys.size();
 
 // Every key region of the normal map, left block first, then the machine pad
 // row by row, then the large keys.
 inline constexpr std::array<KeyPlace, kKeyCount> kKeys = [] {
     std::array<KeyPlace, kKeyCount> out{};
     std::size_t i = 0;
-    for (std::size_t r = 0; r < design::hitmap::kLeftRows.size(); ++r)
-        for (std::size_t c = 0; c < design::hitmap::kLeftColumns.size(); ++c)
+    for (std::size_t r = 0; r < hitmap::kLeftRows.size(); ++r)
+        for (std::size_t c = 0; c < hitmap::kLeftColumns.size(); ++c)
             out[i++] = {r == 0 ? KeyBlock::Soft : KeyBlock::Alpha, static_cast<int>(r) + 1,
-                        static_cast<int>(c) + 1, spanBounds(design::hitmap::kLeftColumns[c].x, design::hitmap::kLeftRows[r].y)};
-    for (std::size_t r = 0; r < design::hitmap::kMachineRows.size(); ++r) {
-        const auto& row = design::hitmap::kMachineRows[r];
+                        static_cast<int>(c) + 1, spanBounds(hitmap::kLeftColumns[c].x, hitmap::kLeftRows[r].y)};
+    for (std::size_t r = 0; r < hitmap::kMachineRows.size(); ++r) {
+        const auto& row = hitmap::kMachineRows[r];
         for (int c = row.firstColumn; c <= row.lastColumn; ++c)
             out[i++] = {KeyBlock::Machine, static_cast<int>(r) + 1, c,
-                        spanBounds(design::hitmap::kMachineColumns[c - 1].x, row.y)};
+                        spanBounds(hitmap::kMachineColumns[c - 1].x, row.y)};
     }
-    for (std::size_t k = 0; k < design::hitmap::kLargeKeys.size(); ++k)
+    for (std::size_t k = 0; k < hitmap::kLargeKeys.size(); ++k)
         out[i++] = {KeyBlock::Large, 1, static_cast<int>(k) + 1,
-                    spanBounds(design::hitmap::kLargeKeys[k].x, design::hitmap::kLargeBand)};
+                    spanBounds(hitmap::kLargeKeys[k].x, hitmap::kLargeBand)};
     return out;
 }();
 
 // The lamp place of lamp i (its 9 x 9 disc).
 constexpr design::Bounds lampBounds(int i) {
-    const auto& l = design::lamps::kTable[static_cast<std::size_t>(i)];
-    return {l.left, l.top, design::lamps::kSize, design::lamps::kSize};
+    const auto& l = lamps::kTable[static_cast<std::size_t>(i)];
+    return {l.left, l.top, lamps::kSize, lamps::kSize};
 }
 
 // The area the twelve screen lines and their cursor strips cover in the

@@ -47,13 +47,13 @@ inline constexpr std::array<std::array<const char*, 10>, 5> kAlphaFaces{{
 
 // Row index (1-based, as in KeyPlace) of pad row C, the first with a
 // shifted legend.
-inline constexpr int kFirstShiftedRow = design::hitmap::kShiftedFirstRow + 1;
+inline constexpr int kFirstShiftedRow = hitmap::kShiftedFirstRow + 1;
 
 // The shifted character of an alpha key ('\0' = none), from the hit map.
 constexpr char shiftedLegend(int row, int column) {
-    if (row < kFirstShiftedRow || row >= kFirstShiftedRow + static_cast<int>(design::hitmap::kShiftedChars.size()))
+    if (row < kFirstShiftedRow || row >= kFirstShiftedRow + static_cast<int>(hitmap::kShiftedChars.size()))
         return '\0';
-    return design::hitmap::kShiftedChars[static_cast<std::size_t>(row - kFirstShiftedRow)]
+    return hitmap::kShiftedChars[static_cast<std::size_t>(row - kFirstShiftedRow)]
                                 [static_cast<std::size_t>(column - 1)];
 }
 
