@@ -108,17 +108,8 @@ std::vector<std::uint8_t> PtyPair::readUntilQuiet(int quietMs) {
     }
 }
 
-ProgramFolder::ProgramFolder(bool withPorts) {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/vostrelle-test-XXXXXX";
-    if (!::mkdtemp(templ.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = templ + "/";
+ProgramFolder::ProgramFolder(bool withPorts) : path_(dir_.path().string() + "/") {
     if (withPorts) std::filesystem::create_directory(path_ + "Ports");
-}
-
-ProgramFolder::~ProgramFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
 }
 
 std::string ProgramFolder::linkPort(int n, const std::string& target) {
@@ -131,7 +122,7 @@ std::string ProgramFolder::linkPort(int n, const std::string& target) {
 
 std::string ProgramFolder::writeFile(const std::string& name, std::string_view content) {
     const std::string file = path_ + name;
-    std::ofstream(file, std::ios::binary) << content;
+    Spit(file, std::string(content));
     return file;
 }
 

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/temp_files.h"
+
 namespace vos::test {
 
 class PtyPair {
@@ -51,7 +53,6 @@ public:
     // With `withPorts`, the folder gets its Ports folder, which then is the
     // whole port map.
     explicit ProgramFolder(bool withPorts = true);
-    ~ProgramFolder();
     ProgramFolder(const ProgramFolder&) = delete;
     ProgramFolder& operator=(const ProgramFolder&) = delete;
 
@@ -63,6 +64,7 @@ public:
     std::string writeFile(const std::string& name, std::string_view content);
 
 private:
+    TempDir dir_;
     std::string path_;
 };
 
