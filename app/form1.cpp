@@ -42,7 +42,7 @@ TForm1::TForm1(std::string programFolder)
     m_ = std::make_unique<Modules>(*this);
     wireEvents();
     // The design settings mark the port to be opened once the window is
-    // built; a failure is shown once and creation goes on with it closed.
+    // built (off the GUI thread); creation goes on meanwhile.
     m_->link.openAtCreation();
     FormCreate();
 }
@@ -88,7 +88,6 @@ void TForm1::FormShow() {
 // Returns false when start-up stops early (configuration file missing).
 bool TForm1::startupSequence() {
     state.EnDemarrage = true;
-    m_->link.paintProgressBar();
     state.VersionWindows = readOsVersion();
     state.CheminIni = RepertoireExe + std::string(NomIni);
     if (!std::filesystem::exists(state.CheminIni)) {
@@ -96,17 +95,12 @@ bool TForm1::startupSequence() {
         m_->link.closeQuietly();
         return false;
     }
-    m_->link.RechercherPorts();
+    m_->link.searchPorts();
     state.RepertoireSkins = RepertoireExe + std::string(kSkinsFolder);
     installFont(RepertoireExe + std::string(kFontFile));
     LireConfiguration(state, machineType, m_->link, *this);
-    m_->link.AppliquerPort();
-    if (!m_->link.PortAbsent()) {
-        m_->link.setLightsActive(true);
-        m_->link.openPort();
-    }
+    m_->link.startWithConfiguredPort();
     state.EnDemarrage = false;
-    m_->link.startupFinished();
     return true;
 }
 

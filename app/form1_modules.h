@@ -31,13 +31,8 @@ struct TForm1::Modules {
           aux(f.form_, AuxCommands::Context{f.RepertoireExe, &f.state.VersionWindows,
                                             [&f] { f.form_.close(); },
                                             [&f] { return f.state.CheminIni; }}),
-          link(f.form_, f.RepertoireExe, PortLink::Hooks{
-                   [this](panel::ByteSource& src, std::uint16_t count) {
-                       receiver.PortTriggerAvail(src, count);
-                   },
-                   [this, &f] { EcrireConfiguration(f.state, link); },
-                   [&f] { return f.state.EnDemarrage; },
-                   [&f](bool open) { f.Timer1.setEnabled(open); }}),
+          link(f.form_, f.RepertoireExe,
+               PortLink::Wiring{receiver, f.Timer1, [this, &f] { EcrireConfiguration(f.state, link); }}),
           keyboard(link, zoom, screen) {
         lamps.setBigScreen(&zoom.grandeVisu());
         hitMap.setKeyboard(keyboard);

@@ -23,8 +23,18 @@ std::string permissionRemedy(int n, const DeviceTrail& device) {
     std::string user = currentUserName();
     if (user.empty()) user = "$USER";
     return "\n\nVostrelle n'a pas le droit d'ouvrir le port " + com(n) + " (" + trailText(device) +
-           ").\nAjoutez l'utilisateur " + user + " au groupe dialout :\n    sudo usermod -aG dialout " +
-           user + "\npuis fermez la session et reconnectez-vous.";
+           ").\nAjoutez l'utilisateur " + user + " au groupe dialout :\n    sudo adduser " + user +
+           " dialout\npuis fermez la session et reconnectez-vous.";
+}
+
+// A Ports entry that is a file, a folder, /dev/null...: open() succeeds or
+// fails, but it is no terminal.
+std::string notASerialPortRemedy(int n, const DeviceTrail& device) {
+    return "\n\nLe port " + com(n) + " (" + trailText(device) +
+           ") n'est pas un port série.\nDans le dossier Ports du programme, " + com(n) +
+           " doit être un lien vers l'adaptateur série, par exemple :\n"
+           "    ln -sfn /dev/serial/by-id/usb-NOM_DE_L_ADAPTATEUR-if00-port0 Ports/" +
+           com(n) + "\n(voir Ports/LISEZMOI.txt), puis choisir le port de nouveau (CONF).";
 }
 
 constexpr const char* kNoPortChosen =
@@ -36,6 +46,7 @@ constexpr const char* kNoPortChosen =
 std::string notAvailableText(int n) { return com(n) + " NON DISPONIBLE"; }
 std::string lineLostText(int n) { return com(n) + " LIAISON PERDUE"; }
 std::string openText(int n, std::int32_t baud) { return com(n) + " " + std::to_string(baud); }
+std::string openingText(int n) { return com(n) + " OUVERTURE…"; }
 
 int failureCode(const std::exception_ptr& e) {
     try {
@@ -57,6 +68,8 @@ std::exception_ptr openFailureForOperator(const std::exception_ptr& e, int n, co
     } catch (const serial::EInOutError& x) {
         if (-x.ErrorCode == kCodeNoPermission)
             return std::make_exception_ptr(Error(x.what() + permissionRemedy(n, device)));
+        if (-x.ErrorCode == kCodeGeneralFailure)
+            return std::make_exception_ptr(Error(x.what() + notASerialPortRemedy(n, device)));
     } catch (const serial::ENoPortSelected& x) {
         return std::make_exception_ptr(Error(x.what() + std::string(kNoPortChosen)));
     } catch (...) {

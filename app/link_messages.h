@@ -10,8 +10,9 @@
 
 namespace vos::app {
 
-// "COM1 NON DISPONIBLE", "COM1 LIAISON PERDUE", "COM1 9600".
+// "COM1 NON DISPONIBLE", "COM1 LIAISON PERDUE", "COM1 9600", "COM1 OUVERTURE…".
 std::string notAvailableText(int n);
+std::string openingText(int n);
 std::string lineLostText(int n);
 std::string openText(int n, std::int32_t baud);
 
@@ -21,8 +22,9 @@ int failureCode(const std::exception_ptr& e);
 
 // What the error box shows for the failed open of port n on `device`: the
 // failure itself, as raised; for a refused permission, followed by the
-// device tried and the remedy (the dialout group); for an open without a
-// chosen port, followed by what it means for the panel.
+// device tried and the remedy (the dialout group); for a device that is not
+// a serial port, followed by the device tried and what to link instead; for
+// an open without a chosen port, followed by what it means for the panel.
 std::exception_ptr openFailureForOperator(const std::exception_ptr& e, int n, const DeviceTrail& device);
 
 // The one message of an outage for a key that could not be sent: the line

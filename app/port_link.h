@@ -1,21 +1,23 @@
 #pragma once
 // The main window's link to the control: the port component `Port`, the
-// status-light controller, the link controls and the port search, glued to
-// the panel. It is the panel's byte source (TakeByte inside a data-available
-// event) and the keyboard's byte sink (SendBlock of one key code).
+// status-light controller, the link controls and the port search, and the
+// line's state (app/line_state.h) that decides what happens to them. It is
+// the panel's byte source (TakeByte inside a data-available event) and the
+// keyboard's byte sink (SendBlock of one key code).
 //
-// It keeps the configured port open for as long as the program runs: a port
-// that cannot be opened (absent, held by another program, no permission, not
-// a terminal, any system error) or whose line fails while open (hang-up,
-// adapter pulled out, read or write error) never ends or freezes the panel.
-// The failure is shown once per cause, the link controls say so ("COM1 NON
-// DISPONIBLE", "COM1 LIAISON PERDUE", OK red, TXD and RXD dark), and the
-// port is opened again by itself as soon as its device opens, without any
-// box: the device is watched and opened on a thread of its own (PortWatch),
-// so no open() ever blocks the GUI thread on the way back.
+// Every open of the port runs off the GUI thread (serial/core/
+// device_opener.h): at start-up, for the operator's choice of a port, for
+// PORTS or a speed change, and to reconnect; the opened device is handed to
+// the port component on the GUI thread. So a slow or hung device never
+// freezes the panel, and a port that works goes on working while another is
+// being opened. A port that cannot be opened, or whose line fails, never
+// ends the panel: the failure is shown once per cause, the link controls say
+// so ("COM1 NON DISPONIBLE", "COM1 LIAISON PERDUE", OK red), and the port is
+// opened again by itself as soon as its device opens.
 //
 // Threading: GUI thread only. Ownership: owned by the main window; the
-// controls it creates belong to the Form.
+// controls it creates belong to the Form; the receiver, the idle timer and
+// the save callback must outlive it.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -27,16 +29,11 @@
 
 namespace vos {
 class Form;
+class Timer;
 }  // namespace vos
 namespace vos::input {
 class Zoom;
 }  // namespace vos::input
-namespace vos::serial {
-class TSerialComPort;
-class TSerialSLController;
-class PortSelection;
-class PortWatch;
-}  // namespace vos::serial
 
 namespace vos::app {
 
@@ -44,58 +41,47 @@ class AuxCommands;
 
 class PortLink : public input::ByteSink, public panel::ByteSource, public ConfigPortTarget {
 public:
-    struct Hooks {
-        // The data-available event, after the controller's own work.
-        std::function<void(panel::ByteSource&, std::uint16_t count)> portTriggerAvail;
-        std::function<void()> ecrireConfiguration;
-        std::function<bool()> enDemarrage;
-        // Told whether the port is open, whenever that may have changed: the
-        // idle timer, which has nothing to send without a port, then rests
-        // (500 wake-ups a second are most of an idle panel's cost).
-        std::function<void(bool open)> portOpen;
-    };
-
-    // What the link controls show of the configured port.
-    enum class LineState {
-        Up,           // open
-        Unavailable,  // not open: it could not be opened, or was closed
-        Lost,         // its line failed while open
+    // What the link needs of the main window besides its form: the receiver
+    // of the control's bytes; the idle timer, which rests while no port is
+    // open (500 wake-ups a second are most of an idle panel's cost); and the
+    // save of the configuration file after the operator changed the port or
+    // the speed (it does nothing during start-up).
+    struct Wiring {
+        panel::Receiver& receiver;
+        Timer& idleTimer;
+        std::function<void()> saveSettings;
     };
 
     // Creates the port with the main window's design settings (port 1, 9600
     // baud, output ring 256, thresholds 248/10, DTR off, RTS on), the
     // controller, the link controls and the progress window.
-    PortLink(Form& form, const std::string& programFolder, Hooks hooks);
+    PortLink(Form& form, const std::string& programFolder, Wiring wiring);
     ~PortLink() override;
 
     // Hands the link controls to the modules that show, hide or read them.
     void attachControls(input::Zoom& zoom, AuxCommands& aux);
 
-    // --- start-up: none of these raises for a failure of the port; each
-    //     shows it once per cause (port number and failure) ---
-    // Opens with the design settings.
+    // --- start-up, in this order; none raises for a failure of the port ---
+    // The design settings mark the port to be opened once the window exists.
     void openAtCreation();
-    void paintProgressBar();
-    void RechercherPorts();
-    void AppliquerPort();
-    bool PortAbsent() const;
-    void setLightsActive(bool on);
-    void openPort();
-    // The start-up sequence is over: from now on a configured port that is
-    // not open is watched and opened as soon as it can be.
-    void startupFinished();
+    // The progress window's colours, then the search over ports 1..255.
+    void searchPorts();
+    // After the configuration is read: applies the configured port (opened
+    // if the search found it, watched if not). From then on a failure is
+    // shown as it happens; one met during start-up is shown now, if it is
+    // about the port that is configured in the end.
+    void startWithConfiguredPort();
 
     // Close sequence: buffers discarded when open, then the port closed.
     void closeForExit();
     // Closes without clearing (start-up gave up); never throws.
     void closeQuietly() noexcept;
+    // The status lights on or off (the close sequence turns them off).
+    void setLightsActive(bool on);
 
     // ConfigPortTarget: the settings of the configuration file, straight to
-    // the port; none raises for a failure of the port. A port number whose
-    // device cannot be opened leaves the port closed on that number instead
-    // of failing the start-up, so the operator can still choose another port
-    // (only a declined choice of port is shown); any other refused setting
-    // is shown once per cause.
+    // the port; none raises for a failure of the port, each is shown once.
+    // A new port number is opened off the GUI thread.
     void setComNumber(std::uint16_t n) override;
     void setBaud(std::int32_t b) override;
     void setBufferFull(std::uint16_t v) override;
@@ -111,12 +97,6 @@ public:
     void SendBlock(const std::uint8_t* data, std::uint16_t len) override;
     bool canSendIdle() const override;
     std::uint8_t TakeByte() override;
-
-    LineState lineState() const;
-    serial::TSerialComPort& port();
-    serial::TSerialSLController& controller();
-    serial::PortSelection& selection();
-    serial::PortWatch& watch();
 
 private:
     struct Impl;

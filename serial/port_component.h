@@ -124,7 +124,7 @@ public:
     // finished (shutting down). false: closes. Errors of the open propagate.
     void setOpen(bool on);
     // Opens a closed port on `device`, already open on the device of
-    // ComNumber (opened on another thread, see serial/core/port_watch.h),
+    // ComNumber (opened on another thread, see serial/core/device_opener.h),
     // instead of opening the device node here; otherwise as setOpen(true).
     // Does nothing (the device is closed) unless the port is closed and has
     // a number. Errors of the open propagate.

@@ -1,50 +1,16 @@
 #include "serial/port_selection.h"
 
+#include "design/link_bar.h"
 #include "platform/qt/command_area.h"
 #include "serial/port_component.h"
-#include "serial/sl_controller.h"
 
 namespace vos::serial {
 
 namespace {
 
-constexpr int kLinkFontPixels = 12;
-// The status text stops this far before the TXD caption, and shrinks to this
-// size at the most to keep to it.
-constexpr int kStatusGap = 3;
-constexpr int kStatusMinPixels = 8;
-constexpr design::Rgb kComboColor = design::colors::Lime;
-constexpr FontSpec kComboFont{"Arial", kLinkFontPixels, true, false, design::colors::Black};
-constexpr FontSpec kLinkLabelFont{"Arial", kLinkFontPixels, false, false, design::colors::White};
-constexpr FontSpec kPortsDisposFont{"Arial", 15, false, false, design::colors::Aqua};
+namespace lb = design::linkbar;
 
-constexpr design::Bounds kComboNoComBounds{8, 689, 80, 23};
-constexpr design::Bounds kComboBaudsBounds{96, 689, 73, 23};
-constexpr design::Bounds kCheckInitBounds{788, 691, 43, 19};
-
-struct LightDesign {
-    const char* name;
-    design::Bounds bounds;
-    design::Rgb lit, notLit;
-};
-constexpr LightDesign kOKLight{"OKLight", {190, 700, 20, 9}, design::colors::Yellow, design::colors::Red};
-constexpr LightDesign kTXDLight{"TXDLight", {385, 700, 20, 9}, design::colors::Lime, design::colors::Silver};
-constexpr LightDesign kRXDLight{"RXDLight", {448, 700, 20, 9}, design::colors::Yellow, design::colors::Silver};
-
-struct LabelDesign {
-    const char* name;
-    int left, top;
-    const char* caption;
-    const char* hint;
-    FontSpec font;
-};
-constexpr LabelDesign kLabelNoCom{"LabelNoCom", 220, 697, "COM NON DISPONIBLE", "", kLinkLabelFont};
-constexpr LabelDesign kLabelTXD{"LabelTXD", 360, 697, "TXD", "", kLinkLabelFont};
-constexpr LabelDesign kLabelRXD{"LabelRXD", 420, 697, "RXD", "", kLinkLabelFont};
-constexpr const char* kPortsDisposStart = "Ports disponibles : com ";
-constexpr LabelDesign kLabelPortsDispos{"LabelPortsDispos", 490, 696, kPortsDisposStart,
-                                        "Ports visibles par Corvexa", kPortsDisposFont};
-
+constexpr FontSpec kComboFont{lb::kFace, lb::kFontPixels, true, false, lb::kListTextColor};
 constexpr const char* kBauds[] = {"9600", "19200"};
 constexpr std::int32_t kBaudValues[] = {9600, 19200};
 
@@ -53,29 +19,29 @@ ComboBox& createCombo(Form& form, const char* name, design::Bounds b, ComboStyle
     c.setStyle(style);
     c.setSorted(sorted);
     c.setFont(kComboFont);
-    c.setColor(kComboColor);
+    c.setColor(lb::kListColor);
     c.setBounds(b);
     c.hide();
     return c;
 }
 
 ComboBox& createComboNoCom(Form& form) {
-    ComboBox& c = createCombo(form, "ComboBox_NoCom", kComboNoComBounds, ComboStyle::DropDownList, true);
+    ComboBox& c = createCombo(form, "ComboBox_NoCom", lb::kComboNoCom, ComboStyle::DropDownList, true);
     c.setHint("Numéro du port série");
     return c;
 }
 
 ComboBox& createComboBauds(Form& form) {
-    ComboBox& c = createCombo(form, "ComboBox_Bauds", kComboBaudsBounds, ComboStyle::DropDown, false);
+    ComboBox& c = createCombo(form, "ComboBox_Bauds", lb::kComboBauds, ComboStyle::DropDown, false);
     for (const char* b : kBauds) c.add(b);
     c.setText("ComboBox_Bauds");
     return c;
 }
 
-Label& createLinkLabel(Form& form, const LabelDesign& d) {
+Label& createLinkLabel(Form& form, const lb::Text& d) {
     Label& l = form.addLabel(d.name);
     l.setTransparent(true);
-    l.setFont(d.font);
+    l.setFont(FontSpec{lb::kFace, d.fontPixels, false, false, d.color});
     l.setAutoSize(true);
     l.setCaption(d.caption);
     l.setLeft(d.left);
@@ -85,7 +51,7 @@ Label& createLinkLabel(Form& form, const LabelDesign& d) {
     return l;
 }
 
-void designLight(TSerialStatusLight& light, const LightDesign& d) {
+void designLight(TSerialStatusLight& light, const lb::Light& d) {
     light.setBounds(d.bounds);
     light.setLitColor(d.lit);
     light.setNotLitColor(d.notLit);
@@ -93,7 +59,7 @@ void designLight(TSerialStatusLight& light, const LightDesign& d) {
 
 CheckBox& createCheckInit(Form& form) {
     CheckBox& c = form.addCheckBox("CheckBox_InitPort");
-    c.setBounds(kCheckInitBounds);
+    c.setBounds(lb::kCheckInit);
     c.setCaption("Init");
     c.setHint("Forcer l'init. du port");
     c.setChecked(true);
@@ -105,52 +71,34 @@ CheckBox& createCheckInit(Form& form) {
 
 // Members are initialised in declaration order, which is the controls'
 // creation (z-) order along the bottom edge.
-PortSelection::PortSelection(Form& form, TSerialComPort& port, TSerialSLController& controller, Hooks hooks)
+PortSelection::PortSelection(Form& form, const TSerialComPort& port, LineRequests& line)
     : form_(form),
       Port(port),
-      controller_(controller),
-      hooks_(std::move(hooks)),
+      line_(line),
       comboNoCom_(createComboNoCom(form)),
       comboBauds_(createComboBauds(form)),
-      okLight_(form, kOKLight.name),
-      labelNoCom_(createLinkLabel(form, kLabelNoCom)),
-      labelTXD_(createLinkLabel(form, kLabelTXD)),
-      txdLight_(form, kTXDLight.name),
-      labelRXD_(createLinkLabel(form, kLabelRXD)),
-      rxdLight_(form, kRXDLight.name),
-      labelPortsDispos_(createLinkLabel(form, kLabelPortsDispos)),
+      okLight_(form, lb::kOKLight.name),
+      labelNoCom_(createLinkLabel(form, lb::kLabelNoCom)),
+      labelTXD_(createLinkLabel(form, lb::kLabelTXD)),
+      txdLight_(form, lb::kTXDLight.name),
+      labelRXD_(createLinkLabel(form, lb::kLabelRXD)),
+      rxdLight_(form, lb::kRXDLight.name),
+      labelPortsDispos_(createLinkLabel(form, lb::kLabelPortsDispos)),
       checkInitPort_(createCheckInit(form)),
       labelDetectePorts_(createCommandArea(form, design::kDetectePorts)),
       detectePortsCaption_(createCommandCaption(form, design::kDetectePorts)),
       form2_(std::make_unique<TForm2>()) {
-    designLight(okLight_, kOKLight);
-    designLight(txdLight_, kTXDLight);
-    designLight(rxdLight_, kRXDLight);
-    TLightSet lights;
-    lights.TXDLight = &txdLight_;
-    lights.RXDLight = &rxdLight_;
-    controller_.setLights(lights);
-
-    comboNoCom_.onChange = [this] { runHandler(&PortSelection::ComboBox_NoComChange); };
-    comboBauds_.onChange = [this] { runHandler(&PortSelection::ComboBox_BaudsChange); };
-    checkInitPort_.onClick = [this] { runHandler(&PortSelection::CheckBox_InitPortClick); };
-    labelDetectePorts_.onClick = [this] { runHandler(&PortSelection::LabelDetectePortsClick); };
+    designLight(okLight_, lb::kOKLight);
+    designLight(txdLight_, lb::kTXDLight);
+    designLight(rxdLight_, lb::kRXDLight);
+    comboNoCom_.onChange = [this] { ComboBox_NoComChange(); };
+    comboBauds_.onChange = [this] { ComboBox_BaudsChange(); };
+    checkInitPort_.onClick = [this] { CheckBox_InitPortClick(); };
+    labelDetectePorts_.onClick = [this] { LabelDetectePortsClick(); };
 }
 
-void PortSelection::runHandler(void (PortSelection::*handler)()) {
-    if (hooks_.aroundHandler)
-        hooks_.aroundHandler([this, handler] { (this->*handler)(); });
-    else
-        (this->*handler)();
-}
-
+// The controls belong to the Form, which lives on: unhook them from us.
 PortSelection::~PortSelection() {
-    // The controller may outlive this object: it must not keep our lights.
-    TLightSet lights = controller_.Lights();
-    if (lights.TXDLight == &txdLight_) lights.TXDLight = nullptr;
-    if (lights.RXDLight == &rxdLight_) lights.RXDLight = nullptr;
-    controller_.setLights(lights);
-    // The controls belong to the Form, which lives on: unhook them from us.
     comboNoCom_.onChange = nullptr;
     comboBauds_.onChange = nullptr;
     checkInitPort_.onClick = nullptr;
@@ -174,8 +122,7 @@ std::array<Control*, 9> PortSelection::linkControls() {
             &labelRXD_,         &labelPortsDispos_,   &labelNoCom_};
 }
 
-// The progress window is hidden again whatever happens: the final check may
-// fail to open the port, and that error must not leave the window up.
+// The progress window is hidden again whatever happens.
 void PortSelection::RechercherPorts() {
     struct HideOnExit {
         Form& f;
@@ -184,11 +131,10 @@ void PortSelection::RechercherPorts() {
 
     form2_->form().showOnScreen();
     form2_->Label3.setCaption("");
-    labelPortsDispos_.setCaption(kPortsDisposStart);
+    labelPortsDispos_.setCaption(lb::kPortsDisposStart);
     for (int i = nbPortsTrouves_ - 1; i >= 0; --i) comboNoCom_.remove(i);
     nbPortsTrouves_ = 0;
     for (int n = 1; n <= kMaxPort; ++n) testPort(n);
-    if (!hooks_.enDemarrage || !hooks_.enDemarrage()) AppliquerPort();
 }
 
 void PortSelection::testPort(int n) {
@@ -225,19 +171,18 @@ void PortSelection::setStatusText(const std::string& text) {
     labelNoCom_.setCaption(text);
     int pixels = labelTXD_.font().pixelHeight;  // the link bar's size, as scaled
     labelNoCom_.setFontPixels(pixels);
-    const int room = labelTXD_.left() - kStatusGap - labelNoCom_.left();
-    while (labelNoCom_.width() > room && pixels > kStatusMinPixels) labelNoCom_.setFontPixels(--pixels);
+    const int room = labelTXD_.left() - lb::kStatusGap - labelNoCom_.left();
+    while (labelNoCom_.width() > room && pixels > lb::kStatusMinPixels) labelNoCom_.setFontPixels(--pixels);
 }
 
 void PortSelection::showLinkState(const std::string& text, bool ok) {
-    portOK_ = ok;
     okLight_.setLit(ok);
     setStatusText(text);
 }
 
 // The list and the text as the search writes them, from the slots.
 void PortSelection::rebuildFoundLists() {
-    std::string text = kPortsDisposStart;
+    std::string text = lb::kPortsDisposStart;
     for (int i = comboNoCom_.count() - 1; i >= 0; --i) comboNoCom_.remove(i);
     for (int slot = 1; slot <= nbPortsTrouves_; ++slot) {
         const int n = portsTrouves_[static_cast<std::size_t>(slot)];
@@ -245,8 +190,7 @@ void PortSelection::rebuildFoundLists() {
         comboNoCom_.add(portItemText(n));
     }
     labelPortsDispos_.setCaption(text);
-    const std::uint8_t index = IndexPortConfigure();
-    comboNoCom_.setItemIndex(index == kNoIndex ? -1 : index);
+    selectConfigured();
 }
 
 // Every slot is examined, those above the count of the last search included.
@@ -261,65 +205,54 @@ std::uint8_t PortSelection::IndexPortConfigure() {
     return kNoIndex;
 }
 
-std::string PortSelection::TexteEtatPort() {
-    const std::string com = "COM" + std::to_string(Port.ComNumber());
-    std::string text;
-    if (Port.PortAvailable(Port.ComNumber())) {
-        text = com + " " + std::to_string(Port.Baud());
-        portOK_ = true;
-    } else {
-        text = com + "  NON DISPONIBLE";
-        portOK_ = false;
-    }
-    okLight_.setLit(portOK_);
-    return text;
-}
-
-void PortSelection::AppliquerPort() {
+// A speed other than the two of the list leaves the list as it is.
+void PortSelection::selectConfigured() {
     const std::uint8_t index = IndexPortConfigure();
     comboNoCom_.setItemIndex(index == kNoIndex ? -1 : index);
     for (int i = 0; i < 2; ++i)
         if (Port.Baud() == kBaudValues[i]) comboBauds_.setItemIndex(i);
-    if (index != kNoIndex && Port.PortAvailable(Port.ComNumber())) {
-        setStatusText(TexteEtatPort());
-        if (hooks_.ecrireConfiguration) hooks_.ecrireConfiguration();
-        if (portOK_) Port.setOpen(true);
+}
+
+// A configured port that the search found is opened (or shown open) by the
+// line; one it did not find is reported as not available, once per run.
+void PortSelection::AppliquerPort() {
+    selectConfigured();
+    if (!portAbsent_) {
+        line_.openConfiguredPort();
         return;
     }
-    portOK_ = false;
     okLight_.setLit(false);
     reportAbsence();
     form_.repaintNow();
 }
 
-// The not-available text is shown once per run; later checks leave the
-// label as it is.
 void PortSelection::reportAbsence() {
     if (absenceSignalee_) return;
     setStatusText("COM" + std::to_string(Port.ComNumber()) + " NON DISPONIBLE");
     absenceSignalee_ = true;
 }
 
+// A choice the line cannot follow (a port gone since the search) changes
+// nothing but the check; the line says so when it knows.
 void PortSelection::ComboBox_NoComChange() {
     const int n = PortsTrouves(comboNoCom_.itemIndex() + 1);
-    if (n != 0 && Port.PortAvailable(n)) {
-        Port.setComNumber(static_cast<std::uint16_t>(n));
-        setStatusText(TexteEtatPort());
-        controller_.setLightsActive(true);
-    }
-    AppliquerPort();
+    if (n != 0)
+        line_.choosePort(n);
+    else
+        AppliquerPort();
 }
 
 void PortSelection::ComboBox_BaudsChange() {
     const int i = comboBauds_.itemIndex();
-    if (i == 0 || i == 1) Port.setBaud(kBaudValues[i]);
-    controller_.setLightsActive(true);
+    if (i == 0 || i == 1) line_.chooseSpeed(kBaudValues[i]);
     AppliquerPort();
-    setStatusText(TexteEtatPort());
 }
 
 void PortSelection::CheckBox_InitPortClick() { AppliquerPort(); }
 
-void PortSelection::LabelDetectePortsClick() { RechercherPorts(); }
+void PortSelection::LabelDetectePortsClick() {
+    RechercherPorts();
+    AppliquerPort();
+}
 
 }  // namespace vos::serial

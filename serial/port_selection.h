@@ -1,20 +1,22 @@
 #pragma once
 // Port detection and selection of the main window: the link controls along
-// the bottom edge (port and speed combo boxes, the OK/TXD/RXD lights and
-// their captions, the status text and the list of ports found), the PORTS
-// command area, the search over port numbers 1..255 with its progress window,
-// and the check that applies the configured port.
+// the bottom edge (port and speed lists, the OK/TXD/RXD lights and their
+// captions, the status text and the list of ports found), the PORTS command
+// area, the search over port numbers 1..255 with its progress window, and
+// the check that applies the configured port.
 //
-// Threading: GUI thread only; the search blocks the GUI thread for its 255
-// tests (the progress window is repainted explicitly). Ownership: the main
-// window owns the PortSelection; the controls it creates belong to the Form;
-// the port and the controller are referred to and must outlive it. It owns
-// the progress window TForm2. The controller is given TXDLight and RXDLight.
-// Re-entrancy: the handlers may open the port (Port.Open), whose errors
-// propagate to the caller (the guard shows them).
+// It never opens the port itself: what the operator asks of the line goes
+// to the owner of the line's state (LineRequests), which opens the port off
+// the GUI thread and tells the outcome back through showLinkState().
+//
+// Threading: GUI thread only; the search holds the GUI thread for its 255
+// tests (each waited for kProbeTimeoutMs at most; the progress window is
+// repainted explicitly). Ownership: the main window owns the PortSelection;
+// the controls it creates belong to the Form; the port and the line
+// requests are referred to and must outlive it. It owns the progress window
+// TForm2.
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,28 +29,30 @@
 namespace vos::serial {
 
 class TSerialComPort;
-class TSerialSLController;
+
+// What the link controls ask of the line to the control.
+class LineRequests {
+public:
+    // The operator chose port n in the list (it may have gone since the search).
+    virtual void choosePort(int n) = 0;
+    // The operator chose a speed: applied to an open port at once.
+    virtual void chooseSpeed(std::int32_t baud) = 0;
+    // The configured port is found: it is opened unless it is open or being
+    // opened, and the link controls show its state.
+    virtual void openConfiguredPort() = 0;
+
+protected:
+    ~LineRequests() = default;
+};
 
 class PortSelection {
 public:
-    struct Hooks {
-        // Writes the port settings to the configuration file (does nothing
-        // while the start-up sequence runs).
-        std::function<void()> ecrireConfiguration;
-        // True while the start-up sequence runs.
-        std::function<bool()> enDemarrage;
-        // Runs each handler of the link controls (port and speed lists, the
-        // hidden Init box, PORTS): the owner watches what it does to the
-        // port. Unset: the handler runs on its own.
-        std::function<void(const std::function<void()>& handler)> aroundHandler;
-    };
-
     static constexpr int kMaxPort = 255;
     static constexpr std::uint8_t kNoIndex = 255;
 
     // Creates the link controls (hidden, the three lights excepted), then
     // LabelDetectePorts and its caption "PORTS", and the hidden TForm2.
-    PortSelection(Form& form, TSerialComPort& port, TSerialSLController& controller, Hooks hooks);
+    PortSelection(Form& form, const TSerialComPort& port, LineRequests& line);
     ~PortSelection();
     PortSelection(const PortSelection&) = delete;
     PortSelection& operator=(const PortSelection&) = delete;
@@ -58,13 +62,11 @@ public:
     std::uint8_t PortsTrouves(int slot) const;
     std::uint8_t NbPortsTrouves() const { return nbPortsTrouves_; }
     bool PortAbsent() const { return portAbsent_; }
-    bool PortOK() const { return portOK_; }
-    bool AbsenceSignalee() const { return absenceSignalee_; }
 
     // --- operations ---
+    // The search alone (start-up runs it so); PORTS also applies the port.
     void RechercherPorts();
     std::uint8_t IndexPortConfigure();
-    std::string TexteEtatPort();
     void AppliquerPort();
 
     // --- handlers (wired to the controls by the constructor) ---
@@ -76,10 +78,10 @@ public:
     // Port n opened although the last search did not find it (it came back
     // later): it joins the results as a search would have listed it.
     void addFoundPort(int n);
-    // The status text and the OK light (PortOK) as the owner of the link
-    // knows them better than the availability test: the line lost, a port
-    // that failed to open, a port opened again.
+    // The status text and the OK light, as the line knows them.
     void showLinkState(const std::string& text, bool ok);
+    // The lists show the configured port and its speed.
+    void selectConfigured();
 
     // Blue bar on white in the progress window (start-up asks for it).
     void paintProgressBar() { form2_->paintProgressBar(); }
@@ -98,8 +100,6 @@ public:
     TSerialStatusLight& TXDLight() { return txdLight_; }
     TSerialStatusLight& RXDLight() { return rxdLight_; }
     Label& LabelNoCom() { return labelNoCom_; }
-    Label& LabelTXD() { return labelTXD_; }
-    Label& LabelRXD() { return labelRXD_; }
     Label& LabelPortsDispos() { return labelPortsDispos_; }
     CheckBox& CheckBox_InitPort() { return checkInitPort_; }
     Label& LabelDetectePorts() { return labelDetectePorts_; }
@@ -110,13 +110,11 @@ private:
     void testPort(int n);
     void reportAbsence();
     void setStatusText(const std::string& text);
-    void runHandler(void (PortSelection::*handler)());
     void rebuildFoundLists();
 
     Form& form_;
-    TSerialComPort& Port;
-    TSerialSLController& controller_;
-    Hooks hooks_;
+    const TSerialComPort& Port;
+    LineRequests& line_;
 
     ComboBox& comboNoCom_;
     ComboBox& comboBauds_;
@@ -135,7 +133,6 @@ private:
     std::array<std::uint8_t, kMaxPort + 1> portsTrouves_{};  // [0] unused
     std::uint8_t nbPortsTrouves_ = 0;
     bool portAbsent_ = false;
-    bool portOK_ = false;
     bool absenceSignalee_ = false;
 };
 

@@ -17,16 +17,6 @@ void setLit(TSerialCustomStatusLight* light, bool on) {
     if (light) light->setLit(on);
 }
 
-// Calls a saved port handler through a copy: the handler may deactivate the
-// controller (closing the port does), which hands the saved one back to the
-// port while it is still running.
-template <class Handler, class... Args>
-void passOn(const Handler& saved, TSerialComPort& cp, Args... args) {
-    if (!saved) return;
-    const Handler h = saved;
-    h(cp, args...);
-}
-
 }  // namespace
 
 TSerialCustomSLController::TSerialCustomSLController(TSerialComPort* port) { setComPort(port); }
@@ -68,15 +58,9 @@ void TSerialCustomSLController::setLightsActive(bool v) {
         deactivate();
 }
 
-// Handlers first, then the triggers; any failure undoes both, so a failed
-// activation leaves the controller inactive and the port as it was.
+// Any failure drops the triggers made so far, so a failed activation leaves
+// the controller inactive and the port as it was.
 void TSerialCustomSLController::activate() {
-    savedAvail_ = port_->OnTriggerAvail;
-    savedStatus_ = port_->OnTriggerStatus;
-    savedTimer_ = port_->OnTriggerTimer;
-    port_->OnTriggerAvail = [this](TSerialComPort& cp, std::uint16_t n) { TriggerAvail(cp, n); };
-    port_->OnTriggerStatus = [this](TSerialComPort& cp, std::uint16_t h) { TriggerStatus(cp, h); };
-    port_->OnTriggerTimer = [this](TSerialComPort& cp, std::uint16_t h) { TriggerTimer(cp, h); };
     active_ = true;
     try {
         createTriggers();
@@ -84,9 +68,6 @@ void TSerialCustomSLController::activate() {
     } catch (...) {
         dropTriggers(handles_);
         handles_ = {};
-        port_->OnTriggerAvail = std::move(savedAvail_);
-        port_->OnTriggerStatus = std::move(savedStatus_);
-        port_->OnTriggerTimer = std::move(savedTimer_);
         active_ = false;
         switchLightsOff();
         throw;
@@ -125,12 +106,6 @@ void TSerialCustomSLController::armStatusTriggers() {
 }
 
 void TSerialCustomSLController::deactivate() {
-    port_->OnTriggerAvail = std::move(savedAvail_);
-    port_->OnTriggerStatus = std::move(savedStatus_);
-    port_->OnTriggerTimer = std::move(savedTimer_);
-    savedAvail_ = nullptr;
-    savedStatus_ = nullptr;
-    savedTimer_ = nullptr;
     active_ = false;
     // On a closed port the drop does nothing: the port keeps these triggers
     // and gives them back when it opens again.
@@ -193,7 +168,6 @@ void TSerialCustomSLController::portNotified(bool opened) {
     pending_ = wasActive;
 }
 
-
 // Lights `light` and starts its off-timer.
 void TSerialCustomSLController::lightFor(TSerialCustomStatusLight* light, std::uint16_t timer,
                                          std::uint16_t ticks) {
@@ -201,20 +175,17 @@ void TSerialCustomSLController::lightFor(TSerialCustomStatusLight* light, std::u
     port_->ArmTimerTrigger(timer, ticks, true);
 }
 
-void TSerialCustomSLController::TriggerAvail(TSerialComPort& CP, std::uint16_t Count) {
-    if (lights_.RXDLight && !lights_.RXDLight->Lit() && handles_.rxdTimer)
+void TSerialCustomSLController::TriggerAvail(TSerialComPort&, std::uint16_t) {
+    if (active_ && lights_.RXDLight && !lights_.RXDLight->Lit() && handles_.rxdTimer)
         lightFor(lights_.RXDLight, handles_.rxdTimer, RXDOffTimeout);
-    passOn(savedAvail_, CP, Count);
 }
 
-void TSerialCustomSLController::TriggerStatus(TSerialComPort& CP, std::uint16_t TriggerHandle) {
-    onStatusTrigger(TriggerHandle);
-    passOn(savedStatus_, CP, TriggerHandle);
+void TSerialCustomSLController::TriggerStatus(TSerialComPort&, std::uint16_t TriggerHandle) {
+    if (active_) onStatusTrigger(TriggerHandle);
 }
 
-void TSerialCustomSLController::TriggerTimer(TSerialComPort& CP, std::uint16_t TriggerHandle) {
-    onTimerTrigger(TriggerHandle);
-    passOn(savedTimer_, CP, TriggerHandle);
+void TSerialCustomSLController::TriggerTimer(TSerialComPort&, std::uint16_t TriggerHandle) {
+    if (active_) onTimerTrigger(TriggerHandle);
 }
 
 bool TSerialCustomSLController::onStatusTrigger(std::uint16_t handle) {

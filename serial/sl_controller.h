@@ -1,9 +1,12 @@
 #pragma once
-// The status-light controller: while active it takes over three events of a
-// serial port component (data available, timer trigger, status trigger),
-// lights the lights of its set from what the port reports, and passes every
-// event on to the handler that the port had before. Its timer and status
-// triggers live in the port's dispatcher.
+// The status-light controller: while active it keeps timer and status
+// triggers in a serial port component's dispatcher and lights the lights of
+// its set from what the port reports.
+//
+// It does not take the port's events over: whoever wires the port's events
+// gives it the three it must see (TriggerAvail, TriggerStatus,
+// TriggerTimer), before the panel's own handlers, in the wiring itself. An
+// inactive controller ignores them.
 //
 // Threading: GUI thread only, inside the port's event deliveries or in the
 // callers of setLightsActive. Ownership: the main window owns the controller;
@@ -74,8 +77,10 @@ public:
     // Activation waits for the port to open.
     bool pending() const { return pending_; }
 
-    // The handlers installed on the port while active (public for tests and
-    // for a port that delivers to them directly).
+    // The port's three events as the controller sees them, before the
+    // panel's handlers: data available lights RXD; a status trigger of its
+    // own lights its light; a timer trigger of its own puts its light out
+    // when nothing more is waiting. Nothing while inactive.
     void TriggerAvail(TSerialComPort& CP, std::uint16_t Count);
     void TriggerStatus(TSerialComPort& CP, std::uint16_t TriggerHandle);
     void TriggerTimer(TSerialComPort& CP, std::uint16_t TriggerHandle);
@@ -111,9 +116,6 @@ private:
     // port keeps its triggers across the close and gives them back on the
     // next open, so they are dropped then rather than left running.
     Handles stale_;
-    TSerialComPort::TriggerAvailEvent savedAvail_;
-    TSerialComPort::TriggerEvent savedStatus_;
-    TSerialComPort::TriggerEvent savedTimer_;
 };
 
 class TSerialSLController : public TSerialCustomSLController {

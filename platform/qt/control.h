@@ -74,6 +74,9 @@ public:
     // Tooltip text (UTF-8). Shown on hover when not empty.
     const std::string& hint() const { return hint_; }
     void setHint(std::string utf8);
+    // Asked for the tooltip just before it shows, when set: for a text that
+    // follows what it describes as it is now. Its answer becomes hint().
+    std::function<std::string()> onHint;
 
     // Z-order among the form's controls: later-created controls lie above
     // earlier ones; these move one control to the top or the bottom.

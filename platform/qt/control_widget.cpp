@@ -37,7 +37,13 @@ void ControlWidget::setShown(bool on) {
 }
 
 bool ControlWidget::event(QEvent* e) {
-    if (!shown_ && e->type() == QEvent::ToolTip) return true;
+    if (e->type() == QEvent::ToolTip) {
+        if (!shown_) return true;
+        if (control_ && control_->onHint) {
+            const auto ask = control_->onHint;
+            guarded([&] { control_->setHint(ask()); });
+        }
+    }
     return QWidget::event(e);
 }
 

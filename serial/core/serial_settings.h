@@ -32,7 +32,7 @@ struct LineSettings {
 struct StartSettings {
     std::string deviceName;      // path of the device node (see platform/core/port_map.h)
     // Already open on deviceName (opened on another thread, see
-    // serial/core/port_watch.h): taken over instead of opening the node.
+    // serial/core/device_opener.h): taken over instead of opening the node.
     std::shared_ptr<SerialDevice> device;
     LineSettings line;
     std::uint16_t inSize = 4096;   // driver receive queue; upper bound of the flow levels

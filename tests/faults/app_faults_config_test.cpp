@@ -20,7 +20,7 @@
 
 #include "platform/core/profile_lines.h"
 #include "platform/core/profile_text.h"
-#include "tests/faults/faults_fixture.h"
+#include "tests/support/main_window.h"
 
 namespace vos::test {
 namespace {
@@ -86,13 +86,14 @@ bool keptInOrder(const std::vector<std::string>& part, const std::vector<std::st
     return j == part.size();
 }
 
-class ConfigFaults : public ProgramFixture {
+class ConfigFaults : public InstalledProgramTest {
 protected:
     // Runs the program for a moment on COM1, then closes it as "Fin" does.
     void runAndClose() {
         Peer& peer = addPeer(1);
+        peer_ = &peer;
         start();
-        ASSERT_TRUE(port().Open());
+        ASSERT_TRUE(linkUp(1));
         expectServing(peer, "CONFIGURATION", "0123");
         clearRecordedMessages();
         program().form().close();
@@ -102,18 +103,20 @@ protected:
     // tidy rewrite, refused the same way, is not tried), the port is closed
     // all the same, and the file holds exactly its old content.
     void expectRefusedAndUnchanged(const std::string& before) {
-        EXPECT_EQ(recordedErrors(), std::vector<std::string>{"Impossible d'écrire dans " + folder_.iniPath()});
-        EXPECT_FALSE(port().Open());
-        EXPECT_EQ(test::Slurp(folder_.iniPath()), before);
+        EXPECT_EQ(recordedErrors(), std::vector<std::string>{"Impossible d'écrire dans " + installed().iniPath()});
+        EXPECT_TRUE(lineQuiet(*peer_));
+        EXPECT_EQ(test::Slurp(installed().iniPath()), before);
     }
+
+    Peer* peer_ = nullptr;
 };
 
 TEST_F(ConfigFaults, AReadOnlyFileIsLeftAsItWasAndTheCloseCompletes) {
     const std::string before(kShippedIni);
-    Mount ro = Mount::readOnly(folder_.iniPath());
+    Mount ro = Mount::readOnly(installed().iniPath());
     if (!ro.ok()) {
         if (::geteuid() == 0) GTEST_SKIP() << "root without mount rights: no way to make a file read-only";
-        std::filesystem::permissions(folder_.iniPath(), std::filesystem::perms::owner_read);
+        std::filesystem::permissions(installed().iniPath(), std::filesystem::perms::owner_read);
     }
     runAndClose();
     expectRefusedAndUnchanged(before);
@@ -145,7 +148,7 @@ private:
 
 TEST_F(ConfigFaults, AnImmutableFileIsLeftAsItWasWithOneBox) {
     const std::string before(kShippedIni);
-    Immutable immutable(folder_.iniPath());
+    Immutable immutable(installed().iniPath());
     if (!immutable.ok()) GTEST_SKIP() << "needs root on a file system with the immutable attribute";
     runAndClose();
     expectRefusedAndUnchanged(before);
@@ -154,38 +157,40 @@ TEST_F(ConfigFaults, AnImmutableFileIsLeftAsItWasWithOneBox) {
 // The write-back of a port change is refused: the error is shown, and the
 // port change itself has happened and works.
 TEST_F(ConfigFaults, AReadOnlyFileAtAPortChange) {
-    Mount ro = Mount::readOnly(folder_.iniPath());
+    Mount ro = Mount::readOnly(installed().iniPath());
     if (!ro.ok()) GTEST_SKIP() << "needs mount rights";
     addPeer(1);
     Peer& second = addPeer(2);
     start();
     choosePort(2);
-    EXPECT_EQ(recordedErrors(), std::vector<std::string>{"Impossible d'écrire dans " + folder_.iniPath()});
-    ASSERT_TRUE(port().Open());
-    EXPECT_EQ(port().ComNumber(), 2);
+    ASSERT_TRUE(waitUntil([&] { return !recordedErrors().empty(); }));
+    EXPECT_EQ(recordedErrors(), std::vector<std::string>{"Impossible d'écrire dans " + installed().iniPath()});
+    ASSERT_TRUE(linkUp(2));
     clearRecordedMessages();
     expectServing(second, "ECRITURE REFUSEE", "5678");
-    EXPECT_EQ(test::Slurp(folder_.iniPath()), std::string(kShippedIni));
+    EXPECT_EQ(test::Slurp(installed().iniPath()), std::string(kShippedIni));
 }
 
 TEST_F(ConfigFaults, AFullFileSystemLeavesTheOldFile) {
-    Mount fs = Mount::tmpfs(folder_.path(), "512k");
+    Mount fs = Mount::tmpfs(installed().path(), "512k");
     if (!fs.ok()) GTEST_SKIP() << "needs mount rights for a small tmpfs";
-    folder_.layOut(/*withFont=*/false);
+    installed().layOut(/*withFont=*/false);
     Peer& peer = addPeer(1);
+    peer_ = &peer;
     start();
     expectServing(peer, "DISQUE PLEIN", "0123");
-    fillUp(folder_.path());
+    fillUp(installed().path());
     clearRecordedMessages();
     program().form().close();
     expectRefusedAndUnchanged(std::string(kShippedIni));
     // No temporary file is left behind either.
-    for (const auto& e : std::filesystem::directory_iterator(folder_.path()))
+    for (const auto& e : std::filesystem::directory_iterator(installed().path()))
         EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
 }
 
 TEST_F(ConfigFaults, AFileSizeLimitLeavesTheOldFile) {
     Peer& peer = addPeer(1);
+    peer_ = &peer;
     start();
     expectServing(peer, "LIMITE DE TAILLE", "0123");
     clearRecordedMessages();
@@ -207,11 +212,11 @@ TEST_F(ConfigFaults, AFileDeletedWhileRunningIsWrittenAnewAtTheClose) {
     Peer& peer = addPeer(1);
     start();
     expectServing(peer, "FICHIER SUPPRIME", "0123");
-    std::filesystem::remove(folder_.iniPath());
+    std::filesystem::remove(installed().iniPath());
     clearRecordedMessages();
     program().form().close();
     EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
-    const ProfileText ini = ProfileText::FromBytes(test::Slurp(folder_.iniPath()));
+    const ProfileText ini = ProfileText::FromBytes(test::Slurp(installed().iniPath()));
     EXPECT_EQ(ini.Find("Perso", "Fond"), "num760f.jpg");
     EXPECT_EQ(ini.Find("Contexte", "Version"), "1.00");
     EXPECT_TRUE(ini.Find("Contexte", "Windows").has_value());
@@ -225,10 +230,10 @@ TEST_F(ConfigFaults, AFileDeletedWhileRunningIsWrittenAnewAtTheClose) {
 TEST_F(ConfigFaults, AFileOfMoreThan2000LinesIsNeverCut) {
     std::string big(kShippedIni);
     for (int i = 1; i <= 2100; ++i) big += "; ligne ajoutee " + std::to_string(i) + "\r\n\r\n";
-    folder_.writeIni(big);
+    installed().writeIni(big);
     runAndClose();
     EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
-    const std::string after = test::Slurp(folder_.iniPath());
+    const std::string after = test::Slurp(installed().iniPath());
     EXPECT_TRUE(keptInOrder(lines(big), lines(after)));
     EXPECT_EQ(lines(after).size(), lines(big).size() + 2);  // Version and Windows added
     const ProfileText ini = ProfileText::FromBytes(after);

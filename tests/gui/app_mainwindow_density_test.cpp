@@ -5,7 +5,7 @@
 // and stays one picture: the generated skin scaled with the controls, every
 // lamp on its lamp window, every key region on its keycap and sending its
 // code, the screen lines on the skin's black glass.
-#include "tests/gui/app_mainwindow_fixture.h"
+#include "tests/support/main_window.h"
 
 #include <QScreen>
 #include <cmath>

@@ -1,8 +1,9 @@
 // The real main window on pseudo-terminals: bytes from the control reach the
 // screen and the lamps, keys and soft-key clicks go out among the idle bytes
-// in order, a port change keeps the triggers, and the link's refusals (port
-// closed, port held elsewhere).
-#include "tests/gui/app_mainwindow_fixture.h"
+// in order, a port change moves the whole link while the old port serves on
+// until the new one is open, and the link's refusals (line lost, port held
+// elsewhere).
+#include "tests/support/main_window.h"
 
 #include <QClipboard>
 #include <QCursor>
@@ -21,14 +22,11 @@
 #include "platform/qt/shape.h"
 #include "serial/core/serial_errors.h"
 #include "serial/port_component.h"
-#include "serial/port_selection.h"
-#include "serial/sl_controller.h"
 #include "tests/support/expect_raises.h"
 
 namespace vos::test {
 namespace {
 
-constexpr const char* kNotOpen = "ie_NOpen - device not open";
 constexpr const char* kAlreadyOpen = "ie_Open - device already open";
 
 class MainWindowLinkTest : public MainWindowTest {
@@ -38,8 +36,8 @@ protected:
         PtyPair& com1 = addPort(1);
         writeIni(iniText(1, ""));
         buildAndShow();
+        EXPECT_TRUE(waitUntil([&] { return linkUp(1); })) << statusText();
         EXPECT_TRUE(recordedMessages().empty());
-        EXPECT_TRUE(form1->link().port().Open());
         return com1;
     }
 
@@ -133,40 +131,21 @@ TEST_F(MainWindowLinkTest, KeysAndSoftKeyClicksGoOutAmongTheIdleBytesInOrder) {
     EXPECT_TRUE(recordedMessages().empty());
 }
 
-// The controller's triggers and one of the port's own survive the change with
-// the same handles, and the link then runs on the new device only.
-TEST_F(MainWindowLinkTest, PortNumberChangeOnAnOpenPortKeepsEveryTriggerHandle) {
+// The operator chooses COM2: the whole link (idle stream, the control's
+// bytes, the status) moves to COM2 and COM1 falls silent.
+TEST_F(MainWindowLinkTest, APortChangeMovesTheLinkOnceTheNewPortIsOpen) {
     PtyPair& com1 = startOnCom1();
     PtyPair& com2 = addPort(2);
     app::TForm1& f = *form1;
-    // The search at start-up ran before COM2 existed: search again.
-    f.link().selection().LabelDetectePortsClick();
-    ASSERT_EQ(f.link().selection().NbPortsTrouves(), 2);
-    serial::TSerialComPort& port = f.link().port();
-    serial::TSerialSLController& controller = f.link().controller();
-    ASSERT_TRUE(controller.LightsActive());
-    const serial::TSerialSLController::Handles before = controller.handles();
-    ASSERT_NE(before.rxdTimer, 0);
-    ASSERT_NE(before.outSent, 0);
-    ASSERT_NE(before.txdTimer, 0);
-    const std::uint16_t own = port.NewTimerTrigger();
-    port.ArmTimerTrigger(own, 1000, true);
+    clickPorts();  // the search at start-up ran before COM2 existed
+    ASSERT_EQ(control<ComboBox>("ComboBox_NoCom").count(), 2);
 
-    ComboBox& combo = f.link().selection().ComboBox_NoCom();
-    combo.setItemIndex(1);  // "COM  2", as the operator picks it
-    f.link().selection().ComboBox_NoComChange();
-
+    choosePort(2);
+    ASSERT_TRUE(waitUntil([&] { return linkUp(2); })) << statusText();
     ASSERT_TRUE(recordedMessages().empty()) << recordedMessages().front().second;
-    EXPECT_TRUE(port.Open());
-    EXPECT_EQ(port.ComNumber(), 2);
-    EXPECT_TRUE(controller.LightsActive());
-    EXPECT_EQ(controller.handles(), before);
-    for (std::uint16_t h : {before.rxdTimer, before.txdTimer, own})
-        EXPECT_NO_THROW(port.ArmTimerTrigger(h, 0, true)) << h;
-    EXPECT_NO_THROW(port.ArmStatusTrigger(before.outSent, 0, true));
-    EXPECT_EQ(f.link().selection().LabelNoCom().caption(), "COM2 9600");
+    EXPECT_EQ(statusText(), "COM2 9600");
+    EXPECT_EQ(control<ComboBox>("ComboBox_NoCom").itemIndex(), 1);
 
-    // The idle stream moved to COM2; COM2's bytes reach the screen.
     Bytes line2;
     ASSERT_TRUE(moreIdleBytes(com2, line2, 20));
     com1.readUntilQuiet(50);
@@ -177,54 +156,55 @@ TEST_F(MainWindowLinkTest, PortNumberChangeOnAnOpenPortKeepsEveryTriggerHandle) 
     EXPECT_TRUE(recordedMessages().empty());
 }
 
-// The component still refuses with its own error; the operator gets one
-// French message per outage, not one box per key, and nothing reaches the
-// line.
-TEST_F(MainWindowLinkTest, KeysOnAClosedPortAreRefusedOncePerOutage) {
-    PtyPair& com1 = startOnCom1();
+// The line is lost: the first key of each outage gets one French message,
+// the next ones none, and nothing reaches the line.
+TEST_F(MainWindowLinkTest, KeysOnALostLineAreRefusedOncePerOutage) {
+    PtyPair* com1 = &startOnCom1();
     app::TForm1& f = *form1;
-    f.link().port().setOpen(false);
-    ASSERT_FALSE(f.link().port().Open());
-    com1.readUntilQuiet(100);  // what was sent before the close
-
-    const std::uint8_t code = 0x82;
-    expectRaises<serial::ECommNotOpen>([&] { f.link().port().SendBlock(&code, 1); }, kNotOpen);
-
     for (int outage = 1; outage <= 2; ++outage) {
         SCOPED_TRACE(outage);
+        std::filesystem::remove(folder.path() + "Ports/COM1");
+        com1->closeMaster();
+        ASSERT_TRUE(waitForStatus("COM1 LIAISON PERDUE"));
         for (int i = 0; i < 3; ++i) QTest::keyClick(f.form().window(), Qt::Key_F3);
         serveEventsFor(std::chrono::milliseconds(300));
         ASSERT_EQ(recordedErrors().size(), static_cast<std::size_t>(outage));
-        EXPECT_NE(recordedErrors().back().find("COM1 n'est pas disponible : la touche n'a pas été envoyée"),
+        EXPECT_NE(recordedErrors().back().find("Liaison perdue avec la commande (COM1) : la touche n'a pas été envoyée"),
                   std::string::npos)
             << recordedErrors().back();
-        EXPECT_TRUE(com1.readUntilQuiet(50).empty());
-        ASSERT_TRUE(guarded([&] { f.link().port().setOpen(true); }));
-        ASSERT_TRUE(guarded([&] { f.link().port().setOpen(false); }));
-        com1.readUntilQuiet(100);
+        com1 = &addPort(1);  // the line comes back by itself
+        ASSERT_TRUE(waitUntil([&] { return linkUp(1); })) << statusText();
+        Bytes line;
+        ASSERT_TRUE(moreIdleBytes(*com1, line, 5));
+        EXPECT_TRUE(nonZero(line).empty()) << "a refused key went out";
     }
 }
 
-TEST_F(MainWindowLinkTest, OpeningAPortThatAnotherProcessHoldsRaisesAlreadyOpen) {
-    startOnCom1();
+// A port that another process holds is present for the search, and choosing
+// it is refused with the component's own error, once; the port is then the
+// configured one and opens by itself once the other process lets it go.
+TEST_F(MainWindowLinkTest, APortHeldElsewhereIsRefusedOnceThenOpensByItself) {
+    PtyPair& com1 = startOnCom1();
     PtyPair& com2 = addPort(2);
     HeldPort holder(com2.slavePath());
     ASSERT_TRUE(holder.held());
-    serial::TSerialComPort& port = form1->link().port();
+    clickPorts();
+    ASSERT_EQ(control<ComboBox>("ComboBox_NoCom").count(), 2);
 
-    // Open port, new number: the reopen fails and the port stays closed.
-    expectRaises<serial::EAlreadyOpen>([&] { port.setComNumber(2); }, kAlreadyOpen);
-    EXPECT_FALSE(port.Open());
-    EXPECT_EQ(port.PortState(), serial::psClosed);
-    // Closed port: the open itself fails the same way.
-    expectRaises<serial::EAlreadyOpen>([&] { port.setOpen(true); }, kAlreadyOpen);
-    EXPECT_FALSE(port.Open());
-    // The device counts as present for the search all the same.
-    EXPECT_TRUE(port.PortAvailable(2));
+    choosePort(2);
+    ASSERT_TRUE(waitUntil([&] { return !recordedErrors().empty(); }));
+    EXPECT_EQ(recordedErrors(), std::vector<std::string>{kAlreadyOpen});
+    EXPECT_EQ(statusText(), "COM2 NON DISPONIBLE");
+    EXPECT_FALSE(okLit());
+    com1.readUntilQuiet(50);
+    serveEventsFor(std::chrono::milliseconds(200));
+    EXPECT_TRUE(com1.readUntilQuiet(50).empty()) << "COM1 still sends";
 
     holder.release();
-    EXPECT_NO_THROW(port.setOpen(true));
-    EXPECT_TRUE(port.Open());
+    ASSERT_TRUE(waitUntil([&] { return linkUp(2); })) << statusText();
+    Bytes line;
+    EXPECT_TRUE(moreIdleBytes(com2, line, 10));
+    EXPECT_EQ(recordedErrors().size(), 1u);
 }
 
 TEST_F(MainWindowLinkTest, ASecondPortComponentCannotOpenTheWindowsPort) {
@@ -237,7 +217,7 @@ TEST_F(MainWindowLinkTest, ASecondPortComponentCannotOpenTheWindowsPort) {
     // The window's link is untouched.
     Bytes line;
     ASSERT_TRUE(moreIdleBytes(com1, line, 10));
-    EXPECT_TRUE(form1->link().port().Open());
+    EXPECT_TRUE(linkUp(1));
 }
 
 }  // namespace

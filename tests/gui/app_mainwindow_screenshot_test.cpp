@@ -1,7 +1,7 @@
 // The real main window rendered offscreen after a known byte sequence from
 // the control: text only in the written cells, the cursor mark under the
 // cursor column, lit lamps in their colour over the configured skin.
-#include "tests/gui/app_mainwindow_fixture.h"
+#include "tests/support/main_window.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // folder: with a configuration and a pseudo-terminal as COM1, without a
 // configuration file, on a machine without any port, and with the configured
 // port held by another program.
-#include "tests/gui/app_mainwindow_fixture.h"
+#include "tests/support/main_window.h"
 
 #include <QComboBox>
 
@@ -16,10 +16,8 @@
 #include "platform/qt/list_controls.h"
 #include "platform/qt/picture.h"
 #include "platform/qt/shape.h"
-#include "serial/core/port_watch.h"
-#include "serial/port_component.h"
-#include "serial/port_selection.h"
-#include "serial/sl_controller.h"
+#include <QApplication>
+#include <QTimer>
 
 namespace vos::test {
 namespace {
@@ -61,6 +59,7 @@ TEST_F(MainWindowTest, StartUpOpensTheConfiguredPortAndActivationWritesTheBanner
     copyFont();
 
     app::TForm1& f = buildAndShow();
+    ASSERT_TRUE(waitUntil([&] { return linkUp(1); })) << statusText();
 
     EXPECT_TRUE(recordedMessages().empty()) << recordedMessages().front().second;
     EXPECT_FALSE(f.state.EnDemarrage);
@@ -71,17 +70,14 @@ TEST_F(MainWindowTest, StartUpOpensTheConfiguredPortAndActivationWritesTheBanner
     EXPECT_EQ(f.Fond.fileName(), skin);
     EXPECT_TRUE(f.machineType.EstFraiseuse);
     EXPECT_FALSE(f.machineType.EstTour);
-    // The port: found by the search, open, watched by the lights' controller.
-    serial::PortSelection& sel = f.link().selection();
-    EXPECT_EQ(sel.NbPortsTrouves(), 1);
-    EXPECT_EQ(sel.PortsTrouves(1), 1);
-    EXPECT_FALSE(sel.PortAbsent());
-    EXPECT_TRUE(f.link().port().Open());
-    EXPECT_EQ(f.link().port().ComNumber(), 1);
-    EXPECT_EQ(f.link().port().Baud(), 9600);
-    EXPECT_TRUE(f.link().controller().LightsActive());
-    EXPECT_TRUE(sel.OKLight().Lit());
-    EXPECT_EQ(sel.LabelNoCom().caption(), "COM1 9600");
+    // The port: found by the search, open, its lights at work.
+    ComboBox& ports = control<ComboBox>("ComboBox_NoCom");
+    ASSERT_EQ(ports.count(), 1);
+    EXPECT_EQ(ports.item(0), "COM  1");
+    EXPECT_EQ(ports.itemIndex(), 0);
+    EXPECT_EQ(control<ComboBox>("ComboBox_Bauds").itemIndex(), 0);
+    EXPECT_EQ(statusText(), "COM1 9600");
+    EXPECT_TRUE(waitUntil([&] { return lit(design::linkbar::kTXDLight); })) << "TXD does not follow the idle bytes";
     // Activation: placement, banner, frame pens.
     expectTopCentre(f);
     expectBanner(f);
@@ -140,7 +136,8 @@ TEST_F(MainWindowTest, TheSkinNameDecidesTheMachineType) {
 TEST_F(MainWindowTest, MissingConfigurationShowsOneBoxAsksToQuitAndWritesNothing) {
     PtyPair& com1 = addPort(1);  // the open at creation succeeds: no other box
     app::TForm1& f = build();
-    ASSERT_TRUE(f.link().port().Open());
+    Bytes line;
+    ASSERT_TRUE(receiveUntil(com1, line, [](const Bytes& b) { return !b.empty(); })) << "the port did not open";
     ASSERT_TRUE(recordedMessages().empty());
 
     f.form().show();
@@ -156,8 +153,7 @@ TEST_F(MainWindowTest, MissingConfigurationShowsOneBoxAsksToQuitAndWritesNothing
     EXPECT_TRUE(f.startupAbandoned);
     EXPECT_FALSE(f.form().visible());
     EXPECT_NE(f.screen().lineText(kBannerLine), std::string(kBannerText));
-    EXPECT_EQ(f.link().selection().NbPortsTrouves(), 0);
-    EXPECT_FALSE(f.link().port().Open());
+    EXPECT_EQ(control<ComboBox>("ComboBox_NoCom").count(), 0);
     com1.readUntilQuiet(100);
     serveEventsFor(std::chrono::milliseconds(100));
     EXPECT_TRUE(com1.readUntilQuiet(100).empty()) << "the idle timer still sends";
@@ -181,21 +177,17 @@ TEST_F(MainWindowTest, WithoutAnyPortStartUpGoesOnAndTheCloseWritesTheConfigurat
     writeIni(kUntidyIni);
     app::TForm1& f = buildAndShow();
 
-    // Only the open at creation failed, once; the idle timer raises nothing.
+    // Only the open at creation failed, once, on the configured port; the
+    // idle timer raises nothing.
     serveEventsFor(std::chrono::milliseconds(200));
     ASSERT_EQ(recordedErrors().size(), 1u);
     EXPECT_EQ(recordedErrors()[0], "ie_BadId - Specified comport doesn't exist");
     EXPECT_FALSE(f.state.EnDemarrage);
     EXPECT_TRUE(f.form().visible());
     expectBanner(f);
-    serial::PortSelection& sel = f.link().selection();
-    EXPECT_EQ(sel.NbPortsTrouves(), 0);
-    EXPECT_TRUE(sel.PortAbsent());
-    EXPECT_FALSE(f.link().port().Open());
-    EXPECT_FALSE(f.link().controller().LightsActive());
-    EXPECT_FALSE(f.link().controller().pending());
-    EXPECT_FALSE(sel.OKLight().Lit());
-    EXPECT_EQ(sel.LabelNoCom().caption(), "COM1 NON DISPONIBLE");
+    EXPECT_EQ(control<ComboBox>("ComboBox_NoCom").count(), 0);
+    EXPECT_FALSE(okLit());
+    EXPECT_EQ(statusText(), "COM1 NON DISPONIBLE");
     EXPECT_EQ(test::Slurp(iniPath()), kUntidyIni) << "written during start-up";
 
     f.form().close();
@@ -239,59 +231,61 @@ TEST_F(MainWindowTest, ConfiguredPortHeldByAnotherProgramLeavesTheWindowRunningW
         writeIni(iniText(c.configured, ""));
 
         app::TForm1& f = buildAndShow();
+        const std::string com = "COM" + std::to_string(c.configured);
+        ASSERT_TRUE(waitForStatus(com + " NON DISPONIBLE")) << statusText();
 
         EXPECT_FALSE(f.state.EnDemarrage);
         EXPECT_FALSE(f.startupAbandoned);
         EXPECT_FALSE(appServices().quitRequested);
         EXPECT_TRUE(f.form().visible());
         expectBanner(f);
-        EXPECT_FALSE(f.link().port().Open());
-        EXPECT_EQ(f.link().port().ComNumber(), c.configured);
-        EXPECT_FALSE(f.link().selection().OKLight().Lit());
-        EXPECT_EQ(f.link().selection().LabelNoCom().caption(),
-                  "COM" + std::to_string(c.configured) + " NON DISPONIBLE");
+        EXPECT_FALSE(okLit());
         // Once: the open at creation (when that was the held port), the
         // start-up check and the open of the next step fail the same way
         // and do not repeat it.
         EXPECT_EQ(recordedErrors(), std::vector<std::string>{kAlreadyOpen});
 
-        // Once the other program lets go, the operator's "Init" opens it
-        // (through the control, as a click: the watch lets go of the port).
+        // Once the other program lets go, the operator's "Init" opens it.
         holder.release();
         clearRecordedMessages();
-        f.link().selection().CheckBox_InitPort().onClick();
+        control<CheckBox>("CheckBox_InitPort").onClick();
+        EXPECT_TRUE(waitUntil([&] { return linkUp(c.configured); })) << statusText();
         EXPECT_TRUE(recordedErrors().empty());
-        EXPECT_TRUE(f.link().port().Open());
-        EXPECT_TRUE(f.link().selection().OKLight().Lit());
-        EXPECT_EQ(f.link().selection().LabelNoCom().caption(), "COM" + std::to_string(c.configured) + " 9600");
+        EXPECT_EQ(statusText(), com + " 9600");
         TearDown();
     }
 }
 
-// Com=0: the choice of a port is asked once; declining it leaves the panel
-// running without a line, told once, and nothing is asked or watched again
-// until the operator chooses a port.
+// Com=0: the choice of a port is asked once (the port dialog, closed by the
+// operator: Cancel); declining it leaves the panel running without a line,
+// told once, and nothing is asked again until the operator chooses a port.
 TEST_F(MainWindowTest, WithPortZeroTheChoiceIsAskedOnceAndDecliningItLeavesThePanelRunning) {
     PtyPair& com1 = addPort(1);
     writeIni(iniText(0, ""));
     int asked = 0;
-    app::TForm1& f = build();
-    f.link().port().selectPort = [&] {
-        ++asked;
-        return 0;  // Cancel
-    };
-    f.form().show();
+    QWidget* seen = nullptr;  // the dialog being closed
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (dialog && dialog != seen && dialog->windowTitle() == "Select Port") {
+            ++asked;
+            seen = dialog;
+            dialog->close();
+        }
+    });
+    closer.start(20);
+    app::TForm1& f = buildAndShow();
+    ASSERT_TRUE(waitUntil([&] { return asked == 1 && !recordedErrors().empty(); }));
 
-    EXPECT_EQ(asked, 1);
     ASSERT_EQ(recordedErrors().size(), 1u);
     EXPECT_EQ(recordedErrors()[0].rfind("The ComNumber property of the TSerialComPort has not been set", 0), 0u);
     EXPECT_NE(recordedErrors()[0].find("Aucun port série n'a été choisi"), std::string::npos);
     EXPECT_FALSE(f.state.EnDemarrage);
     EXPECT_TRUE(f.form().visible());
-    EXPECT_FALSE(f.link().port().Open());
-    EXPECT_FALSE(f.link().watch().watching());
-    serveEventsFor(std::chrono::milliseconds(200));
+    EXPECT_FALSE(okLit());
+    serveEventsFor(std::chrono::milliseconds(300));
     EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(com1.readUntilQuiet(50).empty());
 
     clearRecordedMessages();
     QTest::keyClick(f.form().window(), Qt::Key_F3);
@@ -300,10 +294,8 @@ TEST_F(MainWindowTest, WithPortZeroTheChoiceIsAskedOnceAndDecliningItLeavesThePa
     EXPECT_NE(recordedErrors()[0].find("Aucun port série n'est choisi"), std::string::npos);
 
     // The operator chooses COM1: it opens, and nothing is asked.
-    ComboBox& combo = f.link().selection().ComboBox_NoCom();
-    combo.setItemIndex(0);
-    emit qobject_cast<QComboBox*>(combo.widget())->activated(0);
-    EXPECT_TRUE(f.link().port().Open());
+    choosePort(1);
+    EXPECT_TRUE(waitUntil([&] { return linkUp(1); })) << statusText();
     EXPECT_EQ(asked, 1);
     Bytes line;
     EXPECT_TRUE(receiveUntil(com1, line, [](const Bytes& b) { return zeros(b) >= 10; }));

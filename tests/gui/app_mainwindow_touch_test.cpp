@@ -3,7 +3,7 @@
 // the release; a finger held still for half a second is a right press (the
 // shifted map); a tap on a command area is a click. Qt makes mouse events of
 // touches nobody takes: the counts below catch a press handled twice.
-#include "tests/gui/app_mainwindow_fixture.h"
+#include "tests/support/main_window.h"
 
 #include <QPointingDevice>
 
@@ -111,9 +111,9 @@ TEST_F(TouchTest, ATapOnACommandAreaIsAClick) {
     tap({20, 262});  // T/F
     EXPECT_NE(f.machineType.EstTour, tour);
     tap({20, 655});  // CONF
-    EXPECT_TRUE(f.link().selection().LabelNoCom().visible());
+    EXPECT_TRUE(control<Label>("LabelNoCom").visible());
     tap({20, 655});
-    EXPECT_FALSE(f.link().selection().LabelNoCom().visible());
+    EXPECT_FALSE(control<Label>("LabelNoCom").visible());
     EXPECT_EQ(codes(), Bytes{}) << "a command area sent a key code";
     tap({852, 66});  // FIN
     EXPECT_FALSE(f.form().visible());

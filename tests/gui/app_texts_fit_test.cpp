@@ -4,12 +4,12 @@
 // face the desktop's font configuration would give for the name. CTest runs
 // this program a second time with a font configuration that maps Arial to
 // the wider DejaVu Sans, as a user's could.
-#include "tests/gui/app_mainwindow_fixture.h"
+#include "tests/support/main_window.h"
 
 #include <string>
 
-#include "app/port_link.h"
 #include "platform/qt/label.h"
+#include "serial/port_component.h"
 #include "serial/port_selection.h"
 #include "serial/com_select_form.h"
 #include "serial/form2.h"
@@ -17,7 +17,7 @@
 namespace vos::test {
 namespace {
 
-enum class Window { Panel, PortDialog, SearchWindow };
+enum class Window { Panel, LinkBar, PortDialog, SearchWindow };
 
 // How far a text may run: up to the left edge of the next control, up to the
 // right edge of the frame around it, or up to its window's right edge.
@@ -35,10 +35,11 @@ struct TextFit {
 // link draws a long one smaller to keep to its 140 pixels before LabelTXD),
 // nine ports found.
 constexpr TextFit kTexts[] = {
-    {Window::Panel, "LabelNoCom", "COM1 NON DISPONIBLE", Limit::LeftOf, "LabelTXD"},
-    {Window::Panel, "LabelNoCom", "COM255 NON DISPONIBLE", Limit::LeftOf, "LabelTXD"},
-    {Window::Panel, "LabelNoCom", "COM255 LIAISON PERDUE", Limit::LeftOf, "LabelTXD"},
-    {Window::Panel, "LabelNoCom", "COM99 19200", Limit::LeftOf, "LabelTXD"},
+    {Window::LinkBar, "LabelNoCom", "COM1 NON DISPONIBLE", Limit::LeftOf, "LabelTXD"},
+    {Window::LinkBar, "LabelNoCom", "COM255 NON DISPONIBLE", Limit::LeftOf, "LabelTXD"},
+    {Window::LinkBar, "LabelNoCom", "COM255 LIAISON PERDUE", Limit::LeftOf, "LabelTXD"},
+    {Window::LinkBar, "LabelNoCom", "COM255 OUVERTURE…", Limit::LeftOf, "LabelTXD"},
+    {Window::LinkBar, "LabelNoCom", "COM99 19200", Limit::LeftOf, "LabelTXD"},
     {Window::Panel, "LabelTXD", nullptr, Limit::LeftOf, "TXDLight"},
     {Window::Panel, "LabelRXD", nullptr, Limit::LeftOf, "RXDLight"},
     {Window::Panel, "LabelPortsDispos", "Ports disponibles : com 1 2 3 4 5 6 7 8 9", Limit::LeftOf,
@@ -57,11 +58,20 @@ constexpr TextFit kTexts[] = {
     {Window::SearchWindow, "Label2", "com 255", Limit::WindowEdge, nullptr},
 };
 
+// The link bar alone, as the panel lays it out: its status text shows what
+// the line tells it.
+struct NoLine final : serial::LineRequests {
+    void choosePort(int) override {}
+    void chooseSpeed(std::int32_t) override {}
+    void openConfiguredPort() override {}
+};
+
 class TextsFitTest : public MainWindowTest {
 protected:
     Form& window(Window w) {
         switch (w) {
         case Window::Panel: return (form1 ? *form1 : build()).form();
+        case Window::LinkBar: return bar_;
         case Window::PortDialog: return dialog_.form();
         case Window::SearchWindow: return search_.form();
         }
@@ -70,6 +80,10 @@ protected:
 
     serial::TComSelectForm dialog_{[](int) { return true; }};
     serial::TForm2 search_;
+    Form bar_{"Form1", FormStyle::Borderless};
+    serial::TSerialComPort port_{folder.path()};
+    NoLine line_;
+    serial::PortSelection selection_{bar_, port_, line_};
 };
 
 TEST_F(TextsFitTest, EveryWidestTextFitsItsPlace) {
@@ -81,7 +95,7 @@ TEST_F(TextsFitTest, EveryWidestTextFitsItsPlace) {
         ASSERT_NE(label, nullptr);
         ASSERT_TRUE(label->autoSize());
         if (t.text && std::string(t.label) == "LabelNoCom")
-            form1->link().selection().showLinkState(t.text, false);
+            selection_.showLinkState(t.text, false);
         else if (t.text)
             label->setCaption(t.text);
         const int right = label->left() + label->width();  // the width follows the text as drawn

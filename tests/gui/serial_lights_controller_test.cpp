@@ -17,8 +17,7 @@
 namespace vos {
 namespace {
 
-// Stand-ins for the main window's PortTriggerAvail and PortTriggerTimer:
-// functor types, so a test can tell by target<>() whose handler the port holds.
+// Stand-ins for the main window's PortTriggerAvail and PortTriggerTimer.
 struct MainAvail {
     std::vector<std::uint8_t>* received;
     std::vector<bool>* rxdLitOnEntry;
@@ -43,6 +42,37 @@ struct StatusProbe {
     void operator()(serial::TSerialComPort&, std::uint16_t) const { txdLitOnEntry->push_back(txd->Lit()); }
 };
 
+// The wiring the main window makes: the controller sees each event first,
+// then the window's own handler. Functor types, so a test can tell by
+// target<>() that the port still holds them (the controller never replaces
+// them).
+struct WiredAvail {
+    serial::TSerialSLController* controller;
+    MainAvail main;
+    void operator()(serial::TSerialComPort& cp, std::uint16_t n) const {
+        controller->TriggerAvail(cp, n);
+        main(cp, n);
+    }
+};
+
+struct WiredTimer {
+    serial::TSerialSLController* controller;
+    MainTimer main;
+    void operator()(serial::TSerialComPort& cp, std::uint16_t h) const {
+        controller->TriggerTimer(cp, h);
+        main(cp, h);
+    }
+};
+
+struct WiredStatus {
+    serial::TSerialSLController* controller;
+    StatusProbe probe;
+    void operator()(serial::TSerialComPort& cp, std::uint16_t h) const {
+        controller->TriggerStatus(cp, h);
+        if (probe.txdLitOnEntry) probe(cp, h);
+    }
+};
+
 class ControllerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -50,16 +80,18 @@ protected:
         port.setComNumber(1);
         port.setBaud(9600);
         port.setAutoOpen(false);
-        port.OnTriggerAvail = MainAvail{&received, &rxdLitOnEntry, &rxd};
-        port.OnTriggerTimer = MainTimer{&expired};
+        port.OnTriggerAvail = WiredAvail{&controller, MainAvail{&received, &rxdLitOnEntry, &rxd}};
+        port.OnTriggerTimer = WiredTimer{&controller, MainTimer{&expired}};
+        port.OnTriggerStatus = WiredStatus{&controller, StatusProbe{nullptr, &txd}};
         serial::TLightSet set;
         set.TXDLight = &txd;
         set.RXDLight = &rxd;
         controller.setLights(set);
     }
 
-    bool mainHandlersInstalled() const {
-        return port.OnTriggerAvail.target<MainAvail>() && port.OnTriggerTimer.target<MainTimer>();
+    bool wiringKept() const {
+        return port.OnTriggerAvail.target<WiredAvail>() && port.OnTriggerTimer.target<WiredTimer>() &&
+               port.OnTriggerStatus.target<WiredStatus>();
     }
 
     test::PtyPair pty;
@@ -79,13 +111,13 @@ TEST_F(ControllerTest, ActivationWaitsForTheOpenAndFollowsCloseAndReopen) {
     controller.setLightsActive(true);  // port closed: only the wish is kept
     EXPECT_FALSE(controller.LightsActive());
     EXPECT_TRUE(controller.pending());
-    EXPECT_TRUE(mainHandlersInstalled());
+    EXPECT_TRUE(wiringKept());
     EXPECT_EQ(controller.handles(), serial::TSerialSLController::Handles{});
 
     port.setOpen(true);
     EXPECT_TRUE(controller.LightsActive());
     EXPECT_FALSE(controller.pending());
-    EXPECT_FALSE(mainHandlersInstalled());
+    EXPECT_TRUE(wiringKept());
     const auto h = controller.handles();
     // RXD timer, output-sent status trigger (kind 5), TXD timer, in that order.
     ASSERT_NE(h.rxdTimer, 0);
@@ -100,11 +132,11 @@ TEST_F(ControllerTest, ActivationWaitsForTheOpenAndFollowsCloseAndReopen) {
     port.setOpen(false);
     EXPECT_FALSE(controller.LightsActive());
     EXPECT_TRUE(controller.pending());  // active again at the next open
-    EXPECT_TRUE(mainHandlersInstalled());
+    EXPECT_TRUE(wiringKept());
 
     port.setOpen(true);
     EXPECT_TRUE(controller.LightsActive());
-    EXPECT_FALSE(mainHandlersInstalled());
+    EXPECT_TRUE(wiringKept());
     // The triggers the port kept across the close were dropped before the
     // new ones were made, so the same handles come back, each once.
     EXPECT_EQ(controller.handles(), h);
@@ -165,8 +197,7 @@ TEST_F(ControllerTest, SecondActivationInstallsOnceAndDeactivationRestores) {
 
     controller.setLightsActive(false);
     EXPECT_FALSE(controller.LightsActive());
-    EXPECT_TRUE(mainHandlersInstalled());   // not the controller's own
-    EXPECT_FALSE(port.OnTriggerStatus);
+    EXPECT_TRUE(wiringKept());
     EXPECT_FALSE(txd.Lit());
     EXPECT_FALSE(rxd.Lit());
     EXPECT_EQ(controller.handles(), serial::TSerialSLController::Handles{});
@@ -183,7 +214,7 @@ TEST_F(ControllerTest, FalseOnAClosedPortWithdrawsThePendingWish) {
     EXPECT_FALSE(controller.pending());
     port.setOpen(true);
     EXPECT_FALSE(controller.LightsActive());
-    EXPECT_TRUE(mainHandlersInstalled());
+    EXPECT_TRUE(wiringKept());
 }
 
 TEST_F(ControllerTest, NoPortRaisesPortNotAssigned) {
@@ -198,7 +229,7 @@ TEST_F(ControllerTest, NoPortRaisesPortNotAssigned) {
 }
 
 // Trigger slots exhausted: the activation fails half-way and is undone
-// completely (triggers dropped, handlers back, inactive), then works once
+// completely (triggers dropped, inactive), then works once
 // slots are free again.
 TEST_F(ControllerTest, FailedActivationIsUndone) {
     port.setOpen(true);
@@ -208,14 +239,14 @@ TEST_F(ControllerTest, FailedActivationIsUndone) {
 
     EXPECT_THROW(controller.setLightsActive(true), serial::ENoMoreTriggers);
     EXPECT_FALSE(controller.LightsActive());
-    EXPECT_TRUE(mainHandlersInstalled());
+    EXPECT_TRUE(wiringKept());
     EXPECT_EQ(controller.handles(), serial::TSerialSLController::Handles{});
     EXPECT_THROW(port.ArmTimerTrigger(rxdWouldBe, 1, true), serial::EBadTriggerHandle);  // dropped
 
     for (int i = 0; i < 3; ++i) port.DropTrigger(mine[static_cast<std::size_t>(i)]);
     controller.setLightsActive(true);
     EXPECT_TRUE(controller.LightsActive());
-    EXPECT_FALSE(mainHandlersInstalled());
+    EXPECT_TRUE(wiringKept());
 }
 
 TEST_F(ControllerTest, OneByteLightsRxdWhichGoesOffAgain) {
@@ -247,7 +278,7 @@ TEST_F(ControllerTest, OneByteLightsRxdWhichGoesOffAgain) {
 
 TEST_F(ControllerTest, SentByteLightsTxdWhichGoesOffAgain) {
     std::vector<bool> txdLitOnStatus;
-    port.OnTriggerStatus = StatusProbe{&txdLitOnStatus, &txd};
+    port.OnTriggerStatus = WiredStatus{&controller, StatusProbe{&txdLitOnStatus, &txd}};
     port.setOpen(true);
     controller.setLightsActive(true);
 
@@ -255,7 +286,7 @@ TEST_F(ControllerTest, SentByteLightsTxdWhichGoesOffAgain) {
     port.SendBlock(&key, 1);
     EXPECT_EQ(pty.read(1), std::vector<std::uint8_t>{key});
     ASSERT_TRUE(test::waitUntil([&] { return !txdLitOnStatus.empty(); }));
-    EXPECT_TRUE(txdLitOnStatus[0]);  // lit before the saved status handler ran
+    EXPECT_TRUE(txdLitOnStatus[0]);  // lit before the window's status handler ran
     ASSERT_TRUE(test::waitUntil([&] { return !txd.Lit(); }));
     EXPECT_FALSE(rxd.Lit());
 

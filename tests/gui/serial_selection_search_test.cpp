@@ -17,11 +17,18 @@
 #include "serial/core/serial_errors.h"
 #include "serial/port_component.h"
 #include "serial/port_selection.h"
-#include "serial/sl_controller.h"
 #include "tests/support/pty.h"
 
 namespace vos {
 namespace {
+
+// The line as the selection sees it: what it was asked, in order.
+struct RecordedLine final : serial::LineRequests {
+    void choosePort(int n) override { asked.push_back("choose " + std::to_string(n)); }
+    void chooseSpeed(std::int32_t baud) override { asked.push_back("speed " + std::to_string(baud)); }
+    void openConfiguredPort() override { asked.push_back("open"); }
+    std::vector<std::string> asked;
+};
 
 class SelectionTest : public ::testing::Test {
 protected:
@@ -55,11 +62,8 @@ protected:
     std::map<int, std::unique_ptr<test::PtyPair>> ptys;
     Form form{"Form1", FormStyle::Borderless};
     serial::TSerialComPort port{folder.path()};
-    serial::TSerialSLController controller{&port};
-    bool enDemarrage = true;
-    int ecritures = 0;
-    serial::PortSelection sel{form, port, controller,
-                      serial::PortSelection::Hooks{[this] { ++ecritures; }, [this] { return enDemarrage; }, {}}};
+    RecordedLine line;
+    serial::PortSelection sel{form, port, line};
 };
 
 TEST_F(SelectionTest, LinkControlsAsDesigned) {
@@ -100,9 +104,6 @@ TEST_F(SelectionTest, LinkControlsAsDesigned) {
         EXPECT_EQ(c.light->NotLitColor(), c.notLit);
         EXPECT_FALSE(c.light->Lit());
     }
-    EXPECT_EQ(controller.Lights().TXDLight, &sel.TXDLight());
-    EXPECT_EQ(controller.Lights().RXDLight, &sel.RXDLight());
-    EXPECT_EQ(controller.Lights().CTSLight, nullptr);
 
     EXPECT_FALSE(sel.CheckBox_InitPort().visible());
     EXPECT_TRUE(sel.CheckBox_InitPort().checked());
@@ -140,7 +141,7 @@ TEST_F(SelectionTest, SearchListsPortsInNumericOrder) {
     addPorts({1, 3, 12});
     QElapsedTimer clock;
     clock.start();
-    sel.LabelDetectePorts().onClick();  // the PORTS area runs the search
+    sel.RechercherPorts();
     const auto ms = clock.elapsed();
     std::printf("search over 255 numbers with 3 ports: %lld ms\n", static_cast<long long>(ms));
     EXPECT_LT(ms, 5000);
@@ -153,9 +154,8 @@ TEST_F(SelectionTest, SearchListsPortsInNumericOrder) {
     EXPECT_EQ(sel.Form2().Label2.caption(), "");
     EXPECT_EQ(sel.Form2().ProgressBar1.position(), 100);
     EXPECT_FALSE(sel.Form2().form().visible());
-    // During start-up the search does not apply the port.
-    EXPECT_EQ(ecritures, 0);
-    EXPECT_FALSE(port.Open());
+    // The search alone (start-up's) asks nothing of the line.
+    EXPECT_TRUE(line.asked.empty());
 }
 
 TEST_F(SelectionTest, ItemTextsKeepNumericOrder) {
@@ -185,78 +185,52 @@ TEST_F(SelectionTest, FewerPortsLeaveOlderSlotsThatTheLookupStillSees) {
     }
 }
 
-TEST_F(SelectionTest, SearchAfterStartUpAppliesAndOpensTheConfiguredPort) {
+// PORTS searches, then applies the configured port: the lists show it and
+// the line is asked to open it (it opens it off the GUI thread).
+TEST_F(SelectionTest, PortsSearchesThenAppliesTheConfiguredPort) {
     addPorts({1, 3, 12});
     port.setComNumber(3);
-    enDemarrage = false;
-    sel.RechercherPorts();
+    sel.LabelDetectePorts().onClick();
     EXPECT_EQ(sel.ComboBox_NoCom().itemIndex(), 1);
     EXPECT_EQ(sel.ComboBox_Bauds().itemIndex(), 0);
-    EXPECT_EQ(sel.LabelNoCom().caption(), "COM3 9600");
-    EXPECT_TRUE(sel.PortOK());
-    EXPECT_TRUE(sel.OKLight().Lit());
-    EXPECT_EQ(ecritures, 1);
-    EXPECT_TRUE(port.Open());
+    EXPECT_EQ(line.asked, std::vector<std::string>{"open"});
     EXPECT_FALSE(sel.Form2().form().visible());
 }
 
-// A port that another program holds counts as present and shows as usable,
-// but opening it fails; the progress window does not stay up.
-TEST_F(SelectionTest, HeldPortIsListedButFailsToOpen) {
+// A port that another program holds counts as present.
+TEST_F(SelectionTest, HeldPortIsListed) {
     addPorts({1, 3});
     const int fd = ::open(ptys[3]->slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
-
     sel.RechercherPorts();
     EXPECT_EQ(items(), (std::vector<std::string>{"COM  1", "COM  3"}));
-
-    port.setComNumber(3);
-    enDemarrage = false;
-    try {
-        sel.RechercherPorts();
-        ADD_FAILURE() << "the open did not fail";
-    } catch (const serial::EAlreadyOpen& e) {
-        EXPECT_STREQ(e.what(), "ie_Open - device already open");
-    }
-    EXPECT_EQ(sel.LabelNoCom().caption(), "COM3 9600");
-    EXPECT_TRUE(sel.OKLight().Lit());
-    EXPECT_EQ(ecritures, 1);
-    EXPECT_FALSE(port.Open());
-    EXPECT_FALSE(sel.Form2().form().visible());
     ::close(fd);
 }
 
 TEST_F(SelectionTest, MissingConfiguredPortIsReportedOnce) {
     addPorts({1, 3, 12});
     sel.RechercherPorts();
-    port.setComNumber(1);
-    sel.LabelNoCom().setCaption(sel.TexteEtatPort());
-    ASSERT_TRUE(sel.OKLight().Lit());
+    sel.showLinkState("COM1 9600", true);
 
     port.setComNumber(7);
     sel.AppliquerPort();
     EXPECT_FALSE(sel.OKLight().Lit());
-    EXPECT_FALSE(sel.PortOK());
     EXPECT_TRUE(sel.PortAbsent());
-    EXPECT_TRUE(sel.AbsenceSignalee());
     EXPECT_EQ(sel.LabelNoCom().caption(), "COM7 NON DISPONIBLE");
     EXPECT_EQ(sel.ComboBox_NoCom().itemIndex(), -1);
 
-    // Later checks leave the label alone, also for a listed port that has
-    // disappeared since the search.
+    // Later checks leave the label alone; a listed port that has
+    // disappeared since the search is the line's to find out.
     port.setComNumber(9);
     sel.AppliquerPort();
     EXPECT_EQ(sel.LabelNoCom().caption(), "COM7 NON DISPONIBLE");
+    EXPECT_TRUE(line.asked.empty());
     removePort(12);
     port.setComNumber(12);
     sel.AppliquerPort();
     EXPECT_FALSE(sel.PortAbsent());
-    EXPECT_FALSE(sel.OKLight().Lit());
-    EXPECT_EQ(sel.LabelNoCom().caption(), "COM7 NON DISPONIBLE");
-    EXPECT_EQ(sel.TexteEtatPort(), "COM12  NON DISPONIBLE");
-    EXPECT_EQ(ecritures, 0);
-    EXPECT_FALSE(port.Open());
+    EXPECT_EQ(line.asked, std::vector<std::string>{"open"});
 }
 
 TEST_F(SelectionTest, SpeedOutsideTheListLeavesTheSpeedComboAlone) {
@@ -269,44 +243,29 @@ TEST_F(SelectionTest, SpeedOutsideTheListLeavesTheSpeedComboAlone) {
         port.setBaud(baud);
         sel.AppliquerPort();
         EXPECT_EQ(sel.ComboBox_Bauds().itemIndex(), index);
-        EXPECT_EQ(sel.LabelNoCom().caption(), "COM1 " + std::to_string(baud));  // still used
-        if (index == -1) EXPECT_EQ(sel.ComboBox_Bauds().text(), "ComboBox_Bauds");
+        if (index == -1) {
+            EXPECT_EQ(sel.ComboBox_Bauds().text(), "ComboBox_Bauds");
+        }
     }
     EXPECT_EQ(port.Baud(), 57600);
 }
 
-TEST_F(SelectionTest, ComboChangesSwitchPortAndSpeed) {
+// The lists and the hidden Init box ask the line; an item whose slot is
+// empty only checks the configured port again.
+TEST_F(SelectionTest, TheLinkControlsAskTheLine) {
     addPorts({1, 3, 12});
     sel.RechercherPorts();
-    enDemarrage = false;
     port.setComNumber(1);
-    sel.AppliquerPort();
-    ASSERT_TRUE(port.Open());
 
     sel.ComboBox_NoCom().setItemIndex(2);
     sel.ComboBox_NoComChange();
-    EXPECT_EQ(port.ComNumber(), 12);
-    EXPECT_TRUE(port.Open());
-    EXPECT_EQ(sel.LabelNoCom().caption(), "COM12 9600");
-    EXPECT_TRUE(controller.LightsActive());
-
     sel.ComboBox_Bauds().setItemIndex(1);
     sel.ComboBox_BaudsChange();
-    EXPECT_EQ(port.Baud(), 19200);
-    EXPECT_EQ(sel.LabelNoCom().caption(), "COM12 19200");
-
-    // A port gone since the search changes nothing but the check.
-    removePort(3);
-    sel.ComboBox_NoCom().setItemIndex(1);
+    sel.ComboBox_NoCom().setItemIndex(-1);
     sel.ComboBox_NoComChange();
-    EXPECT_EQ(port.ComNumber(), 12);
-    EXPECT_EQ(sel.ComboBox_NoCom().itemIndex(), 2);
-    EXPECT_EQ(sel.LabelNoCom().caption(), "COM12 19200");
-    EXPECT_TRUE(sel.OKLight().Lit());
-    EXPECT_EQ(ecritures, 4);
-
+    EXPECT_EQ(sel.ComboBox_NoCom().itemIndex(), 0);  // back on the configured port
     sel.CheckBox_InitPortClick();
-    EXPECT_EQ(ecritures, 5);
+    EXPECT_EQ(line.asked, (std::vector<std::string>{"choose 12", "speed 19200", "open", "open", "open"}));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
 // The real program on a private program folder, with pseudo-terminals for
-// its ports, for the fault-injection tests and the soak benchmark.
+// its ports, for the main window's tests and the soak benchmark.
 //
 // InstalledFolder lays out what the installed program finds beside itself
 // (Vostrelle.ini, Skins/num760f.jpg and num760t.jpg, ltypeb.ttf, and a Ports
@@ -88,9 +88,9 @@ inline constexpr std::string_view kShippedIni =
 
 class InstalledFolder {
 public:
-    // The shipped configuration (port 1 at 9600, milling skin), both skins,
-    // the screen font.
-    InstalledFolder() : folder_(true) { layOut(true); }
+    // Lays out, in `folder`, the shipped configuration (port 1 at 9600,
+    // milling skin), both skins and the screen font.
+    explicit InstalledFolder(ProgramFolder& folder) : folder_(folder) { layOut(true); }
 
     // Writes every file (again): after something was mounted over the folder.
     void layOut(bool withFont) {
@@ -118,7 +118,7 @@ public:
     }
 
 private:
-    ProgramFolder folder_;
+    ProgramFolder& folder_;
 };
 
 class Peer {
