@@ -17,6 +17,8 @@
 #include <mutex>
 #include <stdexcept>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -156,6 +158,52 @@ TEST(Link, TheSearchWindowIsPaintedAboveThePanelAndItsBarMovesDuringASlowSearch)
     EXPECT_TRUE(searchShownMoving(s)) << "the search of PORTS is hidden or frozen";
     EXPECT_TRUE(pollUntil([&] { return searchBarFill(s.shot().screen()) < 0; }, 30000)) << "it never ends";
     EXPECT_TRUE(idleBytesFlow(s.line()));
+}
+
+// COM2's open takes 2 s (a Bluetooth line connecting, a stuck adapter: the
+// preloaded shim delays every open of Ports/COM2 and logs it). The operator
+// picks COM2 (a wheel notch over the port list), then COM1 back before
+// COM2 is open, then COM2 again. While COM2 is being opened the panel
+// answers (ZOOM) and COM1 keeps its idle stream; the second choice drops the
+// first; each choice opens COM2 once; then the link is on COM2 alone.
+TEST(Link, ASlowPortChosenNeverFreezesThePanelAndIsOpenedOncePerChoice) {
+    test::ProgramFolder scratch(false);
+    const std::string log = scratch.path() + "opens.log";
+    PanelSession s(PanelSetup{.environment = {std::string("LD_PRELOAD=") + VOS_SLOW_OPEN_LIB, "VOS_SLOW_OPEN_MS=2000",
+                                              "VOS_SLOW_OPEN_MATCH=/Ports/COM2", "VOS_SLOW_OPEN_LOG=" + log}});
+    test::PtyPair com2Pty;
+    std::filesystem::create_symlink(com2Pty.slavePath(), s.folder() + "Ports/COM2");
+    LineRecorder com2(com2Pty);
+    const auto opensOfCom2 = [&] {
+        std::ifstream in(log);
+        return std::count(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(), '\n');
+    };
+    ASSERT_TRUE(s.startUntilBanner());
+    s.clickAt(kConfX, kConfY);
+    ASSERT_TRUE(s.waitForShot(lineShownUp));
+    ASSERT_TRUE(pollUntil([&] { return opensOfCom2() >= 1; }));  // the search at start-up tried it
+    const auto before = opensOfCom2();
+    constexpr int kListX = 48, kListY = 700;  // ComboBox_NoCom (8, 689, 80 x 23)
+
+    s.clickAt(kListX, kListY, Button::WheelDown);  // COM2
+    s.clickAt(kListX, kListY, Button::WheelUp);    // COM1 again: COM2's open is dropped
+    EXPECT_TRUE(pollUntil([&] { return opensOfCom2() == before + 1; })) << opensOfCom2() - before << " opens";
+    std::this_thread::sleep_for(std::chrono::milliseconds(3000));
+    EXPECT_EQ(com2.size(), 0u) << "the dropped choice went on";
+    EXPECT_TRUE(idleBytesFlow(s.line())) << "COM1 stopped";
+
+    s.clickAt(kListX, kListY, Button::WheelDown);  // COM2, and this time it stays
+    const std::size_t mark = s.line().size();
+    s.clickAt(kZoomX, kZoomY);
+    EXPECT_TRUE(s.waitForShot(bigScreen)) << "ZOOM does nothing while COM2 is being opened";
+    EXPECT_EQ(com2.size(), 0u) << "COM2 opened too soon for the check";
+    EXPECT_GE(s.line().size() - mark, 50u) << "COM1's idle stream stopped while COM2 was being opened";
+    EXPECT_TRUE(com2.waitFor(0, [](const auto& b) { return b.size() >= 50; }, kWaitMs)) << "COM2 never opened";
+    EXPECT_EQ(opensOfCom2(), before + 2);
+    const std::size_t after = s.line().size();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_LE(s.line().size(), after + 2) << "COM1 still sends";
+    com2.stop();
 }
 
 // The machine's control as a TCP server on this computer (standing for the

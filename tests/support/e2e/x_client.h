@@ -21,7 +21,8 @@ struct WindowGeometry {
     int height = 0;
 };
 
-enum class Button { Left = 1, Middle = 2, Right = 3 };
+// WheelUp and WheelDown: one notch of the mouse wheel (X buttons 4 and 5).
+enum class Button { Left = 1, Middle = 2, Right = 3, WheelUp = 4, WheelDown = 5 };
 
 class XClient {
 public:

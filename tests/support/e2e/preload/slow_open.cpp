@@ -1,6 +1,8 @@
 // Preloaded into the program by an end-to-end test: every open() of a port
-// link (a path holding "/Ports/COM") takes VOS_SLOW_OPEN_MS milliseconds
-// longer, as a slow adapter's driver would. Everything else is untouched.
+// link (a path holding VOS_SLOW_OPEN_MATCH, by default "/Ports/COM") takes
+// VOS_SLOW_OPEN_MS milliseconds longer, as a slow adapter's driver would;
+// with VOS_SLOW_OPEN_LOG set, each such open appends a line to that file.
+// Everything else is untouched.
 #include <dlfcn.h>
 #include <fcntl.h>
 
@@ -9,13 +11,29 @@
 #include <cstring>
 #include <ctime>
 
+#include <unistd.h>
+
 namespace {
 
 using OpenFn = int (*)(const char*, int, ...);
 
+void logOpen(const char* path) {
+    const char* log = std::getenv("VOS_SLOW_OPEN_LOG");
+    if (!log || !*log) return;
+    const auto real = reinterpret_cast<OpenFn>(::dlsym(RTLD_NEXT, "open"));
+    const int fd = real(log, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return;
+    (void)!::write(fd, path, std::strlen(path));
+    (void)!::write(fd, "\n", 1);
+    ::close(fd);
+}
+
 void delayPortOpen(const char* path) {
     const char* ms = std::getenv("VOS_SLOW_OPEN_MS");
-    if (!path || !ms || !std::strstr(path, "/Ports/COM")) return;
+    const char* match = std::getenv("VOS_SLOW_OPEN_MATCH");
+    if (!match || !*match) match = "/Ports/COM";
+    if (!path || !ms || !std::strstr(path, match)) return;
+    logOpen(path);
     const long n = std::strtol(ms, nullptr, 10);
     timespec left{n / 1000, (n % 1000) * 1000000L};
     while (::nanosleep(&left, &left) != 0) {
