@@ -1,11 +1,13 @@
 #pragma once
 // Design values of the main window that belong to no other module: its
-// caption, the start-up banner, the pixels-per-inch scaling table and the
-// names of the program's files. Its geometry is design/window.h's.
+// caption, the start-up banner, the scale it takes at creation and the names
+// of the program's files. Its geometry is design/window.h's, the
+// pixels-per-inch table design/scaling.h's.
 #include <array>
 #include <optional>
 #include <string_view>
 
+#include "design/scaling.h"
 #include "design/window.h"  // kClientWidth, kClientHeight
 
 namespace vos::app {
@@ -24,19 +26,6 @@ inline constexpr std::string_view kBlankLine = "                                
 static_assert(kBannerText.size() == 39);
 static_assert(kBlankLine.size() == 40);
 
-// Extra scaling by the screen's pixels per inch (numerator over 1000).
-struct PpiScale {
-    int ppi;
-    int numerator;
-};
-inline constexpr std::array<PpiScale, 4> kPpiScaling{{{72, 1400}, {120, 875}, {144, 735}, {192, 558}}};
-
-constexpr std::optional<int> scalingNumerator(int ppi) {
-    for (const auto& s : kPpiScaling)
-        if (s.ppi == ppi) return s.numerator;
-    return std::nullopt;
-}
-
 struct ScaleRatio {
     int num, den;
     constexpr bool operator==(const ScaleRatio&) const = default;
@@ -54,7 +43,7 @@ constexpr std::optional<ScaleRatio> panelScale(int ppi, int availWidth, int avai
         if (r.num > 0 && static_cast<long long>(r.num) * best.den < static_cast<long long>(best.num) * r.den)
             best = r;
     };
-    if (const auto num = scalingNumerator(ppi)) best = {*num, 1000};
+    if (const auto num = design::scalingNumerator(ppi)) best = {*num, design::kPpiScaleDenominator};
     consider({availWidth, design::kClientWidth});
     consider({availHeight, design::kClientHeight});
     if (best.num == best.den) return std::nullopt;

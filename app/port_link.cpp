@@ -72,6 +72,7 @@ struct PortLink::Impl final : serial::LineRequests {
     void choosePort(int n) override;
     void chooseSpeed(std::int32_t baud) override;
     void openConfiguredPort() override;
+    bool portPresent(int n) override;
     void operatorAction();
     void requestSave();
 
@@ -220,9 +221,12 @@ void PortLink::Impl::takeDevice() {
     if (saveOnOutcome) requestSave();
 }
 
+// The link controls come up by themselves: hidden, a port that is down would
+// look like a healthy one.
 void PortLink::Impl::unavailable() {
     if (Port.ComNumber() != line.port || Port.Open()) moveTo(line.port);
     keyRefusalShown = false;
+    if (!startingUp && aux) aux->showLinkControls();
     if (failure) report(failure);
     failure = nullptr;
     // A port that exists but could not be had is the configured one now.
@@ -315,7 +319,7 @@ void PortLink::Impl::startupOver() {
     else
         watch(true);
     show();
-    if (!Port.Open() && aux) aux->showLinkControls();
+    if (line.phase != Phase::Open && line.phase != Phase::Opening && aux) aux->showLinkControls();
 }
 
 // A new action of the operator may show a failure already shown; its
@@ -364,6 +368,11 @@ void PortLink::Impl::openConfiguredPort() {
         return;
     }
     handle(LineEvent::Want, Port.ComNumber());
+}
+
+bool PortLink::Impl::portPresent(int n) {
+    if (line.phase == Phase::Opening && line.port == n && opener.busy()) return true;
+    return Port.PortAvailable(n);
 }
 
 // A failure of the port itself (opening it, a setting on it): one box per

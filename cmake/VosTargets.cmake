@@ -1,11 +1,13 @@
 # Helpers that turn a folder into a library target and a test or benchmark file
 # into an executable, so that adding a source file never needs a CMake edit.
 
-# vos_library(NAME DIR [QT] [EXCLUDE file...] DEPS dep...)
+# vos_library(NAME DIR [EXCLUDE file...] DEPS dep...)
 # Every .cpp directly in DIR belongs to NAME. A folder without sources yields
-# an INTERFACE target, so dependents link whatever exists so far.
+# an INTERFACE target, so dependents link whatever exists so far. No class of
+# the program declares Q_OBJECT (signals are connected to lambdas), so no
+# library runs moc.
 function(vos_library name dir)
-  cmake_parse_arguments(ARG "QT" "" "DEPS;EXCLUDE" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
   file(GLOB hdrs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.h)
   foreach(ex IN LISTS ARG_EXCLUDE)
@@ -15,9 +17,6 @@ function(vos_library name dir)
     add_library(${name} STATIC ${srcs} ${hdrs})
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
-    if(ARG_QT)
-      set_target_properties(${name} PROPERTIES AUTOMOC ON)
-    endif()
   else()
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})

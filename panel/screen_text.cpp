@@ -15,8 +15,6 @@ constexpr std::array<char32_t, 32> kAnsiHigh = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
 // Appends the column `cp` to a caption: "&" is doubled.
 void appendColumn(std::string& out, char32_t cp) {
     if (cp == U'&') {
@@ -50,30 +48,10 @@ std::uint8_t codePointToAnsi(char32_t cp) {
     return '?';
 }
 
+// Not a valid sequence: the lead byte alone is one ANSI character.
 char32_t decodeUtf8(std::string_view s, std::size_t& pos) {
-    const auto lead = static_cast<unsigned char>(s[pos++]);
-    if (lead < 0x80) return lead;
-    int extra = 0;
-    char32_t cp = 0;
-    char32_t min = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        extra = 1, cp = lead & 0x1F, min = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        extra = 2, cp = lead & 0x0F, min = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        extra = 3, cp = lead & 0x07, min = 0x10000;
-    }
-    // Not a valid sequence: the lead byte alone is one ANSI character.
-    const char32_t asAnsi = ansiToCodePoint(lead);
-    if (extra == 0 || pos + extra > s.size()) return asAnsi;
-    for (int i = 0; i < extra; ++i) {
-        const auto c = static_cast<unsigned char>(s[pos + i]);
-        if (!isContinuation(c)) return asAnsi;
-        cp = (cp << 6) | (c & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return asAnsi;
-    pos += extra;
-    return cp;
+    if (const auto cp = nextUtf8(s, pos, false)) return *cp;
+    return ansiToCodePoint(static_cast<std::uint8_t>(s[pos++]));
 }
 
 std::string latin1ToUtf8(std::string_view ansi) {

@@ -1,5 +1,6 @@
 #include "serial/com_select_form.h"
 
+#include "design/dialogs.h"
 #include "platform/qt/label.h"
 #include "platform/qt/list_controls.h"
 #include "platform/qt/shape.h"
@@ -9,60 +10,34 @@ namespace vos::serial {
 
 namespace {
 
-constexpr int kClientWidth = 220;
-constexpr int kClientHeight = 131;
-constexpr int kComboHeight = 21;
+namespace dlg = design::portdialog;
 
-struct LabelDesign {
-    const char* name;
-    int left, top;
-    const char* caption;
-};
-constexpr LabelDesign kLabels[] = {
-    {"Label1", 18, 14, "The configured serial port is not valid."},
-    {"Label2", 18, 30, "Please choose another port."},
-};
-
-struct ButtonDesign {
-    const char* name;
-    design::Bounds bounds;
-    const char* caption;
-    ModalResult result;
-};
-constexpr ButtonDesign kButtons[] = {
-    {"OkBtn", {8, 95, 85, 27}, "OK", ModalResult::Ok},
-    {"AbortBtn", {124, 95, 85, 27}, "Cancel", ModalResult::Abort},
-};
-
-constexpr design::Bounds kBevel{8, 8, 201, 42};
-constexpr design::Bounds kCombo{8, 64, 201, kComboHeight};
-const FontSpec kDialogFont{"MS Sans Serif", 11, false, false, design::colors::Black};
-constexpr design::Rgb kDialogColor{240, 240, 240};
+const FontSpec kDialogFont{dlg::kFace, dlg::kFontPixels, false, false, design::colors::Black};
 
 void addBevel(Form& f) {
     Shape& bevel = f.addShape("Bevel1");
     bevel.setKind(ShapeKind::Rectangle);
     bevel.setBrushClear(true);
     bevel.setPenColor(design::colors::Gray);
-    bevel.setBounds(kBevel);
+    bevel.setBounds(dlg::kBevel);
     bevel.setEnabled(false);
 }
 
 ComboBox& addCombo(Form& f) {
     ComboBox& c = f.addComboBox("PortsComboBox");
     c.setStyle(ComboStyle::DropDownList);
-    c.setBounds(kCombo);
+    c.setBounds(dlg::kCombo);
     return c;
 }
 
 // The window, the frame and the two lines of text; returns the port list.
 ComboBox& buildDialog(Form& f) {
-    f.setCaption("Select Port");
-    f.setClientSize(kClientWidth, kClientHeight);
-    f.setColor(kDialogColor);
+    f.setCaption(dlg::kCaption);
+    f.setClientSize(dlg::kClientWidth, dlg::kClientHeight);
+    f.setColor(dlg::kColor);
     f.setFont(kDialogFont);
     addBevel(f);
-    for (const auto& d : kLabels) {
+    for (const auto& d : dlg::kLabels) {
         Label& l = f.addLabel(d.name);
         l.setFont(kDialogFont);
         l.setTransparent(true);
@@ -80,11 +55,11 @@ TComSelectForm::TComSelectForm(const std::function<bool(int)>& portAvailable)
     : form_("ComSelectForm", FormStyle::Dialog), ports_(buildDialog(form_)) {
     for (const auto& item : listSelectablePorts(portAvailable)) ports_.add(item);
     ports_.setItemIndex(0);
-    for (const auto& d : kButtons) {
+    for (const auto& d : dlg::kButtons) {
         Button& b = form_.addButton(d.name);
         b.setBounds(d.bounds);
         b.setCaption(d.caption);
-        const ModalResult result = d.result;
+        const ModalResult result = d.ok ? ModalResult::Ok : ModalResult::Abort;
         b.onClick = [this, result] { form_.setModalResult(result); };
     }
     // OK is the default button: Return anywhere in the dialog chooses it.
@@ -92,7 +67,7 @@ TComSelectForm::TComSelectForm(const std::function<bool(int)>& portAvailable)
     form_.onKeyDown = [this](std::uint16_t key, ShiftState) {
         if (key == vk::Return) form_.setModalResult(ModalResult::Ok);
     };
-    form_.moveTo((form_.screenWidth() - kClientWidth) / 2, (form_.screenHeight() - kClientHeight) / 2);
+    form_.moveTo((form_.screenWidth() - dlg::kClientWidth) / 2, (form_.screenHeight() - dlg::kClientHeight) / 2);
 }
 
 int TComSelectForm::Execute() {

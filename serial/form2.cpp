@@ -1,12 +1,17 @@
 #include "serial/form2.h"
 
+#include "design/dialogs.h"
+#include "design/scaling.h"
+
 namespace vos::serial {
 
 namespace {
 
-Label& createLabel(Form& form, const form2::LabelDesign& d) {
+namespace form2 = design::searchwindow;
+
+Label& createLabel(Form& form, const design::TextDesign& d) {
     Label& l = form.addLabel(d.name);
-    l.setFont(d.font);
+    l.setFont(FontSpec{form2::kFace, d.fontPixels, d.bold, false, d.color});
     l.setTransparent(false);
     l.setColor(form2::kBackground);
     l.setAutoSize(true);
@@ -28,7 +33,7 @@ Form& prepareWindow(Form& form) {
     form.setCaption(form2::kCaption);
     form.setClientSize(form2::kClientWidth, form2::kClientHeight);
     form.setColor(form2::kBackground);
-    form.setFont(FontSpec{"Arial", 11, false, false, design::colors::Black});
+    form.setFont(FontSpec{form2::kFace, 11, false, false, design::colors::Black});
     form.moveTo(form2::kScreenLeft, form2::kScreenTop);
     return form;
 }
@@ -41,8 +46,8 @@ TForm2::TForm2()
       Label2(createLabel(form_, form2::kLabel2)),
       ProgressBar1(createProgressBar(form_)),
       Label3(createLabel(form_, form2::kLabel3)) {
-    if (auto num = form2ScalingNumerator(form_.pixelsPerInch()))
-        form_.scaleBy(*num, kPpiScalingDenominator);
+    if (auto num = design::scalingNumerator(form_.pixelsPerInch()))
+        form_.scaleBy(*num, design::kPpiScaleDenominator);
 }
 
 void TForm2::paintProgressBar() {

@@ -164,8 +164,9 @@ public:
     // Whether port n has a usable device (a port held by another program, or
     // by this one, counts as present). Needs no open port.
     bool PortAvailable(int n) const;
-    // True when one more byte can be queued now: open, not shutting down, and
-    // at least one byte free in the output ring. Never raises.
+    // True when an idle byte may be queued now: open, not shutting down, and
+    // more than an eighth of the output ring free (the rest is kept for the
+    // operator's keys while the line does not drain). Never raises.
     bool canSendIdle() const;
 
     // --- user notification list (last registered is called first) ---

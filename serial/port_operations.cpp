@@ -100,10 +100,16 @@ bool TSerialCustomComPort::LineBreak() {
     return errors != -1 && (errors & kLineBreak) != 0;
 }
 
+// Idle bytes are filler: while the line does not drain (the control stopped
+// reading), they stop short of the last eighth of the output ring, so that
+// the operator's keys still find room there and go out, in order, as soon as
+// the control reads again.
 bool TSerialCustomComPort::canSendIdle() const {
     auto* d = openDispatcher();
     if (!d) return false;
-    return d->outputCount() < static_cast<int>(openOutSize_);
+    const int size = openOutSize_;
+    const int keyRoom = size / 8;  // none in a ring of fewer than 8 bytes
+    return size - d->outputCount() > keyRoom;
 }
 
 // The endpoint: runs on the GUI thread inside the dispatcher's delivery.

@@ -142,7 +142,7 @@ void PortSelection::testPort(int n) {
     f.Label2.setCaption("com " + std::to_string(n));
     f.ProgressBar1.setPosition(n * 100 / kMaxPort);
     f.form().repaintNow();
-    if (Port.PortAvailable(n)) {
+    if (line_.portPresent(n)) {
         const std::string blankN = " " + std::to_string(n);
         f.Label3.setCaption(f.Label3.caption() + blankN);
         labelPortsDispos_.setCaption(labelPortsDispos_.caption() + blankN);

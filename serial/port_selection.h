@@ -40,6 +40,10 @@ public:
     // The configured port is found: it is opened unless it is open or being
     // opened, and the link controls show its state.
     virtual void openConfiguredPort() = 0;
+    // The search's availability test of port n. A port the line is opening
+    // counts as present untested: the test would take the device from under
+    // the open.
+    virtual bool portPresent(int n) = 0;
 
 protected:
     ~LineRequests() = default;

@@ -13,28 +13,11 @@ constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
 
 bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
-// The code point at `pos` (moved past it): a well-formed sequence of 2 to 4
-// bytes, surrogates allowed, or else the one byte as a Latin-1 character.
+// The code point at `pos` (moved past it): a well-formed sequence,
+// surrogates allowed, or else the one byte as a Latin-1 character.
 char32_t NextCodePoint(std::string_view s, size_t& pos) {
-    const auto lead = static_cast<unsigned char>(s[pos++]);
-    int extra = 0;
-    char32_t cp = lead, min = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        extra = 1, cp = lead & 0x1F, min = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        extra = 2, cp = lead & 0x0F, min = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        extra = 3, cp = lead & 0x07, min = 0x10000;
-    }
-    if (extra == 0 || pos + static_cast<size_t>(extra) > s.size()) return lead;
-    for (int i = 0; i < extra; ++i) {
-        const auto c = static_cast<unsigned char>(s[pos + static_cast<size_t>(i)]);
-        if (!IsContinuation(c)) return lead;
-        cp = (cp << 6) | (c & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF) return lead;
-    pos += static_cast<size_t>(extra);
-    return cp;
+    if (const auto cp = nextUtf8(s, pos, true)) return *cp;
+    return static_cast<unsigned char>(s[pos++]);
 }
 
 char16_t UnitAt(std::string_view bytes, size_t i, bool bigEndian) {

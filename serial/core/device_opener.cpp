@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -83,9 +84,15 @@ void DeviceOpener::Shared::run(const std::shared_ptr<Request>& r) {
         dirs.setFolders(options.useNotifications ? foldersAffecting(r->path) : std::vector<std::string>{});
         dirs.drain();
         if (!inForce(*r)) return;
+        const auto began = std::chrono::steady_clock::now();
         if (tryNow && attempt(r)) return;
         tryNow = true;
-        dirs.wait(r->wake, options.fallbackMs, options.useNotifications);
+        // The fallback counts from the attempt's start: an attempt that took
+        // long (a network server that does not answer) is followed by the
+        // next one at once, so attempts stay `fallbackMs` apart.
+        const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began);
+        const int left = std::max<int>(0, options.fallbackMs - static_cast<int>(spent.count()));
+        dirs.wait(r->wake, left, options.useNotifications);
         std::this_thread::sleep_for(kMinAttemptGap);
     }
 }

@@ -1,5 +1,7 @@
 #include "serial/core/dispatcher_base.h"
 
+#include <pthread.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -108,7 +110,7 @@ void TSerialBaseDispatcher::resetState() {
 
 int TSerialBaseDispatcher::startThreads() {
     if (const int rc = launchReader(); rc != 0) return rc;
-    if (const int rc = launchThread(dispatcherThread_, [this] { dispatcherThreadBody(); }); rc != 0)
+    if (const int rc = launchThread(dispatcherThread_, "vos-dispatcher", [this] { dispatcherThreadBody(); }); rc != 0)
         return rc;
     if (const int rc = launchWriter(); rc != 0) return rc;
     return launchStatusWatcher();
@@ -167,11 +169,12 @@ void TSerialBaseDispatcher::requestStopThreads() {
     dispatcherWake_.set();
 }
 
-int TSerialBaseDispatcher::launchThread(WorkerThread& worker, std::function<void()> body) {
+int TSerialBaseDispatcher::launchThread(WorkerThread& worker, const char* name, std::function<void()> body) {
     startAck_.reset();
     worker.running = true;
     try {
-        worker.thread = std::thread([this, &worker, body = std::move(body)] {
+        worker.thread = std::thread([this, &worker, name, body = std::move(body)] {
+            ::pthread_setname_np(::pthread_self(), name);
             body();
             {
                 std::lock_guard lk(endMutex_);

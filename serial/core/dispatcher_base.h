@@ -218,9 +218,10 @@ protected:
     virtual bool writerRunning() const = 0;
 
     // --- services for the subclass ---
-    // Starts `body` on a new thread and waits up to 3000 ms for it to call
+    // Starts `body` on a new thread named `name` (at most 15 characters: what
+    // top -H and a debugger show) and waits up to 3000 ms for it to call
     // threadBegins(). The body must end with threadEnded(result).
-    int launchThread(WorkerThread& worker, std::function<void()> body);
+    int launchThread(WorkerThread& worker, const char* name, std::function<void()> body);
     // First call of every worker body: counts the thread and acknowledges.
     void threadBegins();
     // Last call of every worker body. -160/-161 set the line errors to -1

@@ -52,21 +52,21 @@ int TSerialPlatformDispatcher::deviceTakeLineErrors() {
 }
 
 int TSerialPlatformDispatcher::launchReader() {
-    return launchThread(reader_, [this] {
+    return launchThread(reader_, "vos-reader", [this] {
         threadBegins();
         threadEnded(readerLoop());
     });
 }
 
 int TSerialPlatformDispatcher::launchWriter() {
-    return launchThread(writer_, [this] {
+    return launchThread(writer_, "vos-writer", [this] {
         threadBegins();
         threadEnded(writerLoop());
     });
 }
 
 int TSerialPlatformDispatcher::launchStatusWatcher() {
-    return launchThread(status_, [this] {
+    return launchThread(status_, "vos-status", [this] {
         threadBegins();
         threadEnded(statusLoop());
     });

@@ -79,7 +79,7 @@ TEST_F(DensityTest, TheWindowTakesTheTableFactorAndFitsAtTheTopCentre) {
     app::TForm1& f = start();
     const int ppi = expectedPixelsPerInch();
     EXPECT_EQ(f.form().pixelsPerInch(), ppi);
-    const int num = app::scalingNumerator(ppi).value_or(1000);  // every screen of this run fits it
+    const int num = design::scalingNumerator(ppi).value_or(1000);  // every screen of this run fits it
     EXPECT_EQ(f.form().clientWidth(), std::lround(design::kClientWidth * num / 1000.0));
     EXPECT_EQ(f.form().clientHeight(), std::lround(design::kClientHeight * num / 1000.0));
     const design::Bounds area = f.form().availableArea();

@@ -64,6 +64,7 @@ struct NoLine final : serial::LineRequests {
     void choosePort(int) override {}
     void chooseSpeed(std::int32_t) override {}
     void openConfiguredPort() override {}
+    bool portPresent(int) override { return true; }
 };
 
 class TextsFitTest : public MainWindowTest {

@@ -49,6 +49,30 @@ TEST_F(PortComponent, BytesGoBothWaysAndTheEventCountsThem) {
     EXPECT_TRUE(recordedErrors().empty());
 }
 
+// The control stops reading: idle bytes fill the line's buffers and then the
+// output ring, but for its last eighth, where the operator's keys still go;
+// once the control reads again, everything arrives in order, the key last.
+TEST_F(PortComponent, AStalledLineKeepsRoomForKeys) {
+    PtyPair& pty = addPort(3);
+    auto port = makePort(3);
+    port->setOutSize(256);  // the main window's ring
+    port->setOpen(true);
+    ASSERT_TRUE(port->Open());
+    std::size_t idle = 0;
+    const std::uint8_t zero = 0;
+    ASSERT_TRUE(waitUntil([&] {
+        for (int i = 0; i < 512 && port->canSendIdle(); ++i, ++idle) port->SendBlock(&zero, 1);
+        return !port->canSendIdle() && port->OutputCount() > 0;
+    }));
+    EXPECT_EQ(port->OutputCount(), 256u - 32u);
+    const std::uint8_t keys[] = {0x81, 0x82, 0x83};
+    for (std::uint8_t k : keys) EXPECT_NO_THROW(port->SendBlock(&k, 1));
+
+    std::vector<std::uint8_t> expected(idle, 0);
+    expected.insert(expected.end(), std::begin(keys), std::end(keys));
+    EXPECT_EQ(pty.read(expected.size(), 20000), expected);
+}
+
 TEST_F(PortComponent, NotificationsRunLastRegisteredFirstAndLeaveByIdentity) {
     addPort(3);
     auto port = makePort(3);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "design/scaling.h"
 #include "platform/qt/form.h"
 #include "serial/core/serial_errors.h"
 #include "serial/port_component.h"
@@ -22,8 +23,12 @@
 namespace vos {
 namespace {
 
-// The line as the selection sees it: what it was asked, in order.
+// The line as the selection sees it: what it was asked, in order; ports are
+// tested as the port component tests them.
 struct RecordedLine final : serial::LineRequests {
+    explicit RecordedLine(const serial::TSerialComPort& p) : port(p) {}
+    bool portPresent(int n) override { return port.PortAvailable(n); }
+    const serial::TSerialComPort& port;
     void choosePort(int n) override { asked.push_back("choose " + std::to_string(n)); }
     void chooseSpeed(std::int32_t baud) override { asked.push_back("speed " + std::to_string(baud)); }
     void openConfiguredPort() override { asked.push_back("open"); }
@@ -62,7 +67,7 @@ protected:
     std::map<int, std::unique_ptr<test::PtyPair>> ptys;
     Form form{"Form1", FormStyle::Borderless};
     serial::TSerialComPort port{folder.path()};
-    RecordedLine line;
+    RecordedLine line{port};
     serial::PortSelection sel{form, port, line};
 };
 
@@ -134,7 +139,7 @@ TEST_F(SelectionTest, ProgressWindowAsDesigned) {
 
     const std::pair<int, std::optional<int>> scaling[] = {
         {72, 1400}, {96, std::nullopt}, {120, 875}, {144, 735}, {192, 558}, {100, std::nullopt}};
-    for (const auto& [ppi, num] : scaling) EXPECT_EQ(serial::form2ScalingNumerator(ppi), num) << ppi;
+    for (const auto& [ppi, num] : scaling) EXPECT_EQ(design::scalingNumerator(ppi), num) << ppi;
 }
 
 TEST_F(SelectionTest, SearchListsPortsInNumericOrder) {

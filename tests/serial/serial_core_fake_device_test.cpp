@@ -65,7 +65,7 @@ protected:
     void devicePurgeOutput() override {}
     int launchReader() override { return 0; }
     int launchWriter() override {
-        return launchThread(writer_, [this] {
+        return launchThread(writer_, "vos-writer", [this] {
             threadBegins();
             const int which = waitAny({&stopEvent(), &writerFail}, -1);
             threadEnded(which == 1 ? writerResult.load() : 0);

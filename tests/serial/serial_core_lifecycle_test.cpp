@@ -3,9 +3,13 @@
 #include <sys/resource.h>
 #include <time.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -16,6 +20,18 @@ namespace vos::test {
 namespace {
 
 using Lifecycle = PtyDispatcherTest;
+
+// The names of this process's threads (what top -H shows).
+std::vector<std::string> threadNames() {
+    std::vector<std::string> names;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream comm(task.path() / "comm");
+        std::string name;
+        std::getline(comm, name);
+        names.push_back(name);
+    }
+    return names;
+}
 
 double processCpuMs() {
     timespec t{};
@@ -34,6 +50,10 @@ TEST_F(Lifecycle, OpenCodes) {
 
     ASSERT_EQ(port->start(settings()), 0);
     EXPECT_TRUE(port->started());
+    // The four threads of an open port tell what they are.
+    const std::vector<std::string> names = threadNames();
+    for (const char* name : {"vos-reader", "vos-writer", "vos-status", "vos-dispatcher"})
+        EXPECT_EQ(std::count(names.begin(), names.end(), name), 1) << name;
     EXPECT_THROW(
         {
             try {
