@@ -91,6 +91,29 @@ int resolve(const std::string& host, std::vector<std::string>& out) {
     return out.empty() ? kCodeNoDevice : 0;
 }
 
+int ignoreEvents(struct gensio*, void*, int, int, unsigned char*, gensiods*, const char* const*) {
+    return GE_NOTSUP;
+}
+
+// gensio keeps the OS handler of the process's very first allocation for
+// good (its registry lock is used through it), so that first allocation is
+// made here, with a handler that lives as long as the program, never with a
+// connection's own, which is freed with it. Made once, read-only after.
+bool primeGensio() {
+    static const bool primed = [] {
+        selector_s* sel = nullptr;
+        gensio_os_funcs* o = nullptr;
+        if (sel_alloc_selector_nothread(&sel) != 0 || gensio_unix_funcs_alloc(sel, 0, &o) != 0) return false;
+        gensio_os_funcs_set_vlog(o, quietLog);
+        // Both layers once, so that each loads and registers itself here.
+        gensio* io = nullptr;
+        if (str_to_gensio("telnet(rfc2217),tcp,127.0.0.1,9", o, ignoreEvents, nullptr, &io) != 0) return false;
+        gensio_free(io);
+        return true;
+    }();
+    return primed;
+}
+
 int codeForGensio(int err) {
     if (err == GE_NOMEM) return kCodeNoMemory;
     return kCodeNoDevice;
@@ -170,7 +193,7 @@ void NetBridge::run() {
     pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
 
     int rc = kCodeNoMemory;
-    if (wake.error() == 0 && sel_alloc_selector_nothread(&sel) == 0 &&
+    if (wake.error() == 0 && primeGensio() && sel_alloc_selector_nothread(&sel) == 0 &&
         gensio_unix_funcs_alloc(sel, 0, &os) == 0) {
         gensio_os_funcs_set_vlog(os, quietLog);
         gensio_os_funcs_set_data(os, this);
