@@ -53,11 +53,14 @@ public:
     NetPort(const NetPort&) = delete;
     NetPort& operator=(const NetPort&) = delete;
 
-    // Resolves, connects and (rfc2217) negotiates within timeoutMs. Returns
-    // 0 and sets `port` and `deviceFd` (the device's end of the socket
-    // pair: non-blocking, close-on-exec, owned by the caller from now on),
-    // or a code: -2 when the server cannot be reached (unknown name,
-    // refused, no answer in time), -4 no descriptors left, -8 no memory.
+    // Resolves, connects and (rfc2217) negotiates within timeoutMs, and
+    // returns at the latest half a second after it (a name resolution that
+    // hangs longer is left to end on the bridge thread, which then frees
+    // everything). Returns 0 and sets `port` and `deviceFd` (the device's
+    // end of the socket pair: non-blocking, close-on-exec, owned by the
+    // caller from now on), or a code: -2 when the server cannot be reached
+    // (unknown name, refused, no answer in time), -4 no descriptors left,
+    // -8 no memory.
     static int connect(const NetAddress& address, int timeoutMs, std::unique_ptr<NetPort>& port,
                        int& deviceFd);
 
