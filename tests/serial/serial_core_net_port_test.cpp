@@ -3,12 +3,17 @@
 // namespace), its device a pseudo-terminal whose master the test holds as
 // the machine's control. The dispatcher runs on Ports/COM1, a link to
 // rfc2217://... or tcp://..., exactly as on a local terminal.
+#include <gensio/gensio.h>
+#include <gensio/gensio_unix.h>
+#include <gensio/selector.h>
+#include <gensio/sergensio.h>
 #include <gtest/gtest.h>
 #include <termios.h>
 
 #include <atomic>
 #include <chrono>
 #include <iostream>
+#include <thread>
 
 #include "platform/core/serial_device.h"
 #include "serial/core/port_watch.h"
@@ -57,13 +62,18 @@ protected:
     // Every byte value from the control arrives as sent, and from the panel
     // the other way: no telnet negotiation, no 0xFF doubling left over.
     void expectEveryByteBothWays() {
-        ASSERT_TRUE(peer.write(allByteValues()));
+        // Taken inside the data-available events, as the panel takes them.
         std::vector<std::uint8_t> got;
-        EXPECT_TRUE(pumpUntil([&] {
-            const auto more = takeAll();
-            got.insert(got.end(), more.begin(), more.end());
-            return got.size() >= 256;
-        }));
+        onEvent = [&](const Event& e) {
+            for (std::uint32_t i = 0; e.kind == serial::kEventDataAvail && i < e.first; ++i) {
+                std::uint8_t b = 0;
+                ASSERT_EQ(port->takeByte(b), 0);
+                got.push_back(b);
+            }
+        };
+        ASSERT_TRUE(peer.write(allByteValues()));
+        EXPECT_TRUE(pumpUntil([&] { return got.size() >= 256; }));
+        onEvent = nullptr;
         EXPECT_EQ(got, allByteValues());
         const auto all = allByteValues();
         ASSERT_EQ(port->writeBlock(all.data(), all.size()), 0);
@@ -169,6 +179,98 @@ TEST_F(NetPortTest, APulledCableIsALostLineWithinSeconds) {
     RecordProperty("pulled_cable_seconds", std::to_string(seconds));
     EXPECT_LT(seconds, 10.0);
     EXPECT_EQ(failureCode.load(), kCodeReadFault);
+}
+
+// An RFC 2217 server that refuses one speed: it answers every request with
+// the value asked for, except `refused`, answered with 9600. Made with
+// gensio's server side on a thread of its own (ser2net never refuses a
+// speed). Its OS handler is made once and kept for the process: gensio may
+// keep the first one it is given.
+class RefusingServer {
+public:
+    explicit RefusingServer(int refused) : refused_(refused) {
+        static gensio_os_funcs* const os = [] {
+            selector_s* sel = nullptr;
+            gensio_os_funcs* o = nullptr;
+            if (sel_alloc_selector_nothread(&sel) != 0 || gensio_unix_funcs_alloc(sel, 0, &o) != 0) return o;
+            return o;
+        }();
+        os_ = os;
+        if (!os_ || str_to_gensio_accepter("telnet(rfc2217),tcp,127.0.0.1,0", os_, onAccept, this, &acc_) != 0 ||
+            gensio_acc_startup(acc_) != 0)
+            return;
+        char text[16] = {};
+        gensiods len = sizeof text;
+        if (gensio_acc_control(acc_, GENSIO_CONTROL_DEPTH_FIRST, GENSIO_CONTROL_GET, GENSIO_ACC_CONTROL_LPORT, text,
+                               &len) == 0)
+            port_ = std::atoi(text);
+        thread_ = std::thread([this] {
+            while (!stop_) {
+                gensio_time t{0, 20 * 1000 * 1000};
+                gensio_os_funcs_service(os_, &t);
+            }
+            if (io_) gensio_free(io_);
+            gensio_acc_free(acc_);
+        });
+    }
+    ~RefusingServer() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    int port() const { return port_; }
+
+private:
+    static int onAccept(struct gensio_accepter*, void* data, int event, void* what) {
+        if (event != GENSIO_ACC_EVENT_NEW_CONNECTION) return GE_NOTSUP;
+        auto* self = static_cast<RefusingServer*>(data);
+        self->io_ = static_cast<struct gensio*>(what);
+        gensio_set_callback(self->io_, onEvent, self);
+        gensio_set_read_callback_enable(self->io_, true);
+        return 0;
+    }
+    static int onEvent(struct gensio* io, void* data, int event, int, unsigned char* buf, gensiods*,
+                       const char* const*) {
+        auto* self = static_cast<RefusingServer*>(data);
+        struct sergensio* sio = gensio_to_sergensio(io);
+        const unsigned value = buf ? *reinterpret_cast<unsigned*>(buf) : 0;
+        switch (event) {
+        case GENSIO_EVENT_READ: return 0;  // bytes taken and dropped
+        case GENSIO_EVENT_SER_BAUD:
+            return sergensio_baud(sio, static_cast<int>(value) == self->refused_ ? 9600 : value, nullptr, nullptr);
+        case GENSIO_EVENT_SER_DATASIZE: return sergensio_datasize(sio, value, nullptr, nullptr);
+        case GENSIO_EVENT_SER_PARITY: return sergensio_parity(sio, value, nullptr, nullptr);
+        case GENSIO_EVENT_SER_STOPBITS: return sergensio_stopbits(sio, value, nullptr, nullptr);
+        case GENSIO_EVENT_SER_FLOWCONTROL: return sergensio_flowcontrol(sio, value, nullptr, nullptr);
+        case GENSIO_EVENT_SER_DTR: return sergensio_dtr(sio, value, nullptr, nullptr);
+        case GENSIO_EVENT_SER_RTS: return sergensio_rts(sio, value, nullptr, nullptr);
+        default: return GE_NOTSUP;
+        }
+    }
+
+    const int refused_;
+    gensio_os_funcs* os_ = nullptr;
+    struct gensio_accepter* acc_ = nullptr;
+    struct gensio* io_ = nullptr;  // server thread
+    int port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+using NetSettings = PtyDispatcherTest;
+
+// A speed the server answers with another value is refused like a speed a
+// local terminal refuses; other speeds still go through.
+TEST_F(NetSettings, ASpeedTheServerRefusesIsAnErrorLikeALocalRefusal) {
+    RefusingServer server(19200);
+    ASSERT_NE(server.port(), 0);
+    folder.linkPort(1, "rfc2217://127.0.0.1:" + std::to_string(server.port()));
+    ASSERT_EQ(open(), 0);  // 9600, DTR and RTS answered as asked
+    serial::LineSettings line{19200, serial::pNone, 8, 1};
+    EXPECT_EQ(port->setLineSettings(line), kCodeGeneralFailure);
+    line.baud = 9600;
+    EXPECT_EQ(port->setLineSettings(line), 0);
+    line.baud = 4800;
+    EXPECT_EQ(port->setLineSettings(line), 0);
 }
 
 }  // namespace
