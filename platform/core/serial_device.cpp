@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -32,6 +33,7 @@ SerialDevice::~SerialDevice() { close(); }
 
 int SerialDevice::open(const std::string& path) {
     if (fd_ >= 0) return codeForErrno(EBUSY, DeviceStep::Open);
+    if (const auto address = networkAddress(path)) return openNetwork(*address);
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return codeForErrno(errno, DeviceStep::Open);
     termios original{};
@@ -63,13 +65,24 @@ int SerialDevice::open(const std::string& path) {
     return 0;
 }
 
+int SerialDevice::openNetwork(const NetAddress& address) {
+    int fd = -1;
+    if (const int rc = NetPort::connect(address, kNetConnectTimeoutMs, net_, fd); rc != 0) return rc;
+    fd_ = fd;
+    savedValid_ = false;
+    modemSupport_ = 0;
+    counterSupport_ = 0;
+    return 0;
+}
+
 bool SerialDevice::adopt(SerialDevice& other) {
     if (fd_ >= 0 || &other == this || other.fd_ < 0) return false;
     fd_ = other.fd_;
+    net_ = std::move(other.net_);
     saved_ = other.saved_;
     savedValid_ = other.savedValid_;
-    modemSupport_ = -1;
-    counterSupport_ = -1;
+    modemSupport_ = net_ ? 0 : -1;
+    counterSupport_ = net_ ? 0 : -1;
     other.fd_ = -1;
     other.savedValid_ = false;
     return true;
@@ -77,6 +90,7 @@ bool SerialDevice::adopt(SerialDevice& other) {
 
 int SerialDevice::close() {
     if (fd_ < 0) return 0;
+    net_.reset();  // ends the connection; the socket pair closes below
     ::ioctl(fd_, TIOCNXCL);
     if (savedValid_) ::tcsetattr(fd_, TCSANOW, &saved_);  // fails harmlessly after a hang-up
     savedValid_ = false;
@@ -86,6 +100,7 @@ int SerialDevice::close() {
 }
 
 int SerialDevice::readParams(LineParams& out) const {
+    if (net_) return net_->readParams(out);
     termios t{};
     if (::tcgetattr(fd_, &t) != 0) return controlCode();
     out = lineParamsOf(t);
@@ -93,6 +108,7 @@ int SerialDevice::readParams(LineParams& out) const {
 }
 
 int SerialDevice::writeParams(const LineParams& params) {
+    if (net_) return net_->writeParams(params);
     termios t{};
     if (::tcgetattr(fd_, &t) != 0) return controlCode();
     if (const int err = applyLineParams(params, t); err != 0)
@@ -101,9 +117,15 @@ int SerialDevice::writeParams(const LineParams& params) {
     return 0;
 }
 
-int SerialDevice::setDtr(bool on) { return modemBits(fd_, on ? TIOCMBIS : TIOCMBIC, TIOCM_DTR); }
+int SerialDevice::setDtr(bool on) {
+    if (net_) return net_->setDtr(on);
+    return modemBits(fd_, on ? TIOCMBIS : TIOCMBIC, TIOCM_DTR);
+}
 
-int SerialDevice::setRts(bool on) { return modemBits(fd_, on ? TIOCMBIS : TIOCMBIC, TIOCM_RTS); }
+int SerialDevice::setRts(bool on) {
+    if (net_) return net_->setRts(on);
+    return modemBits(fd_, on ? TIOCMBIS : TIOCMBIC, TIOCM_RTS);
+}
 
 std::uint8_t SerialDevice::modemInputs() {
     std::uint8_t bits = 0;
@@ -153,9 +175,21 @@ void SerialDevice::queuedBytes(int& input, int& output) const {
     if (::ioctl(fd_, TIOCOUTQ, &output) != 0) output = 0;
 }
 
-int SerialDevice::purgeInput() { return ::tcflush(fd_, TCIFLUSH) == 0 ? 0 : controlCode(); }
+int SerialDevice::purgeInput() {
+    if (net_) {
+        // What the bridge has already handed over is dropped; bytes still on
+        // their way over the network are not (no RFC 2217 purge is asked for).
+        std::uint8_t sink[1024];
+        while (::recv(fd_, sink, sizeof sink, MSG_DONTWAIT) > 0) {}
+        return 0;
+    }
+    return ::tcflush(fd_, TCIFLUSH) == 0 ? 0 : controlCode();
+}
 
-int SerialDevice::purgeOutput() { return ::tcflush(fd_, TCOFLUSH) == 0 ? 0 : controlCode(); }
+int SerialDevice::purgeOutput() {
+    if (net_) return 0;  // bytes handed to the bridge are on their way
+    return ::tcflush(fd_, TCOFLUSH) == 0 ? 0 : controlCode();
+}
 
 DeviceWait SerialDevice::wait(short events, std::initializer_list<WakeEvent*> wakes,
                               int timeoutMs, int* wokenIndex) const {
@@ -198,12 +232,14 @@ ssize_t SerialDevice::read(std::uint8_t* data, std::size_t size) const {
 ssize_t SerialDevice::write(const std::uint8_t* data, std::size_t size) const {
     ssize_t n;
     do {
-        n = ::write(fd_, data, size);
+        // A socket whose bridge has ended must fail with EPIPE, not raise SIGPIPE.
+        n = net_ ? ::send(fd_, data, size, MSG_NOSIGNAL) : ::write(fd_, data, size);
     } while (n < 0 && errno == EINTR);
     return n;
 }
 
 int probeDevice(const std::string& path) {
+    if (networkAddress(path)) return 0;  // never connects (see net_address.h)
     SerialDevice device;
     const int code = device.open(path);
     device.close();

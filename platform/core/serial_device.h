@@ -12,14 +12,24 @@
 // Pseudo-terminals refuse the modem and counter calls (ENOTTY): the lines then
 // read as off, the counters as unsupported, and driving DTR or RTS succeeds
 // without effect.
+//
+// A network port (a Ports entry linking to rfc2217:// or tcp://, see
+// platform/core/net_address.h) is a device too: open() connects (blocking,
+// at most kNetConnectTimeoutMs: call it off the GUI thread), the descriptor
+// is a local socket carrying exactly the line's bytes, and the settings go
+// to the remote port (platform/core/net_port.h). It has no modem inputs and
+// no error counters, like a pseudo-terminal; a connection that closes or
+// fails reads as a hang-up.
 #include <sys/types.h>
 #include <termios.h>
 
 #include <atomic>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <string>
 
+#include "platform/core/net_port.h"
 #include "platform/core/serial_line.h"
 #include "platform/core/wake_event.h"
 
@@ -54,7 +64,8 @@ public:
     // non-blocking flock, which holds even against root, and TIOCEXCL); saves
     // the current termios and makes the line raw, keeping its speed and frame.
     // Returns 0 or a code: -2 no such device, -5 held by another program,
-    // -13 no permission, ... (see errno_codes.h).
+    // -13 no permission, ... (see errno_codes.h). A network port: -2 when
+    // its server cannot be reached (see NetPort::connect).
     int open(const std::string& path);
     // Restores the saved termios, gives up the exclusivity, closes. 0, or -1
     // when the system refuses the close. Nothing to do when not open: 0.
@@ -66,6 +77,8 @@ public:
     // is left closed. Returns false, taking nothing, when this one is open
     // or `other` is not.
     bool adopt(SerialDevice& other);
+    // The network port behind the descriptor; null for a local device.
+    const NetPort* network() const { return net_.get(); }
 
     int readParams(LineParams& out) const;
     int writeParams(const LineParams& params);
@@ -93,7 +106,10 @@ public:
     ssize_t write(const std::uint8_t* data, std::size_t size) const;
 
 private:
+    int openNetwork(const NetAddress& address);
+
     int fd_ = -1;
+    std::unique_ptr<NetPort> net_;
     termios saved_{};
     bool savedValid_ = false;
     // -1 unknown, 0 refused by the device, 1 works.
@@ -102,7 +118,8 @@ private:
 };
 
 // Opens `path` exactly as SerialDevice::open() does and closes it at once.
-// Returns the code of the open (0 when it could be opened).
+// Returns the code of the open (0 when it could be opened). A network port
+// is not connected: 0 when its URL is well-formed (see net_address.h).
 int probeDevice(const std::string& path);
 
 }  // namespace vos

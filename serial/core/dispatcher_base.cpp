@@ -73,6 +73,7 @@ int TSerialBaseDispatcher::start(const StartSettings& settings) {
     }
     resetState();
     queue_.clear();
+    queue_.resetDropped();
     int rc = 0;
     {
         std::lock_guard lk(mainMutex_);

@@ -142,6 +142,12 @@ public:
     int outputCount();
     // Bytes received but still waiting in the I/O queue (ring full). Any thread.
     std::size_t queuedInputBytes() const { return queue_.queuedBytes(); }
+    // Received bytes dropped since start() because the I/O queue was at its
+    // bound (kInputQueueLimit, serial/core/io_queue.h): the GUI thread took
+    // nothing while the peer kept sending. Each overflow also sets
+    // kLineOverrun in lineErrors() (and fires the line-error status
+    // triggers). Any thread.
+    std::uint64_t droppedInputBytes() const { return queue_.droppedBytes(); }
 
     // Triggers (see serial/core/triggers.h). Any thread may call these.
     int NewTimerTrigger();
@@ -254,6 +260,7 @@ private:
     void resetState();
     void refreshModemStatus();
     void refreshLineErrors();
+    void noteInputOverrun();
     void dispatcherThreadBody();
     bool runCycle();
     bool moveInput();

@@ -71,6 +71,7 @@ bool TSerialBaseDispatcher::runCycle() {
             while (checkStatus()) {}
     }
     if (moveInput()) progressed = true;
+    if (queue_.takeOverflow()) noteInputOverrun();
     if (!Delivering.load()) {
         refreshModemStatus();
         while (checkStatus()) {}
@@ -103,6 +104,13 @@ void TSerialBaseDispatcher::refreshModemStatus() {
     if (RingSeen) deltas |= kModemRingEnded;
     RingSeen = false;
     modem_ = static_cast<std::uint8_t>(lines | deltas);
+}
+
+// Bytes dropped at the I/O queue's bound are a receive overrun, as if the
+// device had had no room for them (the line-error triggers then fire).
+void TSerialBaseDispatcher::noteInputOverrun() {
+    std::lock_guard lk(mainMutex_);
+    if (lineErrors_ != -1) lineErrors_ |= kLineOverrun;
 }
 
 void TSerialBaseDispatcher::refreshLineErrors() {

@@ -1,7 +1,9 @@
 #include "serial/core/io_queue.h"
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 namespace vos::serial {
 
@@ -17,8 +19,33 @@ void TIOQueue::appendData(std::unique_ptr<TDataBuffer> chunk) {
     if (!chunk || chunk->filled <= chunk->consumed) return;
     {
         std::lock_guard lk(m_);
-        queuedBytes_ += chunk->filled - chunk->consumed;
-        records_.emplace_back(std::move(chunk));
+        std::size_t n = chunk->filled - chunk->consumed;
+        const std::size_t room = kInputQueueLimit - queuedBytes_;
+        if (n > room) {
+            dropped_ += n - room;
+            overflow_ = true;
+            n = room;
+        }
+        if (n == 0) return;
+        if (!records_.empty()) {
+            if (auto* last = std::get_if<std::unique_ptr<TDataBuffer>>(&records_.back())) {
+                TDataBuffer& tail = **last;
+                const std::size_t fits = std::min(n, tail.data.size() - tail.filled);
+                std::copy_n(chunk->data.data() + chunk->consumed, fits, tail.data.data() + tail.filled);
+                tail.filled = static_cast<std::uint16_t>(tail.filled + fits);
+                chunk->consumed = static_cast<std::uint16_t>(chunk->consumed + fits);
+                queuedBytes_ += fits;
+                n -= fits;
+            }
+        }
+        if (n > 0 && records_.size() >= kInputQueueMaxRecords) {
+            dropped_ += n;
+            overflow_ = true;
+        } else if (n > 0) {
+            chunk->filled = static_cast<std::uint16_t>(chunk->consumed + n);
+            queuedBytes_ += n;
+            records_.emplace_back(std::move(chunk));
+        }
     }
     appended_.set();
 }
@@ -26,9 +53,26 @@ void TIOQueue::appendData(std::unique_ptr<TDataBuffer> chunk) {
 void TIOQueue::appendStatus(std::uint32_t mask) {
     {
         std::lock_guard lk(m_);
+        if (records_.size() >= kInputQueueMaxRecords) return;
         records_.emplace_back(TStatusBuffer{mask});
     }
     appended_.set();
+}
+
+std::uint64_t TIOQueue::droppedBytes() const {
+    std::lock_guard lk(m_);
+    return dropped_;
+}
+
+void TIOQueue::resetDropped() {
+    std::lock_guard lk(m_);
+    dropped_ = 0;
+    overflow_ = false;
+}
+
+bool TIOQueue::takeOverflow() {
+    std::lock_guard lk(m_);
+    return std::exchange(overflow_, false);
 }
 
 std::optional<std::uint32_t> TIOQueue::takeStatusAtHead() {

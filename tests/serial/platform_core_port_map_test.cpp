@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/errno_codes.h"
+#include "platform/core/net_address.h"
 #include "platform/core/port_map.h"
+#include "platform/core/serial_device.h"
 #include "platform/core/serial_line.h"
 #include "tests/support/pty.h"
 
@@ -53,6 +55,47 @@ TEST(PortMap, AFileNamedPortsIsNotAPortsFolder) {
     folder.writeFile("Ports", "not a folder");
     EXPECT_EQ(devicePathForPort(folder.path(), 2), defaultDevicePath(2));
     EXPECT_NE(defaultDevicePath(2), "");
+}
+
+// A Ports entry linking to a URL names a network port: present for the
+// search when the URL is well-formed (nothing listens on these addresses,
+// and the search must not try), absent otherwise; its address reads back.
+TEST(PortMap, ANetworkEntryIsPresentWhenItsUrlIsWellFormed) {
+    const struct {
+        const char* target;
+        const char* url;  // nullptr: not a network port, and absent
+    } rows[] = {
+        {"rfc2217://tour-3.atelier:2001", "rfc2217://tour-3.atelier:2001"},
+        {"RFC2217://192.0.2.7:65535", "rfc2217://192.0.2.7:65535"},
+        {"tcp://[fd00::7]:4001", "tcp://[fd00::7]:4001"},
+        {"tcp://machine_1:1", "tcp://machine_1:1"},
+        {"rfc2217://tour-3.atelier", nullptr},     // no port
+        {"rfc2217://tour-3.atelier:0", nullptr},   // port out of range
+        {"rfc2217://tour-3.atelier:65536", nullptr},
+        {"rfc2217://tour-3.atelier:20x1", nullptr},
+        {"rfc2217://:2001", nullptr},              // no host
+        {"rfc2217://user@host:2001", nullptr},
+        {"rfc2217://host:2001/path", nullptr},
+        {"rfc2217://-host:2001", nullptr},
+        {"rfc2217://a..b:2001", nullptr},
+        {"tcp://fd00::7:4001", nullptr},           // IPv6 without brackets
+        {"tcp://[fd00::zz]:4001", nullptr},
+        {"telnet://host:23", nullptr},             // unknown scheme
+        {"rfc2217:/host:2001", nullptr},
+        {"/nonexistent/rfc2217://host:2001", nullptr},
+    };
+    test::ProgramFolder folder;
+    for (const auto& row : rows) {
+        folder.linkPort(1, row.target);
+        const std::string path = devicePathForPort(folder.path(), 1);
+        const auto address = networkAddress(path);
+        EXPECT_EQ(address.has_value(), row.url != nullptr) << row.target;
+        if (address && row.url) {
+            EXPECT_EQ(address->url(), row.url) << row.target;
+        }
+        EXPECT_EQ(probeDevice(path), row.url ? 0 : kCodeNoDevice) << row.target;
+    }
+    EXPECT_FALSE(networkAddress(folder.path() + "Ports/COM9").has_value());  // no entry
 }
 
 TEST(ErrnoCodes, EveryErrnoIsTranslated) {

@@ -1,6 +1,7 @@
 // The dispatcher and its device threads on a pseudo-terminal: bytes both
 // ways, data-available events, the rings' limits, clearing.
 #include <atomic>
+#include <thread>
 
 #include "tests/serial/serial_core_fixture.h"
 
@@ -119,6 +120,57 @@ TEST_F(DispatcherData, FullInputRingKeepsChunksQueuedAndLosesNothing) {
     ASSERT_TRUE(pumpUntil([&] { return received.size() >= sent.size(); }));
     EXPECT_EQ(received, sent);
     EXPECT_EQ(port->queuedInputBytes(), 0u);
+}
+
+// A peer far faster than a line while nobody takes anything: the I/O queue
+// stops at its bound, what comes beyond is dropped, counted and reported as
+// an overrun; every byte let in is delivered in order, and bytes are let in
+// again once there is room.
+TEST_F(DispatcherData, AFloodBeyondTheQueueBoundIsDroppedAndCountedAsAnOverrun) {
+    bool taking = false;
+    std::vector<std::uint8_t> received;
+    onEvent = [&](const Event& e) {
+        if (e.kind != serial::kEventDataAvail || !taking) return;
+        for (std::uint32_t i = 0; i < e.first; ++i) {
+            std::uint8_t b = 0;
+            ASSERT_EQ(port->takeByte(b), 0);
+            received.push_back(b);
+        }
+    };
+    ASSERT_EQ(open(), 0);
+    constexpr std::size_t kRing = serial::kInputRingSize;
+    constexpr std::size_t kQueue = serial::kInputQueueLimit;
+    constexpr std::size_t kBeyond = 100000;
+    std::vector<std::uint8_t> sent(kRing + kQueue + kBeyond);
+    for (std::size_t i = 0; i < sent.size(); ++i)
+        sent[i] = static_cast<std::uint8_t>(i ^ (i >> 8) ^ (i >> 16));
+    // The ring full first, so that nothing leaves the queue during the flood.
+    ASSERT_TRUE(peer.write(std::vector<std::uint8_t>(sent.begin(), sent.begin() + kRing)));
+    ASSERT_TRUE(pumpUntil([&] { return port->inputCount() == static_cast<int>(kRing); }));
+    bool flooded = false;
+    std::thread flood([&] { flooded = peer.write(std::vector<std::uint8_t>(sent.begin() + kRing, sent.end()), 60000); });
+    const bool dropped = pumpUntil([&] { return port->droppedInputBytes() >= kBeyond; }, 60000);
+    flood.join();
+    ASSERT_TRUE(flooded && dropped);
+    EXPECT_EQ(port->droppedInputBytes(), kBeyond);
+    EXPECT_EQ(port->queuedInputBytes(), kQueue);
+    ASSERT_TRUE(pumpUntil([&] {
+        port->wakeDispatcher();
+        return (port->lineErrors() & serial::kLineOverrun) != 0 && !port->deliveryRunning();
+    }));
+
+    // The handler starts reading; one byte taken outside an event makes room.
+    taking = true;
+    std::uint8_t first = 0;
+    ASSERT_EQ(port->takeByte(first), 0);
+    received.push_back(first);
+    ASSERT_TRUE(pumpUntil([&] { return received.size() >= kRing + kQueue; }, 60000)) << received.size() << " bytes taken";
+    EXPECT_TRUE(received == std::vector<std::uint8_t>(sent.begin(), sent.begin() + kRing + kQueue))
+        << "the bytes let in do not come out as sent";
+    ASSERT_TRUE(peer.write(std::vector<std::uint8_t>{7, 8, 9}));
+    ASSERT_TRUE(pumpUntil([&] { return received.size() >= kRing + kQueue + 3; }));
+    EXPECT_EQ(std::vector<std::uint8_t>(received.end() - 3, received.end()), (std::vector<std::uint8_t>{7, 8, 9}));
+    EXPECT_EQ(port->droppedInputBytes(), kBeyond);
 }
 
 TEST_F(DispatcherData, AWriteOfExactlyTheFreeSpaceFillsTheRing) {
