@@ -1,5 +1,6 @@
 #include "app/link_messages.h"
 
+#include "platform/core/net_address.h"
 #include "platform/core/os_version.h"
 #include "platform/qt/guard.h"
 #include "serial/core/serial_errors.h"
@@ -37,6 +38,14 @@ std::string notASerialPortRemedy(int n, const DeviceTrail& device) {
            com(n) + "\n(voir Ports/LISEZMOI.txt), puis choisir le port de nouveau (CONF).";
 }
 
+// A network port whose server does not answer (stopped, unreachable, a
+// wrong address): the panel calls it again by itself.
+std::string serverRemedy(int n, const NetAddress& server) {
+    return "\n\nLe port " + com(n) + " est le serveur série " + server.url() +
+           " : il ne répond pas (arrêté, injoignable ou adresse fausse).\n"
+           "Le pupitre le rappelle de lui-même jusqu'à ce qu'il réponde.";
+}
+
 constexpr const char* kNoPortChosen =
     "\n\nAucun port série n'a été choisi : le pupitre reste sans liaison avec la commande.\n"
     "Choisissez le port dans les réglages (CONF).";
@@ -70,6 +79,9 @@ std::exception_ptr openFailureForOperator(const std::exception_ptr& e, int n, co
             return std::make_exception_ptr(Error(x.what() + permissionRemedy(n, device)));
         if (-x.ErrorCode == kCodeGeneralFailure)
             return std::make_exception_ptr(Error(x.what() + notASerialPortRemedy(n, device)));
+    } catch (const serial::EBadId& x) {
+        if (const auto server = networkAddress(device.path))
+            return std::make_exception_ptr(Error(x.what() + serverRemedy(n, *server)));
     } catch (const serial::ENoPortSelected& x) {
         return std::make_exception_ptr(Error(x.what() + std::string(kNoPortChosen)));
     } catch (...) {
@@ -88,6 +100,13 @@ std::string keyNotSentText(int n, bool lost) {
     return "Le port " + com(n) +
            " n'est pas disponible : la touche n'a pas été envoyée.\n"
            "Le pupitre ouvre le port de lui-même dès qu'il est disponible.";
+}
+
+std::string inputDroppedText(int n, std::uint64_t dropped) {
+    return "La commande envoie sur " + com(n) + " plus d'octets que le pupitre ne peut en recevoir : " +
+           std::to_string(dropped) +
+           " octets ont été perdus.\nLe pupitre continue ; vérifiez la vitesse de la liaison et ce qui "
+           "est relié au port (serveur série, pont réseau).";
 }
 
 std::string deviceHint(int n, const DeviceTrail& device) {

@@ -24,12 +24,18 @@ int failureCode(const std::exception_ptr& e);
 // failure itself, as raised; for a refused permission, followed by the
 // device tried and the remedy (the dialout group); for a device that is not
 // a serial port, followed by the device tried and what to link instead; for
-// an open without a chosen port, followed by what it means for the panel.
+// a network port that cannot be reached, followed by its address and what
+// the panel does; for an open without a chosen port, followed by what it
+// means for the panel.
 std::exception_ptr openFailureForOperator(const std::exception_ptr& e, int n, const DeviceTrail& device);
 
 // The one message of an outage for a key that could not be sent: the line
 // lost, the port not available, or no port chosen (n = 0).
 std::string keyNotSentText(int n, bool lost);
+
+// The one message of an open port whose control sent more than the program
+// could take: `dropped` bytes were lost (the rest was shown).
+std::string inputDroppedText(int n, std::uint64_t dropped);
 
 // The device behind port n, for the status text's tooltip:
 // "COM1 : /home/op/Vostrelle/Ports/COM1 → /dev/serial/by-id/usb-... (/dev/ttyUSB0)".

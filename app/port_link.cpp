@@ -64,6 +64,7 @@ struct PortLink::Impl final : serial::LineRequests {
     void lineLost();
     void outcome(std::uint64_t ticket);
     void closePort() noexcept;
+    void checkDroppedInput();
     void moveTo(int n);
     void show();
     void startupOver();
@@ -115,6 +116,7 @@ struct PortLink::Impl final : serial::LineRequests {
     bool saveOnOutcome = false;   // the operator's action: its outcome is saved
     bool savePosted = false;
     bool keyRefusalShown = false; // in this outage
+    bool dropShown = false;       // since the port opened
 };
 
 PortLink::Impl::Impl(PortLink& o, Form& form, const std::string& f, Wiring w)
@@ -214,6 +216,7 @@ void PortLink::Impl::takeDevice() {
         return;
     }
     keyRefusalShown = false;
+    dropShown = false;
     reported.reset();
     if (!startingUp) selection.addFoundPort(n);  // start-up's search lists it
     selection.selectConfigured();
@@ -276,6 +279,18 @@ void PortLink::Impl::closePort() noexcept {
         Port.setOpen(false);
     } catch (...) {
     }
+}
+
+// The control sent more than the input queue holds while the GUI thread
+// could not take it: told once per open, after the event (a box inside it
+// would hold the deliveries back), outside the job sequence so that the
+// bytes go on being shown while the box is up.
+void PortLink::Impl::checkDroppedInput() {
+    if (dropShown) return;
+    const std::uint64_t dropped = Port.DroppedInputBytes();
+    if (dropped == 0) return;
+    dropShown = true;
+    handover.postOutside([text = inputDroppedText(Port.ComNumber(), dropped)] { throw Error(text); });
 }
 
 // The port component is left closed on port n.
@@ -403,6 +418,7 @@ PortLink::PortLink(Form& form, const std::string& programFolder, Wiring wiring)
     port.OnTriggerAvail = [this](serial::TSerialComPort& cp, std::uint16_t count) {
         impl_->SerialSLController1.TriggerAvail(cp, count);
         impl_->wiring.receiver.PortTriggerAvail(*this, count);
+        impl_->checkDroppedInput();
     };
     port.OnTriggerTimer = [this](serial::TSerialComPort& cp, std::uint16_t handle) {
         impl_->SerialSLController1.TriggerTimer(cp, handle);

@@ -51,9 +51,10 @@ ComboBox& buildDialog(Form& f) {
 
 }  // namespace
 
-TComSelectForm::TComSelectForm(const std::function<bool(int)>& portAvailable)
+TComSelectForm::TComSelectForm(const std::function<bool(int)>& portAvailable,
+                               const std::function<std::string(int)>& address)
     : form_("ComSelectForm", FormStyle::Dialog), ports_(buildDialog(form_)) {
-    for (const auto& item : listSelectablePorts(portAvailable)) ports_.add(item);
+    for (const auto& item : listSelectablePorts(portAvailable, address)) ports_.add(item);
     ports_.setItemIndex(0);
     for (const auto& d : dlg::kButtons) {
         Button& b = form_.addButton(d.name);

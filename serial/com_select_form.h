@@ -19,8 +19,10 @@ namespace vos::serial {
 
 class TComSelectForm {
 public:
-    // The availability test is run here, once per port number.
-    explicit TComSelectForm(const std::function<bool(int)>& portAvailable);
+    // The availability test is run here, once per port number; `address`
+    // names the server of a network port ("" for a local one).
+    explicit TComSelectForm(const std::function<bool(int)>& portAvailable,
+                            const std::function<std::string(int)>& address = {});
     TComSelectForm(const TComSelectForm&) = delete;
     TComSelectForm& operator=(const TComSelectForm&) = delete;
 

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "platform/core/net_address.h"
+#include "platform/core/port_map.h"
 #include "platform/qt/gui_handover.h"
 #include "serial/com_select_form.h"
 #include "serial/core/dispatcher_base.h"
@@ -17,7 +19,11 @@ TSerialCustomComPort::TSerialCustomComPort(std::string programFolder, GuiHandove
       handover_(handover ? handover : ownHandover_.get()),
       alive_(std::make_shared<TSerialCustomComPort*>(this)) {
     selectPort = [this] {
-        TComSelectForm dialog([this](int n) { return PortAvailable(n); });
+        TComSelectForm dialog([this](int n) { return PortAvailable(n); },
+                              [this](int n) {
+                                  const auto net = networkAddress(devicePathForPort(programFolder_, n));
+                                  return net ? net->url() : std::string();
+                              });
         return dialog.Execute();
     };
 }

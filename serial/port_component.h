@@ -160,6 +160,9 @@ public:
     int LineError();
     // The break flag, then cleared. false unless open.
     bool LineBreak();
+    // Bytes received since the open that the program had no room left for
+    // (the input queue's bound) and dropped; 0 unless open.
+    std::uint64_t DroppedInputBytes() const;
 
     // Whether port n has a usable device (a port held by another program, or
     // by this one, counts as present). Needs no open port.

@@ -100,6 +100,11 @@ bool TSerialCustomComPort::LineBreak() {
     return errors != -1 && (errors & kLineBreak) != 0;
 }
 
+std::uint64_t TSerialCustomComPort::DroppedInputBytes() const {
+    auto* d = openDispatcher();
+    return d ? d->droppedInputBytes() : 0;
+}
+
 // Idle bytes are filler: while the line does not drain (the control stopped
 // reading), they stop short of the last eighth of the output ring, so that
 // the operator's keys still find room there and go out, in order, as soon as

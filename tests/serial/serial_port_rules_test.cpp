@@ -58,6 +58,9 @@ TEST(ComSelectPorts, ListsOnlyAvailablePortsUpToFifty) {
         return n == 1 || n == 12 || n == 50 || n == 51;
     });
     EXPECT_EQ(items, (std::vector<std::string>{"COM1", "COM12", "COM50"}));
+    const auto named = serial::listSelectablePorts([](int n) { return n == 3 || n == 4; },
+                                                   [](int n) { return n == 3 ? "tcp://10.0.0.7:4001" : ""; });
+    EXPECT_EQ(named, (std::vector<std::string>{"COM3 (tcp://10.0.0.7:4001)", "COM4"}));
     EXPECT_EQ(asked.size(), 50u);
     EXPECT_EQ(*asked.begin(), 1);
     EXPECT_EQ(*asked.rbegin(), 50);
@@ -66,6 +69,7 @@ TEST(ComSelectPorts, ListsOnlyAvailablePortsUpToFifty) {
 TEST(ComSelectPorts, NumberIsReadFromTheFourthCharacterOn) {
     const std::pair<std::string, int> cases[] = {
         {"COM1", 1}, {"COM12", 12}, {"COM50", 50}, {"", 0}, {"COM", 0}, {"COMx", 0}, {"COM0", 0},
+        {"COM3 (rfc2217://tour-3.atelier:2001)", 3}, {"COM3x", 0},
     };
     for (const auto& [item, n] : cases) EXPECT_EQ(serial::portNumberOfItem(item), n) << item;
 }
