@@ -75,7 +75,7 @@ fail() {
   failed=true
   say "$1"
   say "  $2"
-  show_window "$1"$'\n\n'"$2"
+  show_window "Le pupitre Vostrelle ne peut pas démarrer : $1."$'\n\n'"Que faire : $2."
   exit 1
 }
 
