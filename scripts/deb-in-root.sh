@@ -33,7 +33,7 @@ mount -o remount,bind,ro "$m/src"
 mount --bind "$out/build" "$m/build"
 mount --bind "$ccache_dir" "$m/ccache"
 
-rm -f "$out/build"/vostrelle_*.deb
+rm -f "$out/build"/vostrelle_*.deb "$out"/vostrelle_*.deb
 vos_in_root "$m" env CCACHE_DIR=/ccache CCACHE_BASEDIR=/src CCACHE_NOHASHDIR=1 \
   CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache \
   sh -ec '
