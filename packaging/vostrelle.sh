@@ -58,8 +58,8 @@ EOF
 
 say() { printf 'vostrelle : %s\n' "$*" >&2; }
 
-here=$(dirname "$(readlink -f "$0")")
-self=$here/${0##*/}
+self=$(readlink -f "$0")
+here=$(dirname "$self")
 message=$here/../libexec/vostrelle/vostrelle-message
 failed=false
 
