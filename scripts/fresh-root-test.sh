@@ -8,8 +8,11 @@
 # scripts/fresh-root-steps.sh, run inside the root.
 #
 # Usage: scripts/fresh-root-test.sh RELEASE DEB
-#   RELEASE  bookworm (Debian 12) or trixie (Debian 13)
-#   DEB      the package built for that release, or a folder holding it
+#        scripts/fresh-root-test.sh RELEASE --root-only
+#   RELEASE      bookworm (Debian 12) or trixie (Debian 13)
+#   DEB          the package built for that release, or a folder holding it
+#   --root-only  only makes (or checks) the kept root, e.g. while the
+#                package is still being built
 # Exit status 0 when every check passed. Needs root.
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
@@ -19,6 +22,15 @@ vos_root_namespace "$@"
 
 release=$1
 deb=$2
+work=$VOS_WORK
+
+# What the test itself uses in the root, not the package: the X server and
+# its input tool, a pseudo-terminal maker, fc-match, useradd. None of them
+# brings a face of Arial's widths (checked before the install).
+if [ "$deb" = --root-only ] && [ -z "$(vos_cache_dir)" ]; then exit 0; fi  # nowhere to keep it
+vos_root "$release" test "$work" xvfb xdotool socat fontconfig passwd
+[ "$deb" != --root-only ] || exit 0
+
 if [ -d "$deb" ]; then
   debs=("$deb"/vostrelle_*.deb)
   [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || vos_die "not one vostrelle_*.deb in $deb"
@@ -26,12 +38,6 @@ if [ -d "$deb" ]; then
 fi
 [ -f "$deb" ] || vos_die "no package $deb"
 
-work=$VOS_WORK
-
-# What the test itself uses in the root, not the package: the X server and
-# its input tool, a pseudo-terminal maker, fc-match, useradd. None of them
-# brings a face of Arial's widths (checked before the install).
-vos_root "$release" test "$work" xvfb xdotool socat fontconfig passwd
 m=$work/merged
 vos_mount_root "$VOS_ROOT" "$work/layer" "$m"
 # Downloaded packages are kept beside the roots, so a second run fetches
