@@ -11,8 +11,10 @@
 #                 click on FIN ends the session.
 #   upgrade DEB   (without the network) a newer package with a new first
 #                 configuration: dpkg asks, and keeps the site's.
-# Each step stops at the first failed check, with its reason.
-set -euo pipefail
+# Each step stops at the first failed check, with its reason (or the line
+# and command that failed).
+set -eEuo pipefail
+trap 'printf "FAILED: line %s: %s\n" "$LINENO" "$BASH_COMMAND" >&2' ERR
 
 operator=operateur
 home=/home/$operator
@@ -62,6 +64,17 @@ as_operator() { runuser -u "$operator" -- env HOME="$home" USER="$operator" LOGN
 # The byte (two hex digits) was written on the line since the recording began.
 line_has() { od -An -v -tx1 /tmp/line.bin | tr -s ' \n' '\n\n' | grep -qx "$1"; }
 
+# The panel's window: the visible "Vostrelle" of the panel's size (a message
+# box of the program has the same title).
+panel_window() {
+  local w geometry
+  for w in $(DISPLAY="$display" xdotool search --onlyvisible --name '^Vostrelle$' 2>/dev/null); do
+    geometry=$(DISPLAY="$display" xdotool getwindowgeometry --shell "$w" 2>/dev/null) || continue
+    case $geometry in *WIDTH=870*HEIGHT=720*) printf '%s\n' "$w"; return 0 ;; esac
+  done
+  return 1
+}
+
 speed_is() { [ "$(stty -F "$home/Vostrelle/Ports/COM1" speed)" = "$1" ]; }
 
 step_use() {
@@ -85,10 +98,10 @@ step_use() {
   as_operator env DISPLAY="$display" sh -c "exec $exec_line" </dev/null >/tmp/session.log 2>&1 &
   local session=$!
   local window
-  waitfor 60 env DISPLAY="$display" xdotool search --onlyvisible --name '^Vostrelle$' ||
-    { cat /tmp/session.log; fail "no Vostrelle window"; }
-  window=$(DISPLAY="$display" xdotool search --onlyvisible --name '^Vostrelle$' | head -n1)
-  note "window $window: $(DISPLAY="$display" xdotool getwindowgeometry "$window" | tr '\n' ' ')"
+  waitfor 60 panel_window ||
+    { cat /tmp/session.log; fail "no Vostrelle window of 870 x 720"; }
+  window=$(panel_window)
+  note "panel window $window"
   waitfor 60 speed_is 19200 || { cat /tmp/session.log; fail "COM1 is not at the site's 19200 bauds: $(stty -F "$home/Vostrelle/Ports/COM1" speed)"; }
 
   # Soft key 1 (row A, column 1) sends 0x81; FIN (840, 52, 24 x 29) ends.
