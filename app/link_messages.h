@@ -3,6 +3,7 @@
 // port that is not open, the error box of a failed open, the message for a
 // key pressed while the line is down, and the tooltip that names the device
 // behind a port number.
+#include <cstdint>
 #include <exception>
 #include <string>
 

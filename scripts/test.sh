@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs every test: the CTest labels unit,
-# serial, gui, faults, e2e and package (the Debian package built, checked by
-# lintian, unpacked into a temporary root and used); then the unit, gui,
+# serial, gui, faults, e2e, package (the Debian package built, checked by
+# lintian, unpacked into a temporary root and used) and freshroot (the
+# packages for Debian 12 and 13 installed with apt on fresh roots of those
+# releases, kept in ~/.cache/vostrelle-roots, and used); then the unit, gui,
 # serial and faults tests under AddressSanitizer + UndefinedBehaviorSanitizer
 # and the serial tests under ThreadSanitizer (scripts/sanitize.sh), and each
 # libFuzzer target for FUZZ_SECONDS, default 60 (scripts/fuzz.sh). Exits

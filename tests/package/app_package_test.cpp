@@ -3,7 +3,11 @@
 // temporary HOME. The launcher lays out the operator's folder, the panel
 // starts from it on a pseudo-terminal linked in its new Ports folder, the
 // operator's settings survive a second start and the upgrade to a newer
-// package, and the newer package's files take effect at the next start.
+// package, and the newer package's files take effect at the next start. The
+// launcher keeps to the operator's folder (also when it is a link), takes the
+// site's first configuration, says what it must and shows its failures in a
+// window. (The package installed by apt on fresh Debian roots, its first
+// start and key: scripts/fresh-root-test.sh, label freshroot.)
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -16,6 +20,8 @@
 #include <vector>
 
 #include "tests/support/e2e/panel_session.h"
+#include "tests/support/e2e/virtual_display.h"
+#include "tests/support/e2e/x_client.h"
 #include "tests/support/temp_files.h"
 
 namespace vos::e2e {
@@ -139,9 +145,7 @@ TEST(Package, TheLauncherLaysOutTheOperatorsFolderWhoseSettingsOutliveRestartsAn
 
     // The technician lays the folder out before the operator's first start,
     // to link the adapter.
-    std::string said;
-    run({"sh", "-c", "exec \"$0\" --preparer 2>&1", launcher}, environmentWith(operatorEnv), &said);
-    EXPECT_THAT(said, HasSubstr("dialout"));
+    run({launcher, "--preparer"}, environmentWith(operatorEnv));
     EXPECT_FALSE(fs::is_symlink(folder + "Vostrelle.ini"));
     EXPECT_EQ(test::Slurp(folder + "Vostrelle.ini"), firstConfig);
     expectLinksToEveryPackageFile(lib, folder);
@@ -190,6 +194,117 @@ TEST(Package, TheLauncherLaysOutTheOperatorsFolderWhoseSettingsOutliveRestartsAn
     EXPECT_FALSE(fs::exists(fs::symlink_status(folder + "ltypeb-LICENCE.txt"))) << "link to a dropped file kept";
     EXPECT_EQ(fs::read_symlink(folder + "Ports/COM1"), s.pty().slavePath());
     EXPECT_EQ(test::Slurp(folder + "Ports/LISEZMOI.txt"), readmeBefore);
+}
+
+// ~/Vostrelle is a link to a folder on another disk, where an older version
+// left links to files it no longer has, the operator linked Skins to a folder
+// of his own, and a link has a line end in its name that names a file
+// outside. The launcher works in the folder the link leads to, removes the
+// stale links there, moves nothing and removes nothing outside it; the first
+// configuration is the one the site wrote in /etc/vostrelle.
+TEST(Launcher, KeepsToTheFolderItsLinkLeadsToWhateverTheNamesInIt) {
+    const test::ProgramFolder work(false);
+    const std::string root = work.path() + "root/", home = work.path() + "home/";
+    const std::string lib = root + "usr/lib/vostrelle/", launcher = root + "usr/bin/vostrelle";
+    const std::string disk = work.path() + "disk/Vostrelle/", outside = work.path() + "outside/";
+    installInto(VOS_DEB_FILE, root);
+    const std::string siteIni = root + "etc/vostrelle/Vostrelle.ini";
+    std::string site = test::Slurp(siteIni);
+    ASSERT_NE(site.find("\nCom=1"), std::string::npos);
+    site.replace(site.find("\nCom=1") + 5, 1, "3");
+    test::Spit(siteIni, site);
+
+    fs::create_directories(home);
+    fs::create_directories(disk);
+    fs::create_directory_symlink(disk, home + "Vostrelle");
+    fs::create_symlink(lib + "ancien.htm", disk + "ancien.htm");
+    fs::create_directories(outside + "skins");
+    test::Spit(outside + "skins/num760f.jpg", "l'image de l'opérateur");
+    fs::create_directory_symlink(outside + "skins", disk + "Skins");
+    fs::create_symlink(lib + "disparu.htm", outside + "victime");
+    // (folders "a<line end>", "tmp"... down to a link named like the victim)
+    const std::string strange = disk + "a\n" + outside + "victime";
+    fs::create_directories(fs::path(strange).parent_path());
+    fs::create_symlink("/dev/null", strange);
+
+    run({launcher, "--preparer"}, environmentWith({"HOME=" + home}));
+
+    EXPECT_TRUE(fs::is_symlink(home + "Vostrelle"));
+    EXPECT_TRUE(test::Slurp(disk + "Vostrelle.ini") == site) << "not the site's first configuration";
+    expectLinksToEveryPackageFile(lib, disk);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(disk + "ancien.htm"))) << "stale link kept";
+    EXPECT_TRUE(fs::is_symlink(strange)) << "the operator's own link went";
+    EXPECT_TRUE(fs::is_symlink(outside + "victime")) << "a link outside the folder was removed";
+    std::vector<std::string> skins;
+    for (const auto& e : fs::directory_iterator(outside + "skins")) skins.push_back(e.path().filename().string());
+    EXPECT_EQ(skins, std::vector<std::string>{"num760f.jpg"}) << "the launcher wrote in a folder outside";
+    EXPECT_TRUE(test::Slurp(outside + "skins/num760f.jpg") == "l'image de l'opérateur") << "a file outside changed";
+    EXPECT_TRUE(fs::is_symlink(disk + "Anciens fichiers/Skins")) << "the Skins link is not put aside";
+}
+
+// --version, the session's start entry on and off, and the dialout advice
+// given to an operator outside the group only (uid 65534, with or without the
+// group). Table: the launcher's options as a technician uses them.
+TEST(Launcher, AnswersItsOptionsAndAdvisesTheDialoutGroupToThoseOutsideIt) {
+    const test::ProgramFolder work(false);
+    const std::string root = work.path() + "root/", launcher = root + "usr/bin/vostrelle";
+    installInto(VOS_DEB_FILE, root);
+    std::string version;
+    run({"dpkg-deb", "-f", VOS_DEB_FILE, "Version"}, environmentWith({}), &version);
+    std::string said;
+    run({launcher, "--version"}, environmentWith({}), &said);
+    EXPECT_EQ(said, "vostrelle " + version);
+
+    const std::string home = work.path() + "home/", config = work.path() + "config/";
+    const std::string entry = config + "autostart/vostrelle.desktop";
+    fs::create_directories(home);
+    const auto env = environmentWith({"HOME=" + home, "XDG_CONFIG_HOME=" + config});
+    run({launcher, "--demarrage-auto"}, env);
+    EXPECT_THAT(test::Slurp(entry), HasSubstr("\nExec=\"" + launcher + "\"\n"));
+    run({launcher, "--sans-demarrage-auto"}, env);
+    EXPECT_FALSE(fs::exists(entry));
+
+    runTool({"chmod", "-R", "a+rX", work.path()}, environmentWith({}));
+    struct Row {
+        std::string groups;  // setpriv's
+        bool advised;
+    };
+    for (const Row& row : {Row{"--clear-groups", true}, Row{"--groups=dialout", false}}) {
+        const std::string h = work.path() + "home" + std::to_string(row.advised) + "/";
+        fs::create_directories(h);
+        runTool({"chown", "65534:65534", h}, environmentWith({}));
+        const ExitStatus s = runTool({"sh", "-c", "exec setpriv --reuid=65534 --regid=65534 \"$1\" -- \"$0\" --preparer 2>&1",
+                                      launcher, row.groups},
+                                     environmentWith({"HOME=" + h}), &said);
+        EXPECT_TRUE(s.success()) << said;
+        EXPECT_EQ(said.find("sudo adduser") != std::string::npos, row.advised) << row.groups << ": " << said;
+        EXPECT_EQ(said.find("dialout") != std::string::npos, row.advised) << row.groups << ": " << said;
+    }
+}
+
+// Started from the menu (no terminal, a display), a launcher that cannot
+// start shows why in a window, and ends when the operator has closed it.
+TEST(Launcher, ShowsItsFailureInAWindowWhenStartedFromTheMenu) {
+    const test::ProgramFolder work(false);
+    const std::string root = work.path() + "root/", home = work.path() + "home/";
+    installInto(VOS_DEB_FILE, root);
+    fs::remove(root + "usr/lib/vostrelle/Vostrelle.ini");  // a broken installation
+    fs::create_directories(home);
+    VirtualDisplay display(kScreenWidth, kScreenHeight, work.path() + "xvfb.log");
+    XClient x(display.name(), work.path());
+    ChildProcess launcher({.argv = {root + "usr/bin/vostrelle"},
+                           .env = environmentWith({"HOME=" + home, "DISPLAY=" + display.name()},
+                                                  {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY"}),
+                           .errorFile = work.path() + "stderr.txt"});
+    ASSERT_TRUE(pollUntil([&] { return x.visibleWindows("^Vostrelle$").size() == 1; }, kStartTimeoutMs))
+        << "no window: " << test::Slurp(work.path() + "stderr.txt");
+    EXPECT_TRUE(launcher.running()) << "the launcher did not wait for the operator";
+    x.focus(x.visibleWindows("^Vostrelle$").front());
+    x.key("Return");
+    const auto ended = launcher.waitExit(kWaitMs);
+    ASSERT_TRUE(ended.has_value()) << "the window did not close";
+    EXPECT_EQ(ended->value, 1);
+    EXPECT_THAT(test::Slurp(work.path() + "stderr.txt"), HasSubstr("installation incomplète"));
 }
 
 }  // namespace
