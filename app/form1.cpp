@@ -65,6 +65,7 @@ void TForm1::FormCreate() {
     form_.setKeyPreview(true);
     const design::Bounds area = form_.availableArea();
     if (auto r = panelScale(form_.pixelsPerInch(), area.width, area.height)) form_.scaleBy(r->num, r->den);
+    m_->zoom.relayout();  // the cursor strips' least height at this scale
 }
 
 void TForm1::FormShow() {
