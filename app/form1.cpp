@@ -4,6 +4,7 @@
 
 #include "app/form1_design.h"
 #include "app/form1_modules.h"
+#include "platform/core/profile_io.h"
 #include "platform/qt/desktop.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/guard.h"
@@ -97,6 +98,8 @@ bool TForm1::startupSequence() {
         m_->link.closeQuietly();
         return false;
     }
+    // What a write killed half-way (power cut, SIGKILL) left beside the file.
+    RemoveLeftTemporaries(state.CheminIni);
     m_->link.RechercherPorts();
     state.RepertoireSkins = RepertoireExe + std::string(kSkinsFolder);
     installFont(RepertoireExe + std::string(kFontFile));
@@ -145,6 +148,18 @@ void TForm1::FormClose() {
     if (!state.EnDemarrage && !guarded([&] { EcrireConfiguration(state, m_->link); })) return;
     guarded([&] { ReformaterIni(state.CheminIni); });
 }
+
+void TForm1::LabelTFClick() {
+    try {
+        input::LabelTFClick(state.FichierFond, state.RepertoireSkins, Fond, machineType);
+    } catch (...) {
+        guarded([&] { saveSettings(); });
+        throw;
+    }
+    saveSettings();
+}
+
+void TForm1::saveSettings() { saveConfigurationNow(state, m_->link); }
 
 void TForm1::Timer1Timer() { m_->keyboard.Timer1Timer(); }
 void TForm1::Timer2Timer() { m_->aux.AfficherClient(); }

@@ -63,6 +63,13 @@ public:
     void Timer1Timer();
     void Timer2Timer();
     void Timer3Timer();
+    // The T/F click: the lathe/milling switch, whose new skin name reaches
+    // the configuration file at once (also when its picture fails to load:
+    // the name is what a close would write).
+    void LabelTFClick();
+    // A setting the operator changed reaches the configuration file now, in
+    // the form a close would leave it (saveConfigurationNow).
+    void saveSettings();
 
     // --- program-wide state of the main window ---
     std::string RepertoireExe;       // program folder, with its trailing '/'

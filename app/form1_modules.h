@@ -25,9 +25,7 @@ struct TForm1::Modules {
           screen(f.form_),
           decoder(screen, lamps, [](int hz, int ms) { beep(hz, ms); }),
           receiver(f.form_, decoder),
-          machineSwitch(f.form_, [&f] {
-              input::LabelTFClick(f.state.FichierFond, f.state.RepertoireSkins, f.Fond, f.machineType);
-          }),
+          machineSwitch(f.form_, [&f] { f.LabelTFClick(); }),
           aux(f.form_, AuxCommands::Context{f.RepertoireExe, &f.state.VersionWindows,
                                             [&f] { f.form_.close(); },
                                             [&f] { return f.state.CheminIni; }}),
@@ -35,7 +33,7 @@ struct TForm1::Modules {
                    [this](panel::ByteSource& src, std::uint16_t count) {
                        receiver.PortTriggerAvail(src, count);
                    },
-                   [this, &f] { EcrireConfiguration(f.state, link); },
+                   [this, &f] { saveConfigurationNow(f.state, link); },
                    [&f] { return f.state.EnDemarrage; },
                    [&f](bool open) { f.Timer1.setEnabled(open); }}),
           keyboard(link, zoom, screen) {
