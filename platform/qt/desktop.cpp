@@ -12,6 +12,7 @@
 #include "platform/qt/form.h"
 #include "platform/qt/guard.h"
 #include "platform/qt/qt_convert.h"
+#include "platform/qt/session_end.h"
 
 namespace vos {
 
@@ -83,9 +84,16 @@ int runApplication(int argc, char** argv, const std::function<void()>& build) {
     // The main form's close ends the program, whatever other window is up.
     app.setQuitOnLastWindowClosed(false);
     AppServices& s = appServices();
+    installSessionEnd();
     if (!startUp(build)) return 1;
     if (s.quitRequested) return s.quitStatus;
     if (!s.mainForm) return 0;
+    // A signal that came during start-up: the close, now that it is over.
+    if (endRequestedDuringStartUp()) {
+        s.mainForm->close();
+        return s.quitStatus;
+    }
+    closeMainFormAtExit();
     s.inEventLoop = true;
     const int status = app.exec();
     s.inEventLoop = false;

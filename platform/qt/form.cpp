@@ -200,6 +200,18 @@ void Form::close() {
     d.closed();
 }
 
+void Form::closeAtExit() {
+    Impl& d = *impl_;
+    if (!d.shownOnce || d.closing || d.closeRequested) return;
+    d.closing = true;
+    if (onClose) {
+        const auto handler = onClose;
+        guarded(handler);
+    }
+    d.closing = false;
+    d.closeRequested = true;
+}
+
 // Closing the main form ends the program (after the running handler).
 void Form::Impl::closed() {
     if (modalLoop) {

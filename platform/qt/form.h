@@ -85,6 +85,10 @@ public:
     void hide();
     bool visible() const;
     void close();                      // runs onClose, then closes
+    // Runs onClose if the form was shown and is neither closing nor closed,
+    // without closing the window or serving any event: for a process that
+    // ends without coming back through the event loop (session_end.h).
+    void closeAtExit();
     void minimize();
     bool isActive() const;
     void activate();

@@ -194,6 +194,11 @@ void PanelSession::plugNewLine() {
     fs::create_symlink(pty_->slavePath(), folder_ + "Ports/COM1");
 }
 
+void PanelSession::loseDisplay() {
+    x_.reset();
+    display_.reset();
+}
+
 QPoint PanelSession::onScreen(int x, int y) const {
     return {placed_.x + static_cast<int>((x + 0.5) * scale_), placed_.y + static_cast<int>((y + 0.5) * scale_)};
 }

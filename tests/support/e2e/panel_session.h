@@ -113,6 +113,9 @@ public:
     // pseudo-terminal at the same name, with a new recorder.
     void unplugLine();
     void plugNewLine();
+    // The X server ends, as at the end of a session: the display is gone
+    // for the program and for the test (no input, no screenshot after it).
+    void loseDisplay();
 
     // Input at points of the program's window, in design pixels (the
     // centre of what the point became in a scaled window), and keys.
