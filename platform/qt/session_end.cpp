@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QSocketNotifier>
 #include <QThread>
 #include <cerrno>
@@ -59,6 +60,17 @@ void onWake() {
     QCoreApplication::exit(0);
 }
 
+// The session manager's end of session reaches the application as a Quit
+// event, on which Qt closes every window, the main form first among them.
+class QuitWatch final : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (watched == qApp && e->type() == QEvent::Quit) unattended();
+        return false;
+    }
+};
+
 void atExit() {
     AppServices& s = appServices();
     if (!s.mainForm || !qApp || QThread::currentThread() != qApp->thread()) return;
@@ -78,6 +90,7 @@ void installSessionEnd() {
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
     for (const int sig : kSignals) ::sigaction(sig, &sa, nullptr);
+    qApp->installEventFilter(new QuitWatch(qApp));
 }
 
 bool endRequestedDuringStartUp() { return duringStartUp; }

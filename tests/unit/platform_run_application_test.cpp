@@ -8,6 +8,9 @@
 #include <functional>
 #include <memory>
 
+#include <QCoreApplication>
+#include <QEvent>
+
 #include "platform/qt/desktop.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/form.h"
@@ -79,9 +82,10 @@ TEST_F(RunApplication, ClosingTheMainFormEndsTheLoopAfterErrorsInHandlers) {
                 ::testing::ExitedWithCode(0), "tick en erreur\nclosed\n");
 }
 
-// The system's requests to end the program run the main form's close, which
-// ends the program normally; so does the platform plugin's exit() when the
-// display is lost (here a timer calls exit() as the plugin would).
+// The system's requests to end the program (signals, the session manager's
+// end of session) run the main form's close, which ends the program
+// normally; so does the platform plugin's exit() when the display is lost
+// (here a timer calls exit() as the plugin would).
 TEST_F(RunApplication, TerminationSignalsAndExitRunTheCloseOnce) {
     struct End {
         const char* what;
@@ -91,6 +95,10 @@ TEST_F(RunApplication, TerminationSignalsAndExitRunTheCloseOnce) {
     const End ends[] = {{"SIGTERM", [] { ::raise(SIGTERM); }, 0},
                         {"SIGHUP", [] { ::raise(SIGHUP); }, 0},
                         {"SIGINT", [] { ::raise(SIGINT); }, 0},
+                        {"the session manager's end", [] {
+                             QEvent quit(QEvent::Quit);  // what its "die" message sends
+                             QCoreApplication::sendEvent(qApp, &quit);
+                         }, 0},
                         {"exit()", [] { std::exit(1); }, 1}};
     for (const End& end : ends) {
         SCOPED_TRACE(end.what);
