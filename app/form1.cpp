@@ -8,6 +8,7 @@
 #include "platform/qt/desktop.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/guard.h"
+#include "platform/qt/idle_inhibit.h"
 #include "platform/qt/label.h"
 #include "platform/qt/picture.h"
 #include "platform/qt/shape.h"
@@ -111,6 +112,7 @@ bool TForm1::startupSequence() {
     }
     state.EnDemarrage = false;
     m_->link.startupFinished();
+    idleInhibitor_ = std::make_unique<IdleInhibitor>(form_, std::string(kIdleReason));
     return true;
 }
 

@@ -18,6 +18,7 @@
 #include "platform/qt/form.h"
 
 namespace vos {
+class IdleInhibitor;
 class Picture;
 class Timer;
 }  // namespace vos
@@ -106,6 +107,8 @@ private:
 
     struct Modules;
     std::unique_ptr<Modules> m_;
+    // The screen kept on from the end of start-up to the window's end.
+    std::unique_ptr<IdleInhibitor> idleInhibitor_;
 };
 
 }  // namespace vos::app

@@ -15,6 +15,8 @@ inline constexpr std::string_view NomIni = "Vostrelle.ini";
 inline constexpr std::string_view kSkinsFolder = "Skins/";
 inline constexpr std::string_view kFontFile = "ltypeb.ttf";
 inline constexpr std::string_view kHelpPage = "Vostrelle.htm";
+// Why the screen is kept on, for the desktops that list it.
+inline constexpr std::string_view kIdleReason = "Pupitre de la machine en service";
 
 // The start-up banner: line 4 is 39 characters long, all other lines and
 // every cursor strip 40 blanks.

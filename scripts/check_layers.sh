@@ -2,7 +2,8 @@
 # Keeps the layers of docs/ARCHITECTURE.md one-way. Every #include "..." in
 # the program's folders and tools must name a header of the including file's
 # own folder or of a folder the table below lets that folder read; Qt stays
-# in platform/qt (and the skin generator, which draws with it); design/ holds
+# in platform/qt (and the skin generator, which draws with it), the X
+# server's own headers in platform/qt; design/ holds
 # data only, so it includes standard headers and nothing else.
 #
 # Tests, benchmarks and fuzz targets may include anything: they are not
@@ -65,6 +66,8 @@ while IFS= read -r file; do
                 fail "$file:$no includes <$header>: design/ is data only and includes standard headers only"
             elif [[ $header == Q* && $qt_folders != *" $from "* ]]; then
                 fail "$file:$no includes <$header>: only $qt_folders_text include Qt"
+            elif [[ ($header == X11/* || $header == xcb/*) && $from != platform/qt ]]; then
+                fail "$file:$no includes <$header>: only platform/qt/ speaks to the X server"
             fi
         fi
     done < <(grep -n '^[[:space:]]*#[[:space:]]*include' "$file" || true)
