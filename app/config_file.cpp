@@ -115,6 +115,7 @@ void LireConfiguration(ConfigState& state, panel::MachineType& type, ConfigPortT
     if (!state.FichierFond.empty()) window.loadSkin(state.RepertoireSkins + state.FichierFond);
     panel::applyMachineTypeRule(state.FichierFond, type);
     state.EditeurConfig = Cut255(ini.ReadString(kContexte, "Editeur", "notepad.exe"));
+    state.PleinEcran = ini.ReadInteger(kContexte, "PleinEcran", 0) != 0;
     window.afficherClient();
 }
 

@@ -57,6 +57,9 @@ struct ConfigState {
     std::string FichierFond;
     std::string EditeurConfig;
     int32_t ReadSize = 128;
+    // Contexte/PleinEcran (non-zero: start full screen). Read only: the
+    // station's setting is the technician's, F11 the operator's moment.
+    bool PleinEcran = false;
 };
 
 // A write of the configuration that the platform refused.

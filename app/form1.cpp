@@ -66,8 +66,30 @@ PortLink& TForm1::link() { return m_->link; }
 void TForm1::FormCreate() {
     form_.setKeyPreview(true);
     const design::Bounds area = form_.availableArea();
-    if (auto r = panelScale(form_.pixelsPerInch(), area.width, area.height)) form_.scaleBy(r->num, r->den);
+    if (auto r = panelScale(form_.pixelsPerInch(), area.width, area.height)) {
+        form_.scaleBy(r->num, r->den);
+        windowedNum_ = r->num;
+        windowedDen_ = r->den;
+    }
     m_->zoom.relayout();  // the cursor strips' least height at this scale
+}
+
+void TForm1::setFullScreen(bool on) {
+    if (on == form_.fullScreen()) return;
+    const ScaleRatio r = on ? fullScreenScale(form_.screenWidth(), form_.screenHeight())
+                            : ScaleRatio{windowedNum_, windowedDen_};
+    form_.scaleTo(r.num, r.den);
+    m_->zoom.relayout();
+    form_.setFullScreen(on);
+    if (!on) placeAtTopCentre();
+}
+
+void TForm1::FormKeyDown(std::uint16_t key, ShiftState shift) {
+    if (key == kFullScreenKey) {
+        setFullScreen(!form_.fullScreen());
+        return;
+    }
+    m_->keyboard.FormKeyDown(key, shift);
 }
 
 void TForm1::FormShow() {
@@ -105,6 +127,7 @@ bool TForm1::startupSequence() {
     state.RepertoireSkins = RepertoireExe + std::string(kSkinsFolder);
     installFont(RepertoireExe + std::string(kFontFile));
     LireConfiguration(state, machineType, m_->link, *this);
+    if (startFullScreen || state.PleinEcran) setFullScreen(true);
     m_->link.AppliquerPort();
     if (!m_->link.PortAbsent()) {
         m_->link.setLightsActive(true);
@@ -171,7 +194,7 @@ void TForm1::wireEvents() {
     form_.onShow = [this] { FormShow(); };
     form_.onActivate = [this] { FormActivate(); };
     form_.onClose = [this] { FormClose(); };
-    form_.onKeyDown = [this](std::uint16_t key, ShiftState s) { m_->keyboard.FormKeyDown(key, s); };
+    form_.onKeyDown = [this](std::uint16_t key, ShiftState s) { FormKeyDown(key, s); };
     form_.onKeyPress = [this](std::uint8_t ch) { m_->keyboard.FormKeyPress(ch); };
     form_.onMouseDown = [this](MouseButton b, ShiftState s, int, int) { m_->hitMap.FormMouseDown(b, s); };
     form_.onMouseUp = [this](MouseButton b, ShiftState, int, int) { m_->hitMap.FormMouseUp(b); };

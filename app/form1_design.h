@@ -3,6 +3,7 @@
 // caption, the start-up banner, the pixels-per-inch scaling table and the
 // names of the program's files. Its geometry is design/window.h's.
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -62,6 +63,25 @@ constexpr std::optional<ScaleRatio> panelScale(int ppi, int availWidth, int avai
     if (best.num == best.den) return std::nullopt;
     return best;
 }
+
+// The panel's scale to fill a screen of `width` x `height` (the window's
+// pixels) with its proportions kept: the smaller of the two fits.
+constexpr ScaleRatio fullScreenScale(int width, int height) {
+    if (width <= 0 || height <= 0) return {1, 1};
+    if (static_cast<long long>(width) * design::kClientHeight <= static_cast<long long>(height) * design::kClientWidth)
+        return {width, design::kClientWidth};
+    return {height, design::kClientHeight};
+}
+static_assert(fullScreenScale(1920, 1080) == ScaleRatio{1080, 720});
+static_assert(fullScreenScale(1024, 768) == ScaleRatio{768, 720});
+static_assert(fullScreenScale(1080, 1920) == ScaleRatio{1080, 870});
+
+// The key that puts the panel to full screen and back. No key code of the
+// control is sent for it (F11 has none).
+inline constexpr std::uint16_t kFullScreenKey = 0x7A;  // F11
+// The command-line argument that starts the panel full screen (the station
+// session passes it), beside the configuration's [Contexte] PleinEcran=1.
+inline constexpr std::string_view kFullScreenArgument = "--plein-ecran";
 
 // The main window's design settings of the port component.
 inline constexpr int kDesignComNumber = 1;
