@@ -336,14 +336,16 @@ double Form::devicePixelRatio() const { return impl_->window->devicePixelRatioF(
 void Form::scaleBy(int num, int den) {
     if (num <= 0 || den <= 0) return;
     for (Control* c : impl_->controls) c->scaleBy(num, den);
-    QWidget* w = impl_->window;
-    setClientSize(qtconv::mulDiv(w->width(), num, den), qtconv::mulDiv(w->height(), num, den));
     Impl& d = *impl_;
+    // The client size follows the composed factor from the unscaled size,
+    // so that it never drifts by a rounding, however many scalings.
+    if (!d.unscaledClient) d.unscaledClient = d.surface->size();
     d.scaleNum *= num;
     d.scaleDen *= den;
     const long long g = std::gcd(d.scaleNum, d.scaleDen);
     d.scaleNum /= g;
     d.scaleDen /= g;
+    setClientSize(scaled(d.unscaledClient->width()), scaled(d.unscaledClient->height()));
 }
 
 void Form::scaleTo(int num, int den) {

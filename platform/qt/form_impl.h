@@ -61,8 +61,10 @@ struct Form::Impl {
     std::vector<std::unique_ptr<Control>> owned;  // creation (z-) order
     std::vector<Control*> controls;               // every live control
     std::vector<std::unique_ptr<Timer>> timers;
-    // The composed factor of every scaleBy, reduced.
+    // The composed factor of every scaleBy, reduced, and the client size
+    // before the first one.
     long long scaleNum = 1, scaleDen = 1;
+    std::optional<QSize> unscaledClient;
     FontSpec font;
     design::Rgb color = design::colors::Black;
 

@@ -1,16 +1,20 @@
 // The panel as the machine's own station, on the installed program: the
-// screen kept on while it runs, on a private session bus whose stand-in
+// screen kept on while it runs (on a private session bus whose stand-in
 // services record what they are asked, and on an X server whose screen saver
-// is set to start after 2 s without input.
+// is set to start after 2 s without input), and the panel filling screens of
+// other sizes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/support/e2e/panel_session.h"
 #include "tests/support/temp_files.h"
@@ -94,6 +98,78 @@ TEST(Station, TheScreenIsKeptOnWhileThePanelRunsAndGivenBackAtItsEnd) {
     EXPECT_TRUE(pollUntil([&] { return s.x().screenSaverOn(); })) << "the screen saver never started after the end";
     EXPECT_EQ(bus.callLog().find("unexpected"), std::string::npos) << bus.callLog();
 }
+
+// Full screen on screens of other proportions: the panel fills the screen's
+// height or width at one scale, centred on black margins; a click or a right
+// click at a key (in design pixels, mapped onto the scaled panel) sends that
+// key's code; F11 gives the window back at the top centre and sends nothing.
+struct ScreenSize {
+    int width, height;
+};
+
+void PrintTo(ScreenSize s, std::ostream* os) { *os << s.width << "x" << s.height; }
+
+class FullScreen : public ::testing::TestWithParam<ScreenSize> {};
+
+// The codes the control received after `mark` (idle bytes left out), once
+// they hold `code` or the wait is over.
+std::vector<std::uint8_t> codesWith(PanelSession& s, std::size_t mark, std::uint8_t code) {
+    s.line().waitFor(mark, [code](const auto& b) { return std::find(b.begin(), b.end(), code) != b.end(); }, kWaitMs);
+    return s.line().codesSince(mark);
+}
+
+TEST_P(FullScreen, ThePanelFillsTheScreenAndAClickSendsTheKeyUnderIt) {
+    const ScreenSize screen = GetParam();
+    PanelSetup setup;
+    setup.arguments = {"--plein-ecran"};
+    setup.screenWidth = screen.width;
+    setup.screenHeight = screen.height;
+    setup.fullScreen = true;
+    PanelSession s(setup);
+    ASSERT_TRUE(s.startUntilBanner());
+    const double fits = std::min(screen.width / 870.0, screen.height / 720.0);
+    EXPECT_NEAR(s.scale(), fits, 0.002);
+
+    const PanelShot shot = s.shot();
+    // The margins are black, the panel's own edge is not.
+    const QImage& whole = shot.screen();
+    const int marginX = static_cast<int>((screen.width - 870 * s.scale()) / 2);
+    const int marginY = static_cast<int>((screen.height - 720 * s.scale()) / 2);
+    ASSERT_TRUE(marginX > 2 || marginY > 2);
+    const QPoint margin = marginX > 2 ? QPoint(marginX / 2, screen.height / 2) : QPoint(screen.width / 2, marginY / 2);
+    EXPECT_EQ(whole.pixel(margin) & 0xFFFFFF, 0u) << "margin at " << margin.x() << "," << margin.y();
+    EXPECT_FALSE(shot.allDark(QRect(2, 300, 3, 100))) << "the skin's left edge";
+    const QRgb key = shot.pixel(91, 411);
+    EXPECT_GE(std::min({qRed(key), qGreen(key), qBlue(key)}), 150) << "no keycap under soft key 1";
+
+    struct Press {
+        int x, y;
+        Button button;
+        std::uint8_t code;
+    };
+    for (const Press p : {Press{91, 411, Button::Left, 0x81}, Press{578, 67, Button::Left, 0x11},
+                          Press{325, 660, Button::Right, 0xA0}}) {
+        const std::size_t mark = s.line().size();
+        s.clickAt(p.x, p.y, p.button);
+        EXPECT_EQ(codesWith(s, mark, p.code), std::vector<std::uint8_t>{p.code}) << "at " << p.x << "," << p.y;
+    }
+
+    // F11: the window again, at the top centre, and no code for the key.
+    const std::size_t mark = s.line().size();
+    s.key("F11");
+    WindowGeometry g;
+    EXPECT_TRUE(pollUntil([&] {
+        g = s.windowGeometry();
+        return g.width == 870 && g.height == 720 && g.x == (screen.width - 870) / 2 && g.y == 0;
+    })) << g.x << "," << g.y << " " << g.width << "x" << g.height;
+    s.key("F1");
+    EXPECT_EQ(codesWith(s, mark, 0x81), std::vector<std::uint8_t>{0x81}) << "F11 sent a code";
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, FullScreen, ::testing::Values(ScreenSize{1920, 1080}, ScreenSize{1024, 768}),
+                         [](const auto& info) {
+                             return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);
+                         });
 
 }  // namespace
 }  // namespace vos::e2e

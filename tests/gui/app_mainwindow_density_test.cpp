@@ -189,6 +189,36 @@ TEST_F(DensityTest, TheCursorBarIsAtLeastTwoScreenPixelsHighAndFourOnTheBigScree
     EXPECT_GE(barRows(f, f.form().grab(), dpr_, 3, 7), 2);
 }
 
+// Full screen scales every control to the screen's factor, and back to the
+// window gives every control its place and size again, whatever the
+// density's factor was.
+TEST_F(DensityTest, FullScreenAndBackGiveEveryControlItsPlaceAgain) {
+    app::TForm1& f = start();
+    const auto layout = [&f] {
+        std::vector<std::pair<std::string, design::Bounds>> all;
+        for (Control* c : f.form().controls()) all.emplace_back(c->name(), c->bounds());
+        all.emplace_back("client", design::Bounds{f.form().left(), f.form().top(), f.form().clientWidth(),
+                                                  f.form().clientHeight()});
+        return all;
+    };
+    const auto before = layout();
+    f.setFullScreen(true);
+    const app::ScaleRatio fits = app::fullScreenScale(f.form().screenWidth(), f.form().screenHeight());
+    EXPECT_EQ(f.form().clientWidth(), std::lround(double(design::kClientWidth) * fits.num / fits.den));
+    EXPECT_EQ(f.form().clientHeight(), std::lround(double(design::kClientHeight) * fits.num / fits.den));
+    EXPECT_EQ(f.form().left(), (f.form().screenWidth() - f.form().clientWidth()) / 2);
+    f.setFullScreen(false);
+    const auto after = layout();
+    ASSERT_EQ(after.size(), before.size());
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        const design::Bounds& a = before[i].second;
+        const design::Bounds& b = after[i].second;
+        EXPECT_TRUE(a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height)
+            << before[i].first << ": " << a.left << "," << a.top << " " << a.width << "x" << a.height << " became "
+            << b.left << "," << b.top << " " << b.width << "x" << b.height;
+    }
+}
+
 // A click sends the code of the key under it: a soft key, a machine key and
 // the shifted map of the pad (right button), at their scaled places.
 TEST_F(DensityTest, AClickSendsTheCodeOfTheKeyUnderIt) {
