@@ -136,6 +136,10 @@ bool TForm1::startupSequence() {
     state.EnDemarrage = false;
     m_->link.startupFinished();
     idleInhibitor_ = std::make_unique<IdleInhibitor>(form_, std::string(kIdleReason));
+    // Placed before it is first shown too: a window manager that places a
+    // window only when it maps it (XWayland's under some compositors) takes
+    // the place the window asks for then.
+    placeAtTopCentre();
     return true;
 }
 
