@@ -12,8 +12,9 @@
 # such a crash from a fault of the panel.
 #
 # Usage: scripts/wayland-check.sh [WIDTHxHEIGHT]   (default 1280x800)
-# Needs: weston, xwayland, qt6-wayland, xdotool, x11-utils, a build in
-# VOS_BUILD_DIR (default build/) with the panel and the control simulator.
+# Needs: weston, xwayland, qt6-wayland (not in deps/debian-packages.txt: no
+# build or test uses them; apt-get install them to run this), xdotool,
+# x11-utils, a build in VOS_BUILD_DIR (default build/).
 # Exit status 0 when every place is the expected one.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
