@@ -3,6 +3,8 @@
 #include <cerrno>
 
 #include "platform/core/profile_file.h"
+#include "platform/core/profile_io.h"
+#include "platform/core/profile_text.h"
 
 namespace vos::app {
 namespace {
@@ -73,6 +75,21 @@ void Write(ProfileFile& ini, const char* section, const char* key, const std::st
     if (!ini.WriteString(section, key, value)) throw ConfigWriteError(ini.path(), ini.lastError());
 }
 
+struct SavedKey {
+    const char* section;
+    const char* key;
+    std::string value;
+};
+
+// The written-back keys, in the order they are written.
+std::vector<SavedKey> savedKeys(const ConfigState& state, const ConfigPortTarget& port) {
+    return {{kPerso, "Fond", state.FichierFond},
+            {kContexte, "Version", kProgramVersion},
+            {kContexte, "Windows", versionWindowsText(state.VersionWindows)},
+            {kPort, "Com", std::to_string(port.comNumber())},
+            {kPort, "Bauds", std::to_string(port.baud())}};
+}
+
 }  // namespace
 
 ConfigWriteError::ConfigWriteError(const std::string& path, int error)
@@ -98,17 +115,28 @@ void LireConfiguration(ConfigState& state, panel::MachineType& type, ConfigPortT
     if (!state.FichierFond.empty()) window.loadSkin(state.RepertoireSkins + state.FichierFond);
     panel::applyMachineTypeRule(state.FichierFond, type);
     state.EditeurConfig = Cut255(ini.ReadString(kContexte, "Editeur", "notepad.exe"));
+    state.PleinEcran = ini.ReadInteger(kContexte, "PleinEcran", 0) != 0;
     window.afficherClient();
 }
 
 void EcrireConfiguration(const ConfigState& state, const ConfigPortTarget& port) {
     if (state.EnDemarrage) return;
     ProfileFile ini(state.CheminIni);
-    Write(ini, kPerso, "Fond", state.FichierFond);
-    Write(ini, kContexte, "Version", kProgramVersion);
-    Write(ini, kContexte, "Windows", versionWindowsText(state.VersionWindows));
-    Write(ini, kPort, "Com", std::to_string(port.comNumber()));
-    Write(ini, kPort, "Bauds", std::to_string(port.baud()));
+    for (const SavedKey& k : savedKeys(state, port)) Write(ini, k.section, k.key, k.value);
+}
+
+// The writes of EcrireConfiguration and the rewrite of ReformaterIni done on
+// the text in memory, each as the file functions do it, then one replacement.
+void saveConfigurationNow(const ConfigState& state, const ConfigPortTarget& port) {
+    if (state.EnDemarrage) return;
+    const FileBytes file = ReadWholeFile(state.CheminIni);
+    if (file.error != 0 && file.error != ENOENT) throw ConfigWriteError(state.CheminIni, file.error);
+    ProfileDocument doc = DecodeProfile(file.bytes);
+    ProfileText text(std::move(doc.lines));
+    for (const SavedKey& k : savedKeys(state, port)) text.Set(k.section, k.key, k.value);
+    const std::string written = EncodeProfile(doc.form, text.lines());
+    const std::string tidy = ReformaterTexte(written).value_or(written);
+    if (int err = ReplaceFileAtomically(state.CheminIni, tidy)) throw ConfigWriteError(state.CheminIni, err);
 }
 
 }  // namespace vos::app

@@ -57,6 +57,9 @@ struct ConfigState {
     std::string FichierFond;
     std::string EditeurConfig;
     int32_t ReadSize = 128;
+    // Contexte/PleinEcran (non-zero: start full screen). Read only: the
+    // station's setting is the technician's, F11 the operator's moment.
+    bool PleinEcran = false;
 };
 
 // A write of the configuration that the platform refused.
@@ -109,6 +112,15 @@ void LireConfiguration(ConfigState& state, panel::MachineType& type, ConfigPortT
 // Port/Bauds, in this order; nothing while state.EnDemarrage is true.
 // Throws ConfigWriteError at the first refused write.
 void EcrireConfiguration(const ConfigState& state, const ConfigPortTarget& port);
+
+// Writes the same five keys and tidies the file at once, in one atomic
+// replacement of the file (a temporary file beside it, flushed to disk, then
+// renamed over it): the file is then byte for byte what a close would leave
+// (EcrireConfiguration, then ReformaterIni), and a crash or power cut at any
+// moment leaves the old file or the new one. For a setting the operator
+// changes while the program runs. Nothing while state.EnDemarrage is true.
+// Throws ConfigWriteError when the file cannot be read or replaced.
+void saveConfigurationNow(const ConfigState& state, const ConfigPortTarget& port);
 
 // The tidy layout of the lines: each cut at 255 characters (bytes of an
 // 8-bit file, whole characters of a Unicode one), empty lines dropped, one

@@ -4,9 +4,11 @@
 
 #include "app/form1_design.h"
 #include "app/form1_modules.h"
+#include "platform/core/profile_io.h"
 #include "platform/qt/desktop.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/guard.h"
+#include "platform/qt/idle_inhibit.h"
 #include "platform/qt/label.h"
 #include "platform/qt/picture.h"
 #include "platform/qt/shape.h"
@@ -64,7 +66,30 @@ PortLink& TForm1::link() { return m_->link; }
 void TForm1::FormCreate() {
     form_.setKeyPreview(true);
     const design::Bounds area = form_.availableArea();
-    if (auto r = panelScale(form_.pixelsPerInch(), area.width, area.height)) form_.scaleBy(r->num, r->den);
+    if (auto r = panelScale(form_.pixelsPerInch(), area.width, area.height)) {
+        form_.scaleBy(r->num, r->den);
+        windowedNum_ = r->num;
+        windowedDen_ = r->den;
+    }
+    m_->zoom.relayout();  // the cursor strips' least height at this scale
+}
+
+void TForm1::setFullScreen(bool on) {
+    if (on == form_.fullScreen()) return;
+    const ScaleRatio r = on ? fullScreenScale(form_.screenWidth(), form_.screenHeight())
+                            : ScaleRatio{windowedNum_, windowedDen_};
+    form_.scaleTo(r.num, r.den);
+    m_->zoom.relayout();
+    form_.setFullScreen(on);
+    if (!on) placeAtTopCentre();
+}
+
+void TForm1::FormKeyDown(std::uint16_t key, ShiftState shift) {
+    if (key == kFullScreenKey) {
+        setFullScreen(!form_.fullScreen());
+        return;
+    }
+    m_->keyboard.FormKeyDown(key, shift);
 }
 
 void TForm1::FormShow() {
@@ -95,12 +120,20 @@ bool TForm1::startupSequence() {
         m_->link.closeQuietly();
         return false;
     }
+    // What a write killed half-way (power cut, SIGKILL) left beside the file.
+    RemoveLeftTemporaries(state.CheminIni);
     m_->link.searchPorts();
     state.RepertoireSkins = RepertoireExe + std::string(kSkinsFolder);
     installFont(RepertoireExe + std::string(kFontFile));
     LireConfiguration(state, machineType, m_->link, *this);
+    if (startFullScreen || state.PleinEcran) setFullScreen(true);
     m_->link.startWithConfiguredPort();
     state.EnDemarrage = false;
+    idleInhibitor_ = std::make_unique<IdleInhibitor>(form_, std::string(kIdleReason));
+    // Placed before it is first shown too: a window manager that places a
+    // window only when it maps it (XWayland's under some compositors) takes
+    // the place the window asks for then.
+    placeAtTopCentre();
     return true;
 }
 
@@ -139,6 +172,18 @@ void TForm1::FormClose() {
     guarded([&] { ReformaterIni(state.CheminIni); });
 }
 
+void TForm1::LabelTFClick() {
+    try {
+        input::LabelTFClick(state.FichierFond, state.RepertoireSkins, Fond, machineType);
+    } catch (...) {
+        guarded([&] { saveSettings(); });
+        throw;
+    }
+    saveSettings();
+}
+
+void TForm1::saveSettings() { saveConfigurationNow(state, m_->link); }
+
 void TForm1::Timer1Timer() { m_->keyboard.Timer1Timer(); }
 void TForm1::Timer2Timer() { m_->aux.AfficherClient(); }
 void TForm1::Timer3Timer() { m_->zoom.Timer3Timer(); }
@@ -147,7 +192,7 @@ void TForm1::wireEvents() {
     form_.onShow = [this] { FormShow(); };
     form_.onActivate = [this] { FormActivate(); };
     form_.onClose = [this] { FormClose(); };
-    form_.onKeyDown = [this](std::uint16_t key, ShiftState s) { m_->keyboard.FormKeyDown(key, s); };
+    form_.onKeyDown = [this](std::uint16_t key, ShiftState s) { FormKeyDown(key, s); };
     form_.onKeyPress = [this](std::uint8_t ch) { m_->keyboard.FormKeyPress(ch); };
     form_.onMouseDown = [this](MouseButton b, ShiftState s, int, int) { m_->hitMap.FormMouseDown(b, s); };
     form_.onMouseUp = [this](MouseButton b, ShiftState, int, int) { m_->hitMap.FormMouseUp(b); };

@@ -18,6 +18,7 @@
 #include "platform/qt/form.h"
 
 namespace vos {
+class IdleInhibitor;
 class Picture;
 class Timer;
 }  // namespace vos
@@ -63,6 +64,20 @@ public:
     void Timer1Timer();
     void Timer2Timer();
     void Timer3Timer();
+    // The T/F click: the lathe/milling switch, whose new skin name reaches
+    // the configuration file at once (also when its picture fails to load:
+    // the name is what a close would write).
+    void LabelTFClick();
+    // A setting the operator changed reaches the configuration file now, in
+    // the form a close would leave it (saveConfigurationNow).
+    void saveSettings();
+    // Full screen: the whole panel (skin, lamps, screen lines, frames, hit
+    // map, touch) scaled to fill the screen with its proportions kept, on
+    // black margins; off, back to the window's own scale at the top centre.
+    // F11 switches it; startFullScreen (the command line's --plein-ecran)
+    // or the configuration's PleinEcran start the panel so.
+    void setFullScreen(bool on);
+    bool startFullScreen = false;
 
     // --- program-wide state of the main window ---
     std::string RepertoireExe;       // program folder, with its trailing '/'
@@ -97,8 +112,15 @@ private:
     void placeAtTopCentre();
     bool startupSequence();
 
+    void FormKeyDown(std::uint16_t key, ShiftState shift);
+
     struct Modules;
     std::unique_ptr<Modules> m_;
+    // The window's own scale, the one FormCreate gave it (full screen
+    // leaves it for the screen's).
+    int windowedNum_ = 1, windowedDen_ = 1;
+    // The screen kept on from the end of start-up to the window's end.
+    std::unique_ptr<IdleInhibitor> idleInhibitor_;
 };
 
 }  // namespace vos::app

@@ -25,14 +25,12 @@ struct TForm1::Modules {
           screen(f.form_),
           decoder(screen, lamps, [](int hz, int ms) { beep(hz, ms); }),
           receiver(f.form_, decoder),
-          machineSwitch(f.form_, [&f] {
-              input::LabelTFClick(f.state.FichierFond, f.state.RepertoireSkins, f.Fond, f.machineType);
-          }),
+          machineSwitch(f.form_, [&f] { f.LabelTFClick(); }),
           aux(f.form_, AuxCommands::Context{f.RepertoireExe, &f.state.VersionWindows,
                                             [&f] { f.form_.close(); },
                                             [&f] { return f.state.CheminIni; }}),
           link(f.form_, f.RepertoireExe,
-               PortLink::Wiring{receiver, f.Timer1, [this, &f] { EcrireConfiguration(f.state, link); }}),
+               PortLink::Wiring{receiver, f.Timer1, [this, &f] { saveConfigurationNow(f.state, link); }}),
           keyboard(link, zoom, screen) {
         lamps.setBigScreen(&zoom.grandeVisu());
         hitMap.setKeyboard(keyboard);

@@ -55,6 +55,9 @@ struct ScreenLayout {
     int lineHeight, lineFirstTop;
     int stripHeight, stripFirstTop;
     int step;
+    // The least a strip is high in the screen's own (device) pixels, however
+    // small the window is scaled: a thinner cursor bar is hard to see.
+    int stripMinDevicePixels;
 };
 
 // The normal layout is the screen's design layout. The big screen doubles
@@ -66,14 +69,17 @@ struct ScreenLayout {
 inline constexpr ScreenLayout kNormalLayout{layout::kFontPixels,  layout::kWidth,
                                             layout::kLineHeight,  layout::kLineTop0,
                                             layout::kStripHeight, layout::kStripTop0,
-                                            layout::kPitch};
-inline constexpr ScreenLayout kBigLayout{32, 770, 36, 78, 4, 78 + 36, 44};
+                                            layout::kPitch,       layout::kStripHeight};
+inline constexpr ScreenLayout kBigLayout{32, 770, 36, 78, 4, 78 + 36, 44, 4};
 
 static_assert(kBigLayout.fontPixels == 2 * kNormalLayout.fontPixels &&
                   kBigLayout.lineHeight == 2 * kNormalLayout.lineHeight &&
                   kBigLayout.stripHeight == 2 * kNormalLayout.stripHeight &&
                   kBigLayout.step == 2 * kNormalLayout.step,
               "the big screen doubles the font, the lines and the strips of the normal one");
+static_assert(kNormalLayout.stripMinDevicePixels <= kNormalLayout.step - kNormalLayout.lineHeight &&
+                  kBigLayout.stripMinDevicePixels <= kBigLayout.step - kBigLayout.lineHeight,
+              "a strip at its least height fits between its line and the next one");
 static_assert(layout::kLeft + kBigLayout.width == kGrandeVisuBounds.left + kGrandeVisuBounds.width,
               "the big screen's lines end at the right edge of its black frame");
 static_assert(kBigLayout.stripFirstTop + kBigLayout.step * 11 + kBigLayout.stripHeight <=

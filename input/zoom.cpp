@@ -1,6 +1,7 @@
 #include "input/zoom.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "design/window.h"
 #include "panel/screen.h"
@@ -33,10 +34,13 @@ Zoom::Zoom(Form& form, panel::Screen& screen)
     labelChgtEcran_.onMouseDown = [this](MouseButton, ShiftState, int, int) { ChangerEcran(); };
 }
 
-// Design values scaled as the window's controls were at its creation, so
-// leaving the big screen gives back exactly the start-up layout.
+// Design values scaled as the window's controls are, so leaving the big
+// screen gives back exactly the start-up layout. A strip is never less high
+// than the layout's least height in device pixels, whatever the scale.
 void Zoom::apply(const design::ScreenLayout& l) {
     const auto px = [this](int design) { return form_.scaled(design); };
+    const double dpr = std::max(1.0, form_.devicePixelRatio());
+    const int minStrip = static_cast<int>(std::ceil(l.stripMinDevicePixels / dpr - 1e-9));
     for (int n = 1; n <= 12; ++n) {
         Label& line = screen_.ligne(n);
         line.setFontPixels(std::max(1, px(l.fontPixels)));
@@ -49,11 +53,13 @@ void Zoom::apply(const design::ScreenLayout& l) {
     for (int n = 1; n <= 12; ++n) {
         Label& strip = screen_.ligneC(n);
         strip.setFontPixels(std::max(1, px(l.fontPixels)));
-        strip.setHeight(px(l.stripHeight));
+        strip.setHeight(std::max(px(l.stripHeight), minStrip));
         strip.setWidth(px(l.width));
         strip.setTop(px(l.stripFirstTop + l.step * (n - 1)));
     }
 }
+
+void Zoom::relayout() { apply(modeZoom_ ? design::kBigLayout : design::kNormalLayout); }
 
 void Zoom::ChangerEcran() {
     if (modeZoom_) {

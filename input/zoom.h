@@ -28,6 +28,9 @@ public:
     // lines and strips changes, never their text, visibility or the cursor.
     void ChangerEcran();
     bool ModeZoom() const { return modeZoom_; }
+    // Lays the lines and strips out again for the window's present scale
+    // (after the window was scaled), in the present mode.
+    void relayout();
 
     // Tick of the 300-ms timer: the cursor blink, then the status lights
     // hidden while LabelNoCom is hidden (once setLinkControls was called).

@@ -6,7 +6,8 @@
 # below lets that folder read. The system's libraries stay where they
 # belong: Qt in platform/qt (and the skin generator, which draws with it),
 # ALSA and libjpeg in platform/ (and libjpeg in the skin generator, which
-# writes its pictures with it), gensio in platform/core. design/ holds data
+# writes its pictures with it), the X server's own headers in platform/qt,
+# gensio in platform/core. design/ holds data
 # only, so it includes standard headers and nothing else. A tree without any
 # source is an error too (a wrong folder checks nothing).
 #
@@ -41,6 +42,8 @@ declare -A library_folders=(
     [jpeglib.h]="platform/core platform/qt tools/skingen"
     [jerror.h]="platform/core platform/qt tools/skingen"
     [gensio/]="platform/core"
+    [X11/]="platform/qt"
+    [xcb/]="platform/qt"
 )
 
 layer_of() {

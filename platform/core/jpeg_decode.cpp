@@ -43,15 +43,20 @@ bool decodeInto(std::FILE* f, JpegRowSink* sink, DecodeErrors* err) {
     jpeg_stdio_src(&cinfo, f);
     jpeg_read_header(&cinfo, TRUE);
     cinfo.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&cinfo);
+    // The sink judges the size before the decode allocates anything for it
+    // (a progressive picture's buffers are as large as the picture).
+    jpeg_calc_output_dimensions(&cinfo);
     if (!sink->reserve(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height))) {
         std::strcpy(err->fatal.message, "out of memory");
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
+    jpeg_start_decompress(&cinfo);
     while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = sink->row(static_cast<int>(cinfo.output_scanline));
+        const int y = static_cast<int>(cinfo.output_scanline);
+        JSAMPROW row = sink->row(y);
         jpeg_read_scanlines(&cinfo, &row, 1);
+        sink->rowDone(y);
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);

@@ -18,11 +18,16 @@ namespace vos {
 class JpegRowSink {
 public:
     virtual ~JpegRowSink() = default;
-    // The picture's size, once the header has been read. False when there is
-    // no room for it: the decode then fails with "out of memory".
+    // The picture's size, once the header has been read and before anything
+    // is decoded (nothing of the picture is held yet, whatever size the
+    // header announces). False when the sink will not take it (no room, or
+    // more pixels than it accepts): the decode then fails with "out of
+    // memory" and the sink knows its own reason.
     virtual bool reserve(int width, int height) = 0;
     // The start of row `y` (0 = top), width * 3 bytes.
     virtual std::uint8_t* row(int y) = 0;
+    // Row `y` has been written (rows come in order, each once).
+    virtual void rowDone(int /*y*/) {}
 };
 
 struct JpegDecodeReport {

@@ -1,9 +1,11 @@
 #include "platform/core/profile_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -74,13 +76,27 @@ int CheckExisting(const std::string& target, struct stat& st, bool& exists) {
     return 0;
 }
 
+std::string BaseOf(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
+
+// The temporary files of a replacement: ".<name>.<number>.tmp" beside it.
+constexpr std::string_view kTmpSuffix = ".tmp";
+std::string TemporaryPrefix(const std::string& target) { return "." + BaseOf(target) + "."; }
+
+bool IsTemporaryOf(std::string_view name, const std::string& prefix) {
+    if (name.size() <= prefix.size() + kTmpSuffix.size() || name.substr(0, prefix.size()) != prefix ||
+        name.substr(name.size() - kTmpSuffix.size()) != kTmpSuffix)
+        return false;
+    const std::string_view number = name.substr(prefix.size(), name.size() - prefix.size() - kTmpSuffix.size());
+    return std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 int CreateTemporary(const std::string& target, std::string& tmpPath, int& fd) {
     const std::string folder = FolderOf(target);
-    const std::string base = target.substr(target.find_last_of('/') + 1);
     std::random_device seed;
     std::mt19937_64 gen(seed());
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tmpPath = folder + "/." + base + "." + std::to_string(gen() % 1000000000ull) + ".tmp";
+        tmpPath = folder + "/" + TemporaryPrefix(target) + std::to_string(gen() % 1000000000ull) +
+                  std::string(kTmpSuffix);
         fd = ::open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
         if (fd >= 0) return 0;
         if (errno != EEXIST) return errno;
@@ -149,6 +165,23 @@ int ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
     }
     SyncFolder(target);
     return 0;
+}
+
+int RemoveLeftTemporaries(const std::string& path) {
+    const std::string target = ResolveTarget(path);
+    const std::string folder = FolderOf(target);
+    const std::string prefix = TemporaryPrefix(target);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return 0;
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!IsTemporaryOf(entry->d_name, prefix)) continue;
+        const std::string file = folder + "/" + entry->d_name;
+        struct stat st {};
+        if (::lstat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(file.c_str()) == 0) ++removed;
+    }
+    ::closedir(dir);
+    return removed;
 }
 
 }  // namespace vos

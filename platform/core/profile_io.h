@@ -36,4 +36,12 @@ FileBytes ReadWholeFile(const std::string& path);
 // gets 0666 less the umask.
 int ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
+// Removes the temporary files that replacements of the file at `path` (a
+// link's target, as above) left behind when the process was killed between
+// creating and renaming them: regular files of that folder named as
+// ReplaceFileAtomically names them (".<name>.<number>.tmp"). Nothing else is
+// touched. Call before this process writes the file, while no other writes
+// it. Returns how many were removed.
+int RemoveLeftTemporaries(const std::string& path);
+
 }  // namespace vos

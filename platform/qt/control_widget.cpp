@@ -61,7 +61,7 @@ void ControlWidget::handlePress(QMouseEvent* e, bool doubleClick) {
     if (!control_) return;
     Form::Impl& f = control_->form().impl();
     const QPoint local = e->position().toPoint();
-    if (f.pressStartsDrag(*e, mapTo(f.window, local))) return;
+    if (f.pressStartsDrag(*e, mapTo(f.surface, local))) return;
     MouseButton b;
     if (!qtconv::toMouseButton(e->button(), b)) return;
     if (b == MouseButton::Left) leftDown_ = true;
@@ -69,7 +69,7 @@ void ControlWidget::handlePress(QMouseEvent* e, bool doubleClick) {
     s.doubleClick = doubleClick;
     if (!control_->onMouseDown) return;
     const auto handler = control_->onMouseDown;
-    EventPosScope scope(f, mapTo(f.window, local));
+    EventPosScope scope(f, mapTo(f.surface, local));
     guarded([&] { handler(b, s, local.x(), local.y()); });
 }
 
@@ -91,7 +91,7 @@ void ControlWidget::mouseReleaseEvent(QMouseEvent* e) {
     // The handlers may hide or move the control; keep the pointer to it only.
     Control* c = control_;
     Form::Impl& f = c->form().impl();
-    EventPosScope scope(f, mapTo(f.window, local));
+    EventPosScope scope(f, mapTo(f.surface, local));
     if (c->onMouseUp) {
         const auto handler = c->onMouseUp;
         guarded([&] { handler(b, s, local.x(), local.y()); });

@@ -12,6 +12,7 @@
 #include "platform/qt/form.h"
 #include "platform/qt/guard.h"
 #include "platform/qt/qt_convert.h"
+#include "platform/qt/session_end.h"
 
 namespace vos {
 
@@ -70,10 +71,27 @@ bool startUp(const std::function<void()>& build) {
 
 }  // namespace
 
+namespace {
+
+// On a Wayland session the panel runs on the session's X server (XWayland):
+// a Wayland client cannot place its windows, and the panel's place (the top
+// centre of the screen, the about box beside it) and its screen-saver
+// suspension are the X server's to give. A platform the user chose
+// (QT_QPA_PLATFORM) is kept, and without an X server Qt chooses.
+void preferXOnWayland() {
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return;
+    const bool wayland = qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+                         qgetenv("XDG_SESSION_TYPE") == QByteArrayLiteral("wayland");
+    if (wayland && qEnvironmentVariableIsSet("DISPLAY")) qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+}  // namespace
+
 // The application object is never destroyed: windows that `build` created on
 // the caller's objects may then be destroyed after this returns.
 int runApplication(int argc, char** argv, const std::function<void()>& build) {
     static int qtArgc = argc;
+    preferXOnWayland();
     // Qt's own event loop instead of glib's: the 2-ms idle timer wakes it 500
     // times a second, and each wake-up costs 10-20 % less without glib's
     // source bookkeeping. Set before the application object, which picks it.
@@ -83,9 +101,16 @@ int runApplication(int argc, char** argv, const std::function<void()>& build) {
     // The main form's close ends the program, whatever other window is up.
     app.setQuitOnLastWindowClosed(false);
     AppServices& s = appServices();
+    installSessionEnd();
     if (!startUp(build)) return 1;
     if (s.quitRequested) return s.quitStatus;
     if (!s.mainForm) return 0;
+    // A signal that came during start-up: the close, now that it is over.
+    if (endRequestedDuringStartUp()) {
+        s.mainForm->close();
+        return s.quitStatus;
+    }
+    closeMainFormAtExit();
     s.inEventLoop = true;
     const int status = app.exec();
     s.inEventLoop = false;

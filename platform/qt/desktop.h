@@ -38,7 +38,9 @@ std::string programFolder();
 // the program ends with status 1. Returns the exit status. When `build` has
 // not shown the first form created (the main form), it is shown here. The
 // application object outlives the call, so the windows may be destroyed after
-// it returns. Call once per process.
+// it returns. SIGTERM, SIGHUP and SIGINT, and the loss of the display, end
+// the program through the main form's close (session_end.h). Call once per
+// process.
 int runApplication(int argc, char** argv, const std::function<void()>& build);
 
 // Ends the event loop with the given status (after the current handler).

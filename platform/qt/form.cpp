@@ -44,7 +44,9 @@ Qt::WindowFlags flagsFor(FormStyle style) {
 
 }  // namespace
 
-Form::Impl::Impl(Form& f, FormStyle style) : form(f), window(new FormWidget(f, flagsFor(style))) {
+Form::Impl::Impl(Form& f, FormStyle style)
+    : form(f), window(new FormWidget(f, flagsFor(style))), surface(new QWidget(window)) {
+    surface->setObjectName(QStringLiteral("client"));
     QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, window,
                      [this](QWindow* now) { focusWindowChanged(now); });
     QPalette pal = window->palette();
@@ -126,9 +128,42 @@ void Form::setCaption(const std::string& utf8) { impl_->window->setWindowTitle(q
 std::string Form::caption() const { return qtconv::toStd(impl_->window->windowTitle()); }
 
 // The client area has a fixed size: none of the styles lets the user resize.
-void Form::setClientSize(int width, int height) { impl_->window->setFixedSize(width, height); }
-int Form::clientWidth() const { return impl_->window->width(); }
-int Form::clientHeight() const { return impl_->window->height(); }
+// The window has it too, unless it fills its screen.
+void Form::setClientSize(int width, int height) {
+    Impl& d = *impl_;
+    d.surface->setFixedSize(width, height);
+    if (!d.fullScreen) d.window->setFixedSize(width, height);
+    d.placeSurface();
+}
+int Form::clientWidth() const { return impl_->surface->width(); }
+int Form::clientHeight() const { return impl_->surface->height(); }
+
+void Form::Impl::placeSurface() {
+    surface->move(fullScreen ? QPoint((window->width() - surface->width()) / 2,
+                                      (window->height() - surface->height()) / 2)
+                             : QPoint(0, 0));
+}
+
+// The window takes its screen's whole geometry itself: with no window
+// manager (a session of its own), nobody else would give it.
+void Form::setFullScreen(bool on) {
+    Impl& d = *impl_;
+    if (on == d.fullScreen) return;
+    d.fullScreen = on;
+    QWidget* w = d.window;
+    if (on) {
+        w->setMinimumSize(0, 0);
+        w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        if (QScreen* s = w->screen()) w->setGeometry(s->geometry());
+        if (w->isVisible()) w->showFullScreen();
+    } else {
+        if (w->isVisible()) w->showNormal();
+        w->setFixedSize(d.surface->size());
+    }
+    d.placeSurface();
+}
+
+bool Form::fullScreen() const { return impl_->fullScreen; }
 
 void Form::setColor(design::Rgb background) {
     impl_->color = background;
@@ -142,9 +177,10 @@ void Form::setFont(const FontSpec& f) {
     impl_->window->setFont(qtconv::toQFont(f));
 }
 
-int Form::left() const { return impl_->window->geometry().x(); }
-int Form::top() const { return impl_->window->geometry().y(); }
+int Form::left() const { return impl_->window->geometry().x() + impl_->surface->x(); }
+int Form::top() const { return impl_->window->geometry().y() + impl_->surface->y(); }
 void Form::moveTo(int left, int top) {
+    if (impl_->fullScreen) return;  // the screen is its place
     QWidget* w = impl_->window;
     w->setGeometry(left, top, w->width(), w->height());
 }
@@ -167,7 +203,10 @@ void Form::show() {
         }
         if (d.closeRequested || appServices().quitRequested) return;
     }
-    d.window->show();
+    if (d.fullScreen)
+        d.window->showFullScreen();
+    else
+        d.window->show();
     d.raiseAndActivate();
     if (first) d.fireActivate();
 }
@@ -198,6 +237,18 @@ void Form::close() {
     d.closing = false;
     d.closeRequested = true;
     d.closed();
+}
+
+void Form::closeAtExit() {
+    Impl& d = *impl_;
+    if (!d.shownOnce || d.closing || d.closeRequested) return;
+    d.closing = true;
+    if (onClose) {
+        const auto handler = onClose;
+        guarded(handler);
+    }
+    d.closing = false;
+    d.closeRequested = true;
 }
 
 // Closing the main form ends the program (after the running handler).
@@ -285,14 +336,26 @@ double Form::devicePixelRatio() const { return impl_->window->devicePixelRatioF(
 void Form::scaleBy(int num, int den) {
     if (num <= 0 || den <= 0) return;
     for (Control* c : impl_->controls) c->scaleBy(num, den);
-    QWidget* w = impl_->window;
-    setClientSize(qtconv::mulDiv(w->width(), num, den), qtconv::mulDiv(w->height(), num, den));
     Impl& d = *impl_;
+    // The client size follows the composed factor from the unscaled size,
+    // so that it never drifts by a rounding, however many scalings.
+    if (!d.unscaledClient) d.unscaledClient = d.surface->size();
     d.scaleNum *= num;
     d.scaleDen *= den;
     const long long g = std::gcd(d.scaleNum, d.scaleDen);
     d.scaleNum /= g;
     d.scaleDen /= g;
+    setClientSize(scaled(d.unscaledClient->width()), scaled(d.unscaledClient->height()));
+}
+
+void Form::scaleTo(int num, int den) {
+    if (num <= 0 || den <= 0) return;
+    long long n = static_cast<long long>(num) * impl_->scaleDen, m = static_cast<long long>(den) * impl_->scaleNum;
+    const long long g = std::gcd(n, m);
+    n /= g;
+    m /= g;
+    if (n == m) return;
+    scaleBy(static_cast<int>(n), static_cast<int>(m));
 }
 
 int Form::scaled(int designPixels) const {
@@ -328,11 +391,13 @@ design::Bounds Form::availableArea() const {
 // Inside a mouse handler: where that press or release happened. Elsewhere:
 // the pointer's current position.
 std::pair<int, int> Form::cursorPos() const {
-    const QPoint p = impl_->eventPos ? *impl_->eventPos : impl_->window->mapFromGlobal(QCursor::pos());
+    const QPoint p = impl_->eventPos ? *impl_->eventPos : impl_->surface->mapFromGlobal(QCursor::pos());
     return {p.x(), p.y()};
 }
 
-Bitmap Form::grab() const { return bitmapFromImage(impl_->window->grab().toImage()); }
+Bitmap Form::grab() const {
+    return bitmapFromImage(impl_->window->grab(impl_->surface->geometry()).toImage());
+}
 
 void Form::setKeyPreview(bool on) {
     if (on == static_cast<bool>(impl_->preview)) return;

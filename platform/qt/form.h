@@ -44,7 +44,7 @@ enum class FormStyle {
 namespace vk {
 inline constexpr std::uint16_t Back = 0x08, Tab = 0x09, Return = 0x0D, Escape = 0x1B,
     Space = 0x20, Left = 0x25, Up = 0x26, Right = 0x27, Down = 0x28, Execute = 0x2B,
-    Insert = 0x2D, Delete = 0x2E, F1 = 0x70, F10 = 0x79, F12 = 0x7B;
+    Insert = 0x2D, Delete = 0x2E, F1 = 0x70, F10 = 0x79, F11 = 0x7A, F12 = 0x7B;
 }
 
 class Form {
@@ -85,6 +85,10 @@ public:
     void hide();
     bool visible() const;
     void close();                      // runs onClose, then closes
+    // Runs onClose if the form was shown and is neither closing nor closed,
+    // without closing the window or serving any event: for a process that
+    // ends without coming back through the event loop (session_end.h).
+    void closeAtExit();
     void minimize();
     bool isActive() const;
     void activate();
@@ -107,6 +111,10 @@ public:
     // Scales every control's place, size and font, and the client size, by
     // num/den. Successive calls compose.
     void scaleBy(int num, int den);
+    // Scales so that the composed factor becomes num/den (from what scaleBy
+    // has done so far). Going up and back down gives the same places and
+    // sizes back, since each step rounds from the present ones.
+    void scaleTo(int num, int den);
     // What scaleBy has done so far: a design length in the window's pixels
     // (rounded as the controls' places were), and a point of the client
     // area back in design pixels (rounded down, so a design rectangle's
@@ -119,6 +127,14 @@ public:
     // The part of that screen that windows may use (without the desktop's
     // panels), in the window's pixels.
     design::Bounds availableArea() const;
+    // Full screen: the window covers its whole screen on a ground of the
+    // form's colour, the client area (the size setClientSize gave it)
+    // centred in it, and moveTo does nothing; off, the window is the client
+    // area again, where it was. Kept across hide and show (a first show
+    // shows it so). Presses in the margins reach the mouse handlers outside
+    // the client area; none starts a drag.
+    void setFullScreen(bool on);
+    bool fullScreen() const;
     // The pointer's position in client coordinates: inside a mouse handler,
     // where that press or release happened; elsewhere, where it is now.
     std::pair<int, int> cursorPos() const;

@@ -40,6 +40,7 @@ protected:
 
 private:
     void press(QMouseEvent* e, bool doubleClick);
+    void resizeEvent(QResizeEvent* e) override;  // keeps the client area centred
     Form& form_;
     TouchInput touch_;
 };
@@ -50,11 +51,20 @@ struct Form::Impl {
 
     Form& form;
     FormWidget* window;                          // owned; deleted last
+    // The client area: the parent of every control, as large as the window,
+    // or centred in it on a black ground while the window fills its screen.
+    QWidget* surface;                            // owned by `window`
+    bool fullScreen = false;
+    void placeSurface();
+    // A point of the window in client coordinates.
+    QPoint toClient(QPoint windowPos) const { return windowPos - surface->pos(); }
     std::vector<std::unique_ptr<Control>> owned;  // creation (z-) order
     std::vector<Control*> controls;               // every live control
     std::vector<std::unique_ptr<Timer>> timers;
-    // The composed factor of every scaleBy, reduced.
+    // The composed factor of every scaleBy, reduced, and the client size
+    // before the first one.
     long long scaleNum = 1, scaleDen = 1;
+    std::optional<QSize> unscaledClient;
     FontSpec font;
     design::Rgb color = design::colors::Black;
 
@@ -97,7 +107,7 @@ struct Form::Impl {
 
     void registerControl(Control* c);
     void unregisterControl(Control* c);
-    QWidget* parentForControls() const { return window; }
+    QWidget* parentForControls() const { return surface; }
 };
 
 // Keeps the position of the mouse event being delivered visible to

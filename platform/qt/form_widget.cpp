@@ -17,7 +17,7 @@
 namespace vos {
 
 FormWidget::FormWidget(Form& form, Qt::WindowFlags flags)
-    : QWidget(nullptr, flags), form_(form), touch_(*this) {
+    : QWidget(nullptr, flags), form_(form), touch_(*this, [&form] { return form.impl().surface; }) {
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
     // Touches over the controls come here too (they take none themselves).
@@ -40,10 +40,17 @@ bool FormWidget::event(QEvent* e) {
     }
 }
 
+void FormWidget::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    form_.impl().placeSurface();
+}
+
+// Presses on the client area's own surface (no control takes them there)
+// come here from it, in the window's coordinates.
 void FormWidget::press(QMouseEvent* e, bool doubleClick) {
     e->accept();
     Form::Impl& d = form_.impl();
-    const QPoint pos = e->position().toPoint();
+    const QPoint pos = d.toClient(e->position().toPoint());
     if (d.pressStartsDrag(*e, pos)) return;
     MouseButton b;
     if (!qtconv::toMouseButton(e->button(), b) || !form_.onMouseDown) return;
@@ -70,7 +77,7 @@ void FormWidget::mouseReleaseEvent(QMouseEvent* e) {
     if (d.endDrag()) return;
     MouseButton b;
     if (!qtconv::toMouseButton(e->button(), b) || !form_.onMouseUp) return;
-    const QPoint pos = e->position().toPoint();
+    const QPoint pos = d.toClient(e->position().toPoint());
     const ShiftState s = qtconv::toShiftState(*e);
     EventPosScope scope(d, pos);
     const auto handler = form_.onMouseUp;
@@ -132,7 +139,7 @@ void Form::Impl::dispatchCommit(const QInputMethodEvent& e) {
 }
 
 bool Form::Impl::pressStartsDrag(const QMouseEvent& e, QPoint client) {
-    if (!form.onNcHitTest) return false;
+    if (!form.onNcHitTest || fullScreen) return false;
     bool caption = false;
     const auto test = form.onNcHitTest;
     guarded([&] { caption = test(client.x(), client.y()); });

@@ -22,7 +22,7 @@ public:
         font_ = f;
         // Whole pixels: a glyph drawn on a fractional baseline is blurred.
         ascent_ = QFontMetrics(font_).ascent();
-        capHeight_ = static_cast<int>(std::lround(QFontMetricsF(font_).capHeight()));
+        metrics_ = QFontMetricsF(font_);
     }
     const QFont& labelFont() const { return font_; }
 
@@ -38,11 +38,20 @@ protected:
         if (const double cell = l->cellWidth(); cell > 0) {
             // Fixed grid: columns line up whatever the face's own advance.
             const bool underline = l->font().underline;
-            const int baseline = l->capTopAligned() ? capHeight_ : ascent_;
+            // Showing only the top of its text, the label shows the top
+            // stroke of each capital as a bar from its top edge to its
+            // bottom edge, as wide as the glyph's ink: a thin face at a small
+            // scale still gives a bar as high as the label.
             for (qsizetype i = 0; i < text.size(); ++i) {
                 const QChar ch = text.at(i);
                 if (ch == QLatin1Char(' ') && !underline) continue;
-                p.drawText(QPointF(static_cast<double>(i) * cell, baseline), QString(ch));
+                const double x = static_cast<double>(i) * cell;
+                if (l->capTopAligned()) {
+                    const QRectF ink = metrics_.tightBoundingRect(QString(ch));
+                    p.fillRect(QRectF(x + ink.left(), 0, ink.width(), height()), p.pen().color());
+                    continue;
+                }
+                p.drawText(QPointF(x, ascent_), QString(ch));
             }
             return;
         }
@@ -61,7 +70,7 @@ public:
 private:
     QFont font_;
     int ascent_ = 0;
-    int capHeight_ = 0;
+    QFontMetricsF metrics_{QFont()};
 };
 
 LabelWidget& widgetOf(const Label& l) { return *static_cast<LabelWidget*>(l.widget()); }

@@ -8,9 +8,11 @@
 // from the left edge, whatever the face's own advance, so columns line up:
 // cells of cellWidth pixels, or a number of columns sharing the label's
 // width (a fraction of a pixel each where it does not divide: 40 columns in
-// 770 pixels); text beyond the label's height is clipped. A label that shows only the top of its text (a
-// cursor strip) draws the top of its capitals at its top edge, so its few
-// rows hold the top stroke of the mark whatever the face's ascent.
+// 770 pixels); text beyond the label's height is clipped. A label that shows
+// only the top of its text (a cursor strip) draws the top of its capitals at
+// its top edge, and that top stroke down to its bottom edge, so its few rows
+// show the mark as a bar as high as the label whatever the face's ascent and
+// stroke.
 #include "platform/qt/control.h"
 
 namespace vos {

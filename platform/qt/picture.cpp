@@ -79,8 +79,7 @@ private:
     // image (tried, none) otherwise.
     QImage loadSharp() const {
         if (file_.empty()) return {};
-        QImage img = loadSharpVariant(file_);
-        return img.size() == image_.size() * 2 ? img : QImage();
+        return loadSharpVariant(file_, image_.size() * 2);
     }
 
     // Where the picture covers the whole control, nothing below needs painting.

@@ -15,8 +15,9 @@ namespace vos {
 // The presses are made as coming from a touchscreen of their own: the real
 // device's points stay Qt's alone (a mouse event sent as from them would
 // take their grab, and Qt would then lose the finger's release).
-TouchInput::TouchInput(QWidget& window)
+TouchInput::TouchInput(QWidget& window, std::function<QWidget*()> surface)
     : window_(window),
+      surface_(std::move(surface)),
       device_(std::make_unique<QPointingDevice>(QStringLiteral("vostrelle finger"), 0,
                                                 QInputDevice::DeviceType::TouchScreen,
                                                 QPointingDevice::PointerType::Finger,
@@ -51,7 +52,7 @@ void TouchInput::begin(int id, QPointF pos, QPointF global) {
     lastGlobal_ = global;
     moved_ = held_ = false;
     QWidget* child = window_.childAt(pos.toPoint());
-    target_ = child ? child : &window_;
+    target_ = child && child != surface_() ? child : &window_;
     send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, pos, global);
     // With Shift held the press is a shifted one already.
     if (target_ == &window_ && !QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier))

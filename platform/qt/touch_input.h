@@ -18,6 +18,7 @@
 #include <QPoint>
 #include <QPointer>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 #include <QPointingDevice>
@@ -31,7 +32,9 @@ class TouchInput {
 public:
     static constexpr int kHoldMs = 500;
 
-    explicit TouchInput(QWidget& window);
+    // `surface`: the form's client area inside the window, whose own
+    // surface (where no control lies) counts as the form's.
+    TouchInput(QWidget& window, std::function<QWidget*()> surface);
     TouchInput(const TouchInput&) = delete;
     TouchInput& operator=(const TouchInput&) = delete;
 
@@ -46,6 +49,7 @@ private:
     void send(int type, Qt::MouseButton button, Qt::MouseButtons buttons, QPointF pos, QPointF global);
 
     QWidget& window_;
+    std::function<QWidget*()> surface_;
     std::unique_ptr<QPointingDevice> device_;  // the source of the presses made
     QPointer<QWidget> target_;  // where a mouse press at the finger would go
     int id_ = -1;               // the finger followed; -1 = none

@@ -1,10 +1,12 @@
 // The lathe/milling switch of the installed program: the T/F area swaps the
-// panel picture, in both screen modes, and the choice is saved at the end.
+// panel picture, in both screen modes, and the choice is saved at once.
 // The skins are plain pictures here so the two are told apart at any point
 // that no control covers.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "tests/support/e2e/panel_session.h"
@@ -58,6 +60,38 @@ TEST(MachineType, TFSwapsTheSkinInBothScreenModesAndFinSavesIt) {
     ASSERT_TRUE(ended.has_value()) << "FIN did not end the program";
     EXPECT_TRUE(ended->success());
     EXPECT_EQ(iniLine(s.readIni(), "Fond"), "Fond=num760t.jpg");
+}
+
+// The switch reaches the configuration file at once, in the form a close
+// leaves it: a SIGKILL right after it (as a power cut) loses nothing, leaves
+// no temporary file, and a later start and FIN write the same bytes again.
+TEST(MachineType, TheSwitchIsSavedAtOnceAndSurvivesAKill) {
+    PanelSession s({PanelSetup::Ini::Installed, "", true});
+    ASSERT_TRUE(s.startUntilBanner());
+    s.clickAt(kTfX, kTfY);
+    // Shown once the click's handler, which saves, has returned.
+    ASSERT_TRUE(s.waitForShot([](const PanelShot& q) { return shows(q, kPlainLatheRgb); }));
+    ::kill(s.program().pid(), SIGKILL);
+    const auto killed = s.program().waitExit(kWaitMs);
+    ASSERT_TRUE(killed.has_value() && killed->signalled && killed->value == SIGKILL);
+
+    const std::string saved = s.readIni();
+    EXPECT_EQ(iniLine(saved, "Fond"), "Fond=num760t.jpg");
+    for (const auto& entry : std::filesystem::directory_iterator(s.folder()))
+        EXPECT_EQ(entry.path().filename().string().find(".Vostrelle.ini."), std::string::npos) << entry.path();
+
+    // A new line: the killed program could not give its terminal back (a
+    // pseudo-terminal keeps its exclusive mark while the control holds it).
+    s.unplugLine();
+    s.plugNewLine();
+    s.start();
+    ASSERT_TRUE(s.waitForMainWindow());
+    ASSERT_TRUE(s.waitForLine());
+    EXPECT_TRUE(s.waitForShot([](const PanelShot& q) { return shows(q, kPlainLatheRgb); }))
+        << "the lathe at the next start";
+    s.clickAt(kFinX, kFinY);
+    ASSERT_TRUE(s.program().waitExit(kWaitMs).has_value()) << "FIN did not end the program";
+    EXPECT_EQ(s.readIni(), saved) << "the close wrote another form than the switch";
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
-// Faults of the files the program finds beside itself: a damaged, truncated
-// or missing skin picture (at start-up, and at a lathe/milling switch) and a
-// missing or damaged font file.
+// Faults of the files the program finds beside itself: a damaged, truncated,
+// oversized or missing skin picture, or a skin name that is no regular file
+// (at start-up, and at a lathe/milling switch), and a missing or damaged
+// font file.
 //
 // At start-up a skin that cannot be loaded ends the program after one error
 // box, with the port closed and the configuration file untouched. At a
 // switch the error is shown and the program goes on as it was (picture,
 // machine type, link). A bad font file is no error at all.
+#include <sys/stat.h>
+
 #include <QByteArray>
 #include <QBuffer>
 #include <QImage>
@@ -24,7 +27,7 @@
 namespace vos::test {
 namespace {
 
-enum class Damage { Missing, Garbage, Truncated, HugeDimensions, Empty };
+enum class Damage { Missing, Garbage, Truncated, HugeDimensions, Empty, Fifo, Folder };
 
 const char* name(Damage d) {
     switch (d) {
@@ -33,6 +36,8 @@ const char* name(Damage d) {
     case Damage::Truncated: return "Truncated";
     case Damage::HugeDimensions: return "HugeDimensions";
     case Damage::Empty: return "Empty";
+    case Damage::Fifo: return "Fifo";
+    case Damage::Folder: return "Folder";
     }
     return "?";
 }
@@ -72,8 +77,8 @@ void damage(const std::string& path, Damage d) {
         break;
     }
     case Damage::HugeDimensions: {
-        // A small picture whose header claims 30000 x 30000 pixels: the
-        // decoder must give up at the end of the data, not fill 2.7 GB.
+        // A small picture whose header claims 30000 x 30000 pixels: refused
+        // from its header, before 2.7 GB are taken for it.
         QByteArray bytes = jpegOf(16, 16);
         const int sof = bytes.indexOf(QByteArray("\xFF\xC0", 2));
         ASSERT_GE(sof, 0);
@@ -87,7 +92,25 @@ void damage(const std::string& path, Damage d) {
     case Damage::Empty:
         writeBytes(path, {});
         break;
+    // Names that are no regular file: a FIFO nobody writes to (opening it
+    // to read would wait for ever) and a folder.
+    case Damage::Fifo:
+        std::filesystem::remove(path);
+        ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        break;
+    case Damage::Folder:
+        std::filesystem::remove(path);
+        std::filesystem::create_directory(path);
+        break;
     }
+}
+
+// The refused picture's message says why in French where the reason is its
+// size.
+void expectReason(Damage d, const std::string& error) {
+    if (d != Damage::HugeDimensions) return;
+    EXPECT_NE(error.find("Image trop grande"), std::string::npos) << error;
+    EXPECT_NE(error.find("30000 x 30000"), std::string::npos) << error;
 }
 
 class SkinFaults : public InstalledProgramTest, public ::testing::WithParamInterface<Damage> {};
@@ -99,6 +122,7 @@ TEST_P(SkinFaults, AtStartUpTheProgramEndsAfterOneBoxAndWritesNothing) {
     const auto errors = recordedErrors();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_NE(errors[0].find(installed().skinPath("num760f.jpg")), std::string::npos) << errors[0];
+    expectReason(GetParam(), errors[0]);
     EXPECT_TRUE(f.startupAbandoned);
     EXPECT_TRUE(lineQuiet(peer));
     f.form().close();  // what the end of the program runs
@@ -120,6 +144,7 @@ TEST_P(SkinFaults, AtASwitchTheErrorIsShownAndTheProgramGoesOnAsItWas) {
     const auto errors = recordedErrors();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_NE(errors[0].find(installed().skinPath("num760t.jpg")), std::string::npos) << errors[0];
+    expectReason(GetParam(), errors[0]);
     EXPECT_EQ(f.Fond.fileName(), shown);
     EXPECT_TRUE(f.machineType.EstFraiseuse);
 
@@ -139,7 +164,8 @@ TEST_P(SkinFaults, AtASwitchTheErrorIsShownAndTheProgramGoesOnAsItWas) {
 
 INSTANTIATE_TEST_SUITE_P(Damages, SkinFaults,
                          ::testing::Values(Damage::Missing, Damage::Garbage, Damage::Truncated,
-                                           Damage::HugeDimensions, Damage::Empty),
+                                           Damage::HugeDimensions, Damage::Empty, Damage::Fifo,
+                                           Damage::Folder),
                          [](const auto& info) { return std::string(name(info.param)); });
 
 class FontFaults : public InstalledProgramTest, public ::testing::WithParamInterface<Damage> {};

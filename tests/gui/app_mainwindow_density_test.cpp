@@ -1,10 +1,11 @@
 // The main window at the screen's pixel density. CTest runs this program on
-// a 96-pixel-per-inch screen and again with QT_FONT_DPI at 72, 120 and 192
-// (Qt scales the window itself by 1.25 and 2 at the last two): at each the
+// a 96-pixel-per-inch screen and again with QT_FONT_DPI at 72, 120, 144 and
+// 192 (Qt scales the window itself by 1.25, 1.5 and 2 at the last three): at each the
 // window takes the table's extra factor, fits the screen at its top centre,
 // and stays one picture: the generated skin scaled with the controls, every
 // lamp on its lamp window, every key region on its keycap and sending its
-// code, the screen lines on the skin's black glass.
+// code, the screen lines on the skin's black glass, the cursor bar at least
+// 2 of the screen's pixels high (4 on the big screen).
 #include "tests/support/main_window.h"
 
 #include <QScreen>
@@ -16,6 +17,7 @@
 #include "app/form1_design.h"
 #include "design/lamps.h"
 #include "input/hit_map.h"
+#include "input/zoom.h"
 #include "panel/lamps.h"
 #include "panel/screen.h"
 #include "platform/qt/graphic_control.h"
@@ -114,12 +116,19 @@ TEST_F(DensityTest, LampsKeysAndLinesLieOnTheScaledSkin) {
     for (const skingen::KeyPlace& k : skingen::kKeys) {
         const design::Bounds& b = k.bounds;
         SCOPED_TRACE("key at " + std::to_string(b.left) + "," + std::to_string(b.top));
-        // A key's edges, 3 design pixels inside, and its middle are keycap.
-        for (const auto& [x, y] : {std::pair{b.left + 3, b.top + b.height / 2},
-                                   {b.left + b.width - 4, b.top + b.height / 2},
-                                   {b.left + b.width / 2, b.top + 3},
-                                   {b.left + b.width / 2, b.top + b.height - 4}})
-            EXPECT_TRUE(isKeycap(shown(dark, client(f, x, y)))) << x << "," << y;
+        // Along each of a key's edges, 3 design pixels inside, the keycap
+        // shows: at a quarter, the middle or three quarters of the edge (one
+        // of them at least, as the key's caption or lamp may lie over the
+        // others once scaled).
+        const auto keycapAlong = [&](int x0, int y0, int dx, int dy) {
+            for (const double t : {0.25, 0.5, 0.75})
+                if (isKeycap(shown(dark, client(f, x0 + t * dx, y0 + t * dy)))) return true;
+            return false;
+        };
+        EXPECT_TRUE(keycapAlong(b.left + 3, b.top, 0, b.height)) << "left edge";
+        EXPECT_TRUE(keycapAlong(b.left + b.width - 4, b.top, 0, b.height)) << "right edge";
+        EXPECT_TRUE(keycapAlong(b.left, b.top + 3, b.width, 0)) << "top edge";
+        EXPECT_TRUE(keycapAlong(b.left, b.top + b.height - 4, b.width, 0)) << "bottom edge";
         const QPoint middle = client(f, b.left + b.width / 2, b.top + b.height / 2);
         QTest::mousePress(f.form().window(), Qt::LeftButton, {}, middle);
         const auto hit = input::normalHit(b.left + b.width / 2, b.top + b.height / 2);
@@ -146,6 +155,67 @@ TEST_F(DensityTest, LampsKeysAndLinesLieOnTheScaledSkin) {
         EXPECT_TRUE(isBlack(shown(dark, client(f, glass.left + glass.width + 3, y)))) << y;
         EXPECT_FALSE(isBlack(shown(dark, client(f, glass.left - 20, y)))) << y;
         EXPECT_FALSE(isBlack(shown(dark, client(f, glass.left + glass.width + 20, y)))) << y;
+    }
+}
+
+// Rows of the screen's pixels where the cursor bar shows under the cell at
+// (row, column): bright rows across the middle of the cell, from the strip's
+// top to below its bottom.
+int barRows(app::TForm1& f, const Bitmap& img, double dpr, int row, int column) {
+    const design::Bounds strip = f.screen().ligneC(row).bounds();
+    const double cell = static_cast<double>(strip.width) / design::kColumns;
+    const int x0 = static_cast<int>((strip.left + (column - 1 + 0.35) * cell) * dpr);
+    const int x1 = static_cast<int>((strip.left + (column - 1 + 0.65) * cell) * dpr);
+    int rows = 0;
+    for (int y = static_cast<int>(strip.top * dpr) - 2; y < (strip.top + strip.height) * dpr + 4; ++y) {
+        bool bright = false;
+        for (int x = x0; x <= x1 && !bright; ++x) bright = std::min({img.pixel(x, y).r, img.pixel(x, y).g, img.pixel(x, y).b}) >= 128;
+        rows += bright ? 1 : 0;
+    }
+    return rows;
+}
+
+TEST_F(DensityTest, TheCursorBarIsAtLeastTwoScreenPixelsHighAndFourOnTheBigScreen) {
+    app::TForm1& f = start();
+    panel::Screen& screen = f.screen();
+    screen.LigneCurseur = 3;
+    screen.ColonneCurseur = 7;
+    screen.CurseurFixe();
+    EXPECT_GE(barRows(f, f.form().grab(), dpr_, 3, 7), 2);
+    EXPECT_EQ(barRows(f, f.form().grab(), dpr_, 3, 8), 0) << "the bar lies under its own cell";
+    f.zoom().ChangerEcran();
+    EXPECT_GE(barRows(f, f.form().grab(), dpr_, 3, 7), 4);
+    f.zoom().ChangerEcran();
+    EXPECT_GE(barRows(f, f.form().grab(), dpr_, 3, 7), 2);
+}
+
+// Full screen scales every control to the screen's factor, and back to the
+// window gives every control its place and size again, whatever the
+// density's factor was.
+TEST_F(DensityTest, FullScreenAndBackGiveEveryControlItsPlaceAgain) {
+    app::TForm1& f = start();
+    const auto layout = [&f] {
+        std::vector<std::pair<std::string, design::Bounds>> all;
+        for (Control* c : f.form().controls()) all.emplace_back(c->name(), c->bounds());
+        all.emplace_back("client", design::Bounds{f.form().left(), f.form().top(), f.form().clientWidth(),
+                                                  f.form().clientHeight()});
+        return all;
+    };
+    const auto before = layout();
+    f.setFullScreen(true);
+    const app::ScaleRatio fits = app::fullScreenScale(f.form().screenWidth(), f.form().screenHeight());
+    EXPECT_EQ(f.form().clientWidth(), std::lround(double(design::kClientWidth) * fits.num / fits.den));
+    EXPECT_EQ(f.form().clientHeight(), std::lround(double(design::kClientHeight) * fits.num / fits.den));
+    EXPECT_EQ(f.form().left(), (f.form().screenWidth() - f.form().clientWidth()) / 2);
+    f.setFullScreen(false);
+    const auto after = layout();
+    ASSERT_EQ(after.size(), before.size());
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        const design::Bounds& a = before[i].second;
+        const design::Bounds& b = after[i].second;
+        EXPECT_TRUE(a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height)
+            << before[i].first << ": " << a.left << "," << a.top << " " << a.width << "x" << a.height << " became "
+            << b.left << "," << b.top << " " << b.width << "x" << b.height;
     }
 }
 

@@ -57,10 +57,13 @@ TEST_F(MainWindowTest, StartUpOpensTheConfiguredPortAndActivationWritesTheBanner
     writeIni(ini);
     const std::string skin = writeSkin("num760f.jpg", QColor(30, 60, 90));
     copyFont();
+    // What a save killed half-way left beside the file: gone at the start.
+    const std::string left = folder.writeFile(".Vostrelle.ini.4242.tmp", "[Port]\r\nCo");
 
     app::TForm1& f = buildAndShow();
     ASSERT_TRUE(waitUntil([&] { return linkUp(1); })) << statusText();
 
+    EXPECT_FALSE(std::filesystem::exists(left));
     EXPECT_TRUE(recordedMessages().empty()) << recordedMessages().front().second;
     EXPECT_FALSE(f.state.EnDemarrage);
     EXPECT_FALSE(f.startupAbandoned);

@@ -1,8 +1,9 @@
 // A finger on the real main window, through Qt's touch events: a tap on a
 // key shows its frame while the finger is down and sends its code once, at
 // the release; a finger held still for half a second is a right press (the
-// shifted map); a tap on a command area is a click. Qt makes mouse events of
-// touches nobody takes: the counts below catch a press handled twice.
+// shifted map), in full screen too; a tap on a command area is a click. Qt
+// makes mouse events of touches nobody takes: the counts below catch a press
+// handled twice.
 #include "tests/support/main_window.h"
 
 #include <QPointingDevice>
@@ -99,6 +100,29 @@ TEST_F(TouchTest, AFingerHeldStillIsARightPress) {
     serveEventsFor(std::chrono::milliseconds(kHoldMs + 300));
     fingerUp({100, 420});
     EXPECT_TRUE(codesBecome({0xA0, 0x81}));
+}
+
+// Full screen: the panel scaled and centred in a window as large as the
+// screen; the finger finds the keys at their scaled places (window points
+// here), a tap and a hold alike, and a touch in the margin is no key.
+TEST_F(TouchTest, InFullScreenTheFingerFindsTheKeysAtTheirScaledPlaces) {
+    app::TForm1& f = start();
+    f.setFullScreen(true);
+    ASSERT_TRUE(waitUntil([&] { return window()->width() == f.form().screenWidth(); }));
+    const QPoint origin = window()->mapFromGlobal(QPoint(f.form().left(), f.form().top()));
+    ASSERT_GT(origin.x() + origin.y(), 0) << "no margin on this screen";
+    const double scale = static_cast<double>(f.form().clientWidth()) / design::kClientWidth;
+    const auto at = [&](int x, int y) {
+        return origin + QPoint(static_cast<int>((x + 0.5) * scale), static_cast<int>((y + 0.5) * scale));
+    };
+    tap(at(91, 411));
+    EXPECT_TRUE(codesBecome({0x81}));
+    fingerDown(at(325, 660));
+    EXPECT_TRUE(codesBecome({0x81, 0xA0})) << "a hold is the shifted key";
+    fingerUp(at(325, 660));
+    tap(origin / 2);
+    serveEventsFor(std::chrono::milliseconds(kHoldMs + 300));
+    EXPECT_EQ(codes(), (Bytes{0x81, 0xA0})) << "the margin sent something";
 }
 
 TEST_F(TouchTest, ATapOnACommandAreaIsAClick) {

@@ -222,11 +222,13 @@ TEST(EcrireConfiguration, RefusedWriteRaisesFrenchMessage) {
     Fixture f;
     f.state.EnDemarrage = false;
     fs::create_directory(f.state.CheminIni);  // a folder where the file should be
-    try {
-        app::EcrireConfiguration(f.state, f.target);
-        FAIL() << "no exception";
-    } catch (const app::ConfigWriteError& e) {
-        EXPECT_EQ(std::string(e.what()), "Impossible d'écrire dans " + f.state.CheminIni);
+    for (const auto write : {&app::EcrireConfiguration, &app::saveConfigurationNow}) {
+        try {
+            write(f.state, f.target);
+            ADD_FAILURE() << "no exception";
+        } catch (const app::ConfigWriteError& e) {
+            EXPECT_EQ(std::string(e.what()), "Impossible d'écrire dans " + f.state.CheminIni);
+        }
     }
 }
 
@@ -319,9 +321,18 @@ TEST(ConfigurationFile, EveryFormIsReadAndWrittenBackInItsOwnForm) {
         f.state.VersionWindows = {5, 1, 2600, "Service Pack 3"};
         f.target.com = 7;
         f.target.speed = 19200;
+        // A setting saved at once gives what the close gives.
+        const std::string read = Slurp(f.state.CheminIni);
+        app::saveConfigurationNow(f.state, f.target);
+        EXPECT_EQ(Slurp(f.state.CheminIni), render(after)) << form.what << ", saved at once";
+        Spit(f.state.CheminIni, read);
         app::EcrireConfiguration(f.state, f.target);
         app::ReformaterIni(f.state.CheminIni);
         EXPECT_EQ(Slurp(f.state.CheminIni), render(after)) << form.what;
+        // ...and a close after it changes nothing.
+        app::EcrireConfiguration(f.state, f.target);
+        app::ReformaterIni(f.state.CheminIni);
+        EXPECT_EQ(Slurp(f.state.CheminIni), render(after)) << form.what << ", closed again";
     }
 }
 

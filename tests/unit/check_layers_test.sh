@@ -52,6 +52,7 @@ plants=(
     'app/sound.cpp|#include <alsa/asoundlib.h>|app/sound.cpp'
     'input/jpeg.cpp|#include <jpeglib.h>|input/jpeg.cpp'
     'serial/net.cpp|#include <gensio/gensio.h>|serial/net.cpp'
+    'app/x.cpp|#include <X11/Xlib.h>|app/x.cpp'
     'design/std.h|#include <sys/types.h>|design/std.h'
     'app/nowhere.cpp|#include "elsewhere/x.h"|app/nowhere.cpp'
 )

@@ -333,5 +333,24 @@ TEST(ReplaceFileAtomically, FailureHalfWayKeepsOldContent) {
     EXPECT_EQ(EntriesIn(dir.path()), 1u);
 }
 
+// A replacement killed between creating its temporary file and renaming it
+// leaves the temporary file; the next start removes it, and nothing else.
+TEST(ReplaceFileAtomically, LeftTemporariesAreRemovedAndNothingElse) {
+    TempDir dir;
+    const std::string path = dir.File("v.ini");
+    Spit(path, "[Port]\r\n");
+    Spit(dir.File(".v.ini.123456789.tmp"), "[Port]\r\nCom=");
+    Spit(dir.File(".v.ini.7.tmp"), "");
+    const std::vector<std::string> kept{".v.ini.tmp", ".v.ini.12a.tmp", ".w.ini.5.tmp", "v.ini.5.tmp", ".v.ini.5.tmp~"};
+    for (const std::string& name : kept) Spit(dir.File(name), "x");
+    fs::create_directory(dir.File(".v.ini.8.tmp"));
+    EXPECT_EQ(RemoveLeftTemporaries(path), 2);
+    EXPECT_FALSE(fs::exists(dir.File(".v.ini.123456789.tmp")));
+    EXPECT_FALSE(fs::exists(dir.File(".v.ini.7.tmp")));
+    for (const std::string& name : kept) EXPECT_TRUE(fs::exists(dir.File(name))) << name;
+    EXPECT_TRUE(fs::is_directory(dir.File(".v.ini.8.tmp")));
+    EXPECT_EQ(Slurp(path), "[Port]\r\n");
+}
+
 }  // namespace
 }  // namespace vos

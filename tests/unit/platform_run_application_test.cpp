@@ -2,8 +2,14 @@
 // child process of its own (the application object exists once per process).
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <memory>
+
+#include <QCoreApplication>
+#include <QEvent>
 
 #include "platform/qt/desktop.h"
 #include "platform/qt/dialogs.h"
@@ -74,6 +80,38 @@ TEST_F(RunApplication, ClosingTheMainFormEndsTheLoopAfterErrorsInHandlers) {
                     f.onClose = [] { std::fprintf(stderr, "closed\n"); };
                 })),
                 ::testing::ExitedWithCode(0), "tick en erreur\nclosed\n");
+}
+
+// The system's requests to end the program (signals, the session manager's
+// end of session) run the main form's close, which ends the program
+// normally; so does the platform plugin's exit() when the display is lost
+// (here a timer calls exit() as the plugin would).
+TEST_F(RunApplication, TerminationSignalsAndExitRunTheCloseOnce) {
+    struct End {
+        const char* what;
+        std::function<void()> now;
+        int status;
+    };
+    const End ends[] = {{"SIGTERM", [] { ::raise(SIGTERM); }, 0},
+                        {"SIGHUP", [] { ::raise(SIGHUP); }, 0},
+                        {"SIGINT", [] { ::raise(SIGINT); }, 0},
+                        {"the session manager's end", [] {
+                             QEvent quit(QEvent::Quit);  // what its "die" message sends
+                             QCoreApplication::sendEvent(qApp, &quit);
+                         }, 0},
+                        {"exit()", [] { std::exit(1); }, 1}};
+    for (const End& end : ends) {
+        SCOPED_TRACE(end.what);
+        EXPECT_EXIT(std::exit(run([&end](Form& f) {
+                        Timer& t = f.addTimer("Timer2", 20);
+                        t.onTimer = [&end] { end.now(); };
+                        f.onClose = [] {
+                            showErrorBox("fichier en lecture seule");
+                            std::fprintf(stderr, "closed\n");
+                        };
+                    })),
+                    ::testing::ExitedWithCode(end.status), "fichier en lecture seule\nclosed\n$");
+    }
 }
 
 }  // namespace

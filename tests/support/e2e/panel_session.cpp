@@ -71,7 +71,7 @@ void PanelSession::connectLineAndDisplay() {
     fs::remove(com1, ec);
     fs::create_symlink(pty_->slavePath(), com1);
     recorder_ = std::make_unique<LineRecorder>(*pty_);
-    display_ = std::make_unique<VirtualDisplay>(kScreenWidth, kScreenHeight, scratch_.path() + "xvfb.log");
+    display_ = std::make_unique<VirtualDisplay>(setup_.screenWidth, setup_.screenHeight, scratch_.path() + "xvfb.log");
     x_ = std::make_unique<XClient>(display_->name(), scratch_.path());
 }
 
@@ -120,6 +120,7 @@ void PanelSession::start() {
     const bool launched = !launched_.command.empty();
     std::vector<std::string> command = setup_.launcher;
     command.push_back(folder_ + "vostrelle");
+    command.insert(command.end(), setup_.arguments.begin(), setup_.arguments.end());
     program_ = std::make_unique<ChildProcess>(SpawnOptions{launched ? launched_.command : command,
                                                            environmentWith(env, removed), log, log, -1,
                                                            launched ? "" : folder_});
@@ -136,12 +137,31 @@ void PanelSession::start() {
     return ::testing::AssertionSuccess();
 }
 
+// Full screen: the panel at the scale that fits the screen, centred, as the
+// program lays it (its client size rounded from the design size).
+bool PanelSession::fullScreenWindow(std::uint64_t id, const WindowGeometry& g) {
+    const int w = setup_.screenWidth, h = setup_.screenHeight;
+    if (g.x != 0 || g.y != 0 || g.width != w || g.height != h) return false;
+    const bool byWidth = static_cast<long long>(w) * kWindowHeight <= static_cast<long long>(h) * kWindowWidth;
+    const int num = byWidth ? w : h, den = byWidth ? kWindowWidth : kWindowHeight;
+    const auto rounded = [&](int v) { return static_cast<int>((static_cast<long long>(v) * num + den / 2) / den); };
+    const int cw = rounded(kWindowWidth), ch = rounded(kWindowHeight);
+    window_ = id;
+    placed_ = {(w - cw) / 2, (h - ch) / 2, cw, ch};
+    scale_ = static_cast<double>(cw) / kWindowWidth;
+    return true;
+}
+
 bool PanelSession::waitForMainWindow(int timeoutMs) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (Clock::now() < deadline && program_->running()) {
         for (std::uint64_t id : x_->visibleWindows("^Vostrelle$")) {
             try {
                 const WindowGeometry g = x_->geometry(id);
+                if (setup_.fullScreen) {
+                    if (fullScreenWindow(id, g)) return true;
+                    continue;
+                }
                 // The panel's shape, at any scale (one pixel of rounding).
                 if (g.width >= 100 && std::abs(g.width * kWindowHeight - g.height * kWindowWidth) <= kWindowWidth) {
                     window_ = id;
@@ -153,7 +173,7 @@ bool PanelSession::waitForMainWindow(int timeoutMs) {
                         placed_ = x_->geometry(id);
                         // Centred in the desktop's pixels: one screen pixel off
                         // where the desktop scales.
-                        return std::abs(placed_.x - (kScreenWidth - placed_.width) / 2) <= 1 && placed_.y == 0;
+                        return std::abs(placed_.x - (setup_.screenWidth - placed_.width) / 2) <= 1 && placed_.y == 0;
                     }, 5000);
                     return true;
                 }
@@ -192,6 +212,11 @@ void PanelSession::plugNewLine() {
     pty_ = std::make_unique<test::PtyPair>();
     recorder_ = std::make_unique<LineRecorder>(*pty_);
     fs::create_symlink(pty_->slavePath(), folder_ + "Ports/COM1");
+}
+
+void PanelSession::loseDisplay() {
+    x_.reset();
+    display_.reset();
 }
 
 QPoint PanelSession::onScreen(int x, int y) const {

@@ -60,6 +60,14 @@ struct PanelSetup {
     std::vector<std::string> environment;
     // The program is started through this command (e.g. setpriv ...).
     std::vector<std::string> launcher;
+    // Arguments given to the program.
+    std::vector<std::string> arguments;
+    // The private X server's screen.
+    int screenWidth = kScreenWidth;
+    int screenHeight = kScreenHeight;
+    // The panel fills the screen: its window is the screen, the panel
+    // centred in it at the scale that fits.
+    bool fullScreen = false;
 };
 
 // A program folder that something other than the session lays out (the
@@ -89,7 +97,8 @@ public:
     ::testing::AssertionResult startUntilBanner();
     ChildProcess& program() { return *program_; }
     // Waits for the program's panel window (870 x 720, or that shape scaled
-    // by the desktop's density) and notes where it is and its scale.
+    // by the desktop's density; the whole screen when the setup says full
+    // screen) and notes where the panel is and its scale.
     bool waitForMainWindow(int timeoutMs = kStartTimeoutMs);
     // The window's screen pixels per design pixel (1 at the design size).
     double scale() const { return scale_; }
@@ -113,6 +122,9 @@ public:
     // pseudo-terminal at the same name, with a new recorder.
     void unplugLine();
     void plugNewLine();
+    // The X server ends, as at the end of a session: the display is gone
+    // for the program and for the test (no input, no screenshot after it).
+    void loseDisplay();
 
     // Input at points of the program's window, in design pixels (the
     // centre of what the point became in a scaled window), and keys.
@@ -137,6 +149,7 @@ private:
     void connectLineAndDisplay();
     QPoint onScreen(int x, int y) const;
     void keepDiagnostics();
+    bool fullScreenWindow(std::uint64_t id, const WindowGeometry& g);
 
     std::unique_ptr<test::ProgramFolder> installed_;  // null for a launched folder
     std::string folder_;

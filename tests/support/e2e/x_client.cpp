@@ -9,6 +9,10 @@
 
 #include "tests/support/e2e/child_process.h"
 
+// Last: Xlib's macros would clash with the names above.
+#include <X11/Xlib.h>
+#include <X11/extensions/scrnsaver.h>
+
 namespace vos::e2e {
 
 namespace {
@@ -137,6 +141,24 @@ QImage XClient::screenshot() {
     if (image.isNull()) throw std::runtime_error("cannot read " + file);
     std::remove(file.c_str());
     return image.convertToFormat(QImage::Format_RGB32);
+}
+
+bool XClient::screenSaverOn() const {
+    Display* d = XOpenDisplay(display_.c_str());
+    if (d == nullptr) throw std::runtime_error("cannot open display " + display_);
+    XScreenSaverInfo* info = XScreenSaverAllocInfo();
+    const bool asked = info != nullptr && XScreenSaverQueryInfo(d, DefaultRootWindow(d), info) != 0;
+    const bool on = asked && info->state == ScreenSaverOn;
+    if (info != nullptr) XFree(info);
+    XCloseDisplay(d);
+    if (!asked) throw std::runtime_error("no screen saver extension on " + display_);
+    return on;
+}
+
+void XClient::xset(const std::vector<std::string>& args) const {
+    std::vector<std::string> argv{"xset", "-display", display_};
+    argv.insert(argv.end(), args.begin(), args.end());
+    tool(argv);
 }
 
 }  // namespace vos::e2e

@@ -60,6 +60,12 @@ public:
     // The whole screen as it is now.
     QImage screenshot();
 
+    // Whether the X server's screen saver is active now (blanked), asked of
+    // its screen saver extension; throws when the server cannot be asked.
+    bool screenSaverOn() const;
+    // Runs xset with these arguments on the display ("s", "2"...).
+    void xset(const std::vector<std::string>& args) const;
+
     const std::string& display() const { return display_; }
 
 private:
