@@ -11,7 +11,7 @@ namespace {
 constexpr std::string_view kNewLine = "\r\n";
 }
 
-std::string TexteAPropos(const OsVersion& version, unsigned pixelsPerInch) {
+std::string aboutText(const OsVersion& version, unsigned pixelsPerInch) {
     const std::array<std::string, 7> lines{
         " Vostrelle 1.00",
         " (pour Windows 98/Me/NT/2000/XP/Vista/7)",

@@ -9,6 +9,6 @@ namespace vos::app {
 
 // `version`: the OS version record read at start-up; `pixelsPerInch`: the
 // main window's. Numbers are written as unsigned decimals.
-std::string TexteAPropos(const OsVersion& version, unsigned pixelsPerInch);
+std::string aboutText(const OsVersion& version, unsigned pixelsPerInch);
 
 }  // namespace vos::app

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "app/aux_about.h"
-#include "app/aux_design.h"
+#include "design/aux_commands.h"
 #include "app/dechiffrer.h"
 #include "app/form1_design.h"
 #include "panel/screen_text.h"
@@ -24,9 +24,9 @@ Label& createCaption(Form& form, design::AuxAreaIndex i) {
 Label& createLabelClient(Form& form) {
     Label& l = form.addLabel("LabelClient");
     l.setAutoSize(false);
-    l.setBounds(kLabelClientBounds);
+    l.setBounds(design::kLabelClientBounds);
     l.setAlignment(Alignment::Center);
-    l.setFont(FontSpec{"Arial", kLabelClientFontPixels, false, false, kLabelClientDesignColor});
+    l.setFont(FontSpec{"Arial", design::kLabelClientFontPixels, false, false, design::kLabelClientDesignColor});
     l.setTransparent(true);
     l.setCaption("");
     return l;
@@ -34,17 +34,17 @@ Label& createLabelClient(Form& form) {
 
 Button& createBoutonQuitter(Form& form) {
     Button& b = form.addButton("BoutonQuitter");
-    b.setBounds(kBoutonQuitterBounds);
-    b.setCaption(std::string(kBoutonQuitterCaption));
+    b.setBounds(design::kBoutonQuitterBounds);
+    b.setCaption(std::string(design::kBoutonQuitterCaption));
     b.hide();
     return b;
 }
 
 Button& createBoutonEditerIni(Form& form) {
     Button& b = form.addButton("BoutonEditerIni");
-    b.setBounds(kBoutonEditerIniBounds);
-    b.setCaption(std::string(kBoutonEditerIniCaption));
-    b.setFont(FontSpec{"Arial", kBoutonEditerIniFontPixels, true});
+    b.setBounds(design::kBoutonEditerIniBounds);
+    b.setCaption(std::string(design::kBoutonEditerIniCaption));
+    b.setFont(FontSpec{"Arial", design::kBoutonEditerIniFontPixels, true});
     b.hide();
     b.setEnabled(false);
     return b;
@@ -85,7 +85,7 @@ void AuxCommands::setLinkControls(std::array<Control*, 9> controls, Label& label
 void AuxCommands::LabelLogoClick() {
     const OsVersion version = ctx_.version ? *ctx_.version : OsVersion{};
     const auto ppi = static_cast<unsigned>(form_.pixelsPerInch());
-    showInfoBoxAt(TexteAPropos(version, ppi), form_.left() + kAboutDx, form_.top() + kAboutDy);
+    showInfoBoxAt(aboutText(version, ppi), form_.left() + design::kAboutDx, form_.top() + design::kAboutDy);
 }
 
 void AuxCommands::LabelAideClick() {
@@ -118,7 +118,7 @@ void AuxCommands::LabelIconiserClick() { form_.minimize(); }
 // them where the scaled picture shows them (and not over its keys or FIN).
 bool AuxCommands::WMNCHitTest(int x, int y) const {
     const auto [dx, dy] = form_.toDesign(x, y);
-    return isDragArea(dx, dy);
+    return design::isDragArea(dx, dy);
 }
 
 // Also run by the 5-minute timer: restores the text and the look whatever
@@ -126,9 +126,9 @@ bool AuxCommands::WMNCHitTest(int x, int y) const {
 // the label shows the text as it is.
 void AuxCommands::AfficherClient() {
     labelClient_.setCaption(panel::captionFromText(DechiffrerTexte(std::string(kCipheredCustomerText))));
-    labelClient_.setFontColor(kClientTextColor);
+    labelClient_.setFontColor(design::kClientTextColor);
     labelClient_.setTransparent(false);
-    labelClient_.setColor(kClientBackground);
+    labelClient_.setColor(design::kClientBackground);
     labelClient_.setUnderline(true);
 }
 

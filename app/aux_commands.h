@@ -12,6 +12,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/core/os_version.h"
@@ -20,6 +21,14 @@
 #include "platform/qt/list_controls.h"
 
 namespace vos::app {
+
+inline constexpr std::string_view kIniEditMessage = "Corvexa sera fermé après l'édition";
+
+// Programs tried in turn to edit the configuration file: the desktop's
+// program for the file's type first, then common text editors in case that
+// launcher is not installed. The first one that starts is kept.
+inline constexpr std::array<std::string_view, 6> kTextEditors{
+    "xdg-open", "gnome-text-editor", "gedit", "kate", "mousepad", "xed"};
 
 class AuxCommands {
 public:

@@ -135,7 +135,7 @@ void saveConfigurationNow(const ConfigState& state, const ConfigPortTarget& port
     ProfileText text(std::move(doc.lines));
     for (const SavedKey& k : savedKeys(state, port)) text.Set(k.section, k.key, k.value);
     const std::string written = EncodeProfile(doc.form, text.lines());
-    const std::string tidy = ReformaterTexte(written).value_or(written);
+    const std::string tidy = tidiedIniText(written).value_or(written);
     if (int err = ReplaceFileAtomically(state.CheminIni, tidy)) throw ConfigWriteError(state.CheminIni, err);
 }
 

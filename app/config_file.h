@@ -132,9 +132,9 @@ std::optional<std::vector<std::string>> tidyLines(
 // The file's bytes in the tidy layout, in the file's own form: its encoding,
 // byte-order mark and line ends. Nothing (leave the file alone) for more
 // than 2000 lines, or when the result would read back in another encoding.
-std::optional<std::string> ReformaterTexte(std::string_view bytes);
+std::optional<std::string> tidiedIniText(std::string_view bytes);
 
-// Rewrites the file at `path` as ReformaterTexte says, atomically. Throws
+// Rewrites the file at `path` as tidiedIniText says, atomically. Throws
 // ConfigIoError when the file cannot be read or replaced.
 void ReformaterIni(const std::string& path);
 

@@ -19,7 +19,7 @@ std::optional<std::vector<std::string>> tidyLines(const std::vector<std::string>
     return out;
 }
 
-std::optional<std::string> ReformaterTexte(std::string_view bytes) {
+std::optional<std::string> tidiedIniText(std::string_view bytes) {
     const ProfileDocument doc = DecodeProfile(bytes);
     const auto lines = tidyLines(doc.lines, doc.form.encoding);
     if (!lines) return std::nullopt;
@@ -34,7 +34,7 @@ std::optional<std::string> ReformaterTexte(std::string_view bytes) {
 void ReformaterIni(const std::string& path) {
     const FileBytes file = ReadWholeFile(path);
     if (file.error != 0) throw ConfigIoError(path, file.error);
-    const auto text = ReformaterTexte(file.bytes);
+    const auto text = tidiedIniText(file.bytes);
     if (!text) return;
     if (int err = ReplaceFileAtomically(path, *text)) throw ConfigIoError(path, err);
 }

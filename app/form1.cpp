@@ -143,7 +143,7 @@ void TForm1::afficherClient() { m_->aux.AfficherClient(); }
 void TForm1::FormActivate() {
     placeAtTopCentre();
     writeBanner();
-    m_->hitMap.colourActivationFrames();
+    m_->hitMap.colorActivationFrames();
 }
 
 // The top centre of the screen's available area: the whole screen where

@@ -64,7 +64,7 @@ public:
     // --- start-up, in this order; none raises for a failure of the port ---
     // The design settings mark the port to be opened once the window exists.
     void openAtCreation();
-    // The progress window's colours, then the search over ports 1..255.
+    // The progress window's colors, then the search over ports 1..255.
     void searchPorts();
     // After the configuration is read: applies the configured port (opened
     // if the search found it, watched if not). From then on a failure is

@@ -27,7 +27,7 @@ inline constexpr Rgb kBarColor = colors::Blue;
 inline constexpr Rgb kBarBackground = colors::White;
 inline constexpr TextDesign kLabel1{"Label1", 156, 8, "Recherche des ports", 16, true, colors::White};
 inline constexpr TextDesign kLabel2{"Label2", 204, 32, "com 0", 17, true, colors::White};
-// Drawn in the window's own background colour: the numbers found are there
+// Drawn in the window's own background color: the numbers found are there
 // but do not show.
 inline constexpr TextDesign kLabel3{"Label3", 9, 73, "Ports détectés :", 12, true, kBackground};
 }  // namespace searchwindow

@@ -16,7 +16,7 @@ inline constexpr int kSize = 9;  // a filled disc of 9 x 9 pixels
 struct LampSpec {
     int left = 0;  // top-left corner in client pixels of the 870 x 720 window
     int top = 0;
-    Rgb colour;
+    Rgb color;
 };
 
 inline constexpr Rgb R = colors::Red;

@@ -28,7 +28,7 @@ inline constexpr int kLineHeight = 18;
 // the cursor cell (its labels draw the top of their capitals at their top).
 inline constexpr int kStripTop0 = kLineTop0 + kLineHeight;
 inline constexpr int kStripHeight = 2;
-inline constexpr Rgb kTextColour = colors::White;
+inline constexpr Rgb kTextColor = colors::White;
 inline constexpr Rgb kBackground = colors::Black;
 
 inline constexpr const char* kInitialCaption = "1234567890123456789012345678901234567890";

@@ -1,6 +1,6 @@
 #pragma once
 // The two vocabulary types of the design tables: a rectangle in client pixels
-// of the unscaled 870 x 720 main window, and a colour. Plain data, no Qt: the
+// of the unscaled 870 x 720 main window, and a color. Plain data, no Qt: the
 // program's controls (platform/qt/control.h) and the skin generator both take
 // them as they are.
 #include <cstdint>

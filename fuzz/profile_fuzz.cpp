@@ -266,7 +266,7 @@ void checkUtf16Lossless(const std::string& bytes) {
 }
 
 // The file as the close leaves it: tidied in its own form, or untouched.
-std::string tidyFile(const std::string& bytes) { return vos::app::ReformaterTexte(bytes).value_or(bytes); }
+std::string tidyFile(const std::string& bytes) { return vos::app::tidiedIniText(bytes).value_or(bytes); }
 
 void checkTidy(const std::string& bytes) {
     const vos::ProfileDocument doc = vos::DecodeProfile(bytes);
@@ -294,7 +294,7 @@ void checkTidy(const std::string& bytes) {
         }
     }
     PROFILE_CHECK(keptIn == keptOut);
-    const auto rewritten = vos::app::ReformaterTexte(bytes);
+    const auto rewritten = vos::app::tidiedIniText(bytes);
     if (rewritten) {
         // It reads back as the lines written, in the file's form.
         const vos::ProfileDocument tidied = vos::DecodeProfile(*rewritten);

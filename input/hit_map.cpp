@@ -83,7 +83,7 @@ void HitMap::MasquerCadres() {
     for (Shape* s : frames_) s->hide();
 }
 
-void HitMap::colourActivationFrames() {
+void HitMap::colorActivationFrames() {
     for (int i : design::hitmap::kActivationFrames) frame(i).setPenColor(design::hitmap::kActivationPen);
 }
 

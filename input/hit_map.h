@@ -47,9 +47,9 @@ public:
     void FormMouseUp(MouseButton button);
     void MasquerCadres();
 
-    // The activation pen colour of the 36 frames of kActivationFrames; called
+    // The activation pen color of the 36 frames of kActivationFrames; called
     // at each activation of the main window.
-    void colourActivationFrames();
+    void colorActivationFrames();
 
     Shape& frame(int index) { return *frames_.at(static_cast<std::size_t>(index)); }
 

@@ -15,8 +15,8 @@ LampBank::LampBank(Form& form, const MachineType& type) : type_(type) {
         const design::lamps::LampSpec& lamp = design::lamps::kTable[static_cast<std::size_t>(i)];
         s.setKind(ShapeKind::Circle);
         s.setPenWidth(0);
-        s.setPenColor(lamp.colour);
-        s.setBrushColor(lamp.colour);
+        s.setPenColor(lamp.color);
+        s.setBrushColor(lamp.color);
         s.setBounds({lamp.left, lamp.top, design::lamps::kSize, design::lamps::kSize});
         s.hide();
         leds_[static_cast<std::size_t>(i)] = &s;

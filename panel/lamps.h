@@ -1,5 +1,5 @@
 #pragma once
-// The lamp bank: 43 lamps Led00..Led42, small coloured discs over the skin,
+// The lamp bank: 43 lamps Led00..Led42, small colored discs over the skin,
 // on when shown. The control switches them with bytes 16-127 in seven groups
 // of 16 (CommandeVoyants): two selector groups that remember their last value,
 // and five bit groups applied afresh at every byte. Group 48 drives a
@@ -27,7 +27,7 @@ namespace vos::panel {
 
 class LampBank {
 public:
-    // Creates Led00..Led42, hidden, at their design places and colours.
+    // Creates Led00..Led42, hidden, at their design places and colors.
     LampBank(Form& form, const MachineType& type);
     LampBank(const LampBank&) = delete;
     LampBank& operator=(const LampBank&) = delete;

@@ -16,7 +16,7 @@ std::string numberedName(int n, const char* suffix) {
 }
 
 void styleScreenLabel(Label& l, design::Bounds b, const char* caption) {
-    l.setFont(FontSpec{design::layout::kFontFace, design::layout::kFontPixels, true, false, design::layout::kTextColour});
+    l.setFont(FontSpec{design::layout::kFontFace, design::layout::kFontPixels, true, false, design::layout::kTextColor});
     l.setTransparent(false);
     l.setColor(design::layout::kBackground);
     l.setAutoSize(false);

@@ -6,9 +6,9 @@
 #   use           (without the network) a new operator in the dialout group:
 #                 the login screen's session of the package started under
 #                 Xvfb as a display manager starts it, on a pseudo-terminal
-#                 linked as his COM1; the window appears, the port runs at
-#                 the site's speed, a click on soft key 1 sends its code, a
-#                 click on FIN ends the session.
+#                 linked as his COM1; the panel fills the screen, the port
+#                 runs at the site's speed, a click on soft key 1 sends its
+#                 code, a click on FIN ends the session.
 #   upgrade DEB   (without the network) a newer package with a new first
 #                 configuration: dpkg asks, and keeps the site's.
 # Each step stops at the first failed check, with its reason (or the line
@@ -64,15 +64,26 @@ as_operator() { runuser -u "$operator" -- env HOME="$home" USER="$operator" LOGN
 # The byte (two hex digits) was written on the line since the recording began.
 line_has() { od -An -v -tx1 /tmp/line.bin | tr -s ' \n' '\n\n' | grep -qx "$1"; }
 
-# The panel's window: the visible "Vostrelle" of the panel's size (a message
-# box of the program has the same title).
+# The station's panel: the visible "Vostrelle" window that covers the whole
+# screen (a message box of the program has the same title).
+screen_width=1280
+screen_height=800
 panel_window() {
   local w geometry
   for w in $(DISPLAY="$display" xdotool search --onlyvisible --name '^Vostrelle$' 2>/dev/null); do
     geometry=$(DISPLAY="$display" xdotool getwindowgeometry --shell "$w" 2>/dev/null) || continue
-    case $geometry in *WIDTH=870*HEIGHT=720*) printf '%s\n' "$w"; return 0 ;; esac
+    case $geometry in *WIDTH=$screen_width*HEIGHT=$screen_height*) printf '%s\n' "$w"; return 0 ;; esac
   done
   return 1
+}
+
+# A point of the 870 x 720 design as it is on the full screen: the panel is
+# scaled to fit with its proportions kept, centred on black margins.
+on_screen() {
+  awk -v x="$1" -v y="$2" -v w="$screen_width" -v h="$screen_height" 'BEGIN {
+    s = (w / 870 < h / 720) ? w / 870 : h / 720
+    printf "%d %d", int((w - 870 * s) / 2 + x * s), int((h - 720 * s) / 2 + y * s)
+  }'
 }
 
 speed_is() { [ "$(stty -F "$home/Vostrelle/Ports/COM1" speed)" = "$1" ]; }
@@ -80,7 +91,7 @@ speed_is() { [ "$(stty -F "$home/Vostrelle/Ports/COM1" speed)" = "$1" ]; }
 step_use() {
   useradd --create-home --groups dialout --shell /bin/bash "$operator"
   # No access control: the private server of a root cut off from the network.
-  Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp -ac >/tmp/xvfb.log 2>&1 &
+  Xvfb "$display" -screen 0 "${screen_width}x${screen_height}x24" -nolisten tcp -ac >/tmp/xvfb.log 2>&1 &
   waitfor 30 env DISPLAY="$display" xdotool getdisplaygeometry || fail "Xvfb did not start"
 
   # The technician prepares the folder and links the line in it.
@@ -99,16 +110,18 @@ step_use() {
   local session=$!
   local window
   waitfor 60 panel_window ||
-    { cat /tmp/session.log; fail "no Vostrelle window of 870 x 720"; }
+    { cat /tmp/session.log; fail "no Vostrelle window covering the ${screen_width} x ${screen_height} screen"; }
   window=$(panel_window)
   note "panel window $window"
   waitfor 60 speed_is 19200 || { cat /tmp/session.log; fail "COM1 is not at the site's 19200 bauds: $(stty -F "$home/Vostrelle/Ports/COM1" speed)"; }
 
   # Soft key 1 (row A, column 1) sends 0x81; FIN (840, 52, 24 x 29) ends.
-  DISPLAY="$display" xdotool mousemove --window "$window" 91 411 click 1
+  # shellcheck disable=SC2046
+  DISPLAY="$display" xdotool mousemove --window "$window" $(on_screen 91 411) click 1
   waitfor 30 line_has 81 || fail "soft key 1 did not send 0x81"
   note "soft key 1 sent 0x81"
-  DISPLAY="$display" xdotool mousemove --window "$window" 852 66 click 1
+  # shellcheck disable=SC2046
+  DISPLAY="$display" xdotool mousemove --window "$window" $(on_screen 852 66) click 1
   local i=0
   while kill -0 "$session" 2>/dev/null; do
     i=$((i + 1))

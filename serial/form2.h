@@ -18,7 +18,7 @@ public:
     TForm2();
 
     Form& form() { return form_; }
-    // The progress bar's colours: blue bar on white (start-up asks for it).
+    // The progress bar's colors: blue bar on white (start-up asks for it).
     void paintProgressBar();
 
 private:

@@ -1,6 +1,6 @@
 #pragma once
 // Base of the named controls laid on a Form. A control is a thin handle over a
-// Qt widget; its properties (caption, visibility, place, font, colours) are the
+// Qt widget; its properties (caption, visibility, place, font, colors) are the
 // program's state, as the panel logic reads and writes them directly.
 //
 // Threading: GUI thread only. Ownership: the Form that created a control owns

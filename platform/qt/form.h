@@ -128,7 +128,7 @@ public:
     // panels), in the window's pixels.
     design::Bounds availableArea() const;
     // Full screen: the window covers its whole screen on a ground of the
-    // form's colour, the client area (the size setClientSize gave it)
+    // form's color, the client area (the size setClientSize gave it)
     // centred in it, and moveTo does nothing; off, the window is the client
     // area again, where it was. Kept across hide and show (a first show
     // shows it so). Presses in the margins reach the mouse handlers outside

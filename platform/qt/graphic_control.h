@@ -9,14 +9,14 @@ namespace vos {
 // Drawing surface handed to a paint callback, in the control's coordinates.
 class Canvas {
 public:
-    // parentBackground: the colour of the surface the control lies on.
+    // parentBackground: the color of the surface the control lies on.
     explicit Canvas(QPainter& p, design::Rgb parentBackground = design::colors::Black)
         : p_(p), parentBackground_(parentBackground) {}
     void fillRect(design::Bounds r, design::Rgb c);
     // One-pixel line from (x1,y1) to (x2,y2), the end point excluded.
     void line(int x1, int y1, int x2, int y2, design::Rgb c);
     // Copies the src rectangle of an image file's pixels to (x, y); pixels of
-    // the colour `transparent` are not copied.
+    // the color `transparent` are not copied.
     void drawImage(const class Bitmap& img, design::Bounds src, int x, int y, design::Rgb transparent);
     design::Rgb parentBackground() const { return parentBackground_; }
 

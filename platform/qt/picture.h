@@ -33,7 +33,7 @@ public:
     // Path of the last file loaded, empty for the design picture.
     const std::string& fileName() const { return fileName_; }
 
-    // Colour of the pixel at (x, y) of the picture shown (its own pixels,
+    // Color of the pixel at (x, y) of the picture shown (its own pixels,
     // whatever the scale), for checks.
     design::Rgb pixel(int x, int y) const;
 

@@ -37,8 +37,8 @@ constexpr int kFinX = 852, kFinY = 66;
 // (385, 700, 20 x 9): lime while bytes go out (the idle stream never stops).
 // The port list (8, 689, 80 x 23) has a lime background, which the widget
 // style may lighten.
-bool okLightLit(const PanelShot& p) { return p.pixelIs(200, 704, Colour::Yellow); }
-bool txdLightLit(const PanelShot& p) { return p.pixelIs(395, 704, Colour::Lime); }
+bool okLightLit(const PanelShot& p) { return p.pixelIs(200, 704, Color::Yellow); }
+bool txdLightLit(const PanelShot& p) { return p.pixelIs(395, 704, Color::Lime); }
 int limePixels(const PanelShot& p) {
     int n = 0;
     for (int y = 690; y < 711; ++y)
@@ -71,7 +71,7 @@ TEST(Link, ConfShowsTheLinkControlsWithTheOkLightOfAPresentPortAndHidesThemAgain
     }, kWaitMs, &p)) << "the link controls stay after the second click";
 }
 
-bool okLightRed(const PanelShot& p) { return p.pixelIs(200, 704, Colour::Red); }
+bool okLightRed(const PanelShot& p) { return p.pixelIs(200, 704, Color::Red); }
 
 // What the link controls show of a line that is down: OK red, TXD dark.
 bool lineShownDown(const PanelShot& p) { return okLightRed(p) && !txdLightLit(p) && limePixels(p) > 500; }

@@ -34,8 +34,8 @@ constexpr int kBaudsX = 120, kBaudsY = 700;  // the speed list's text
 
 constexpr std::uint8_t ch(char c) { return static_cast<std::uint8_t>(c) | 0x80; }
 
-bool okLightLit(const PanelShot& p) { return p.pixelIs(200, 704, Colour::Yellow); }
-bool okLightRed(const PanelShot& p) { return p.pixelIs(200, 704, Colour::Red); }
+bool okLightLit(const PanelShot& p) { return p.pixelIs(200, 704, Color::Yellow); }
+bool okLightRed(const PanelShot& p) { return p.pixelIs(200, 704, Color::Red); }
 
 // COM1 becomes the server's URL instead of the terminal itself.
 void linkToServer(PanelSession& s, const test::Ser2net& server) {

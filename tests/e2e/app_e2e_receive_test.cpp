@@ -15,20 +15,20 @@ namespace {
 // A character byte carries its ASCII code with the top bit set.
 constexpr std::uint8_t ch(char c) { return static_cast<std::uint8_t>(c) | 0x80; }
 
-// Lamp places (top-left of the 9 x 9 disc) and colours; the centre is probed.
+// Lamp places (top-left of the 9 x 9 disc) and colors; the centre is probed.
 struct Lamp {
     const char* name;
     int left, top;
-    Colour colour;
+    Color color;
 };
-constexpr Lamp kLed16{"Led16", 525, 144, Colour::Red};
-constexpr Lamp kLed17{"Led17", 564, 144, Colour::Red};
-constexpr Lamp kLed18{"Led18", 603, 144, Colour::Yellow};
-constexpr Lamp kLed19{"Led19", 642, 144, Colour::Yellow};
-constexpr Lamp kLed21{"Led21", 720, 144, Colour::Lime};
+constexpr Lamp kLed16{"Led16", 525, 144, Color::Red};
+constexpr Lamp kLed17{"Led17", 564, 144, Color::Red};
+constexpr Lamp kLed18{"Led18", 603, 144, Color::Yellow};
+constexpr Lamp kLed19{"Led19", 642, 144, Color::Yellow};
+constexpr Lamp kLed21{"Led21", 720, 144, Color::Lime};
 constexpr Lamp kLamps[] = {kLed16, kLed17, kLed18, kLed19, kLed21};
 
-bool lit(const PanelShot& p, const Lamp& l) { return p.pixelIs(l.left + 4, l.top + 4, l.colour); }
+bool lit(const PanelShot& p, const Lamp& l) { return p.pixelIs(l.left + 4, l.top + 4, l.color); }
 
 TEST(Receive, CharactersAndLampCommandsFromTheControlShowOnThePanel) {
     PanelSession s;

@@ -188,7 +188,7 @@ TEST(Send, APressShowsTheKeyFrameUntilTheRelease) {
     // Soft key 1's frame (Shape56) is a 36 x 36 white square at (73, 393)
     // with a pen of 2: probe the middle of its top and left edges.
     auto frameShown = [](const PanelShot& p) {
-        return p.pixelIs(91, 394, Colour::White) && p.pixelIs(74, 411, Colour::White);
+        return p.pixelIs(91, 394, Color::White) && p.pixelIs(74, 411, Color::White);
     };
     const PanelShot before = s.shot();
     EXPECT_FALSE(frameShown(before));

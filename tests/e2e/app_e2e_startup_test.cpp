@@ -72,7 +72,7 @@ TEST(StartUp, WithoutItsConfigurationFileShowsAnErrorAndEndsWithoutCreatingOne) 
     const PanelShot screen(s.x().screenshot(), QPoint(0, 0));
     int red = 0;
     for (int y = boxRect.top(); y <= boxRect.bottom(); ++y)
-        for (int x = boxRect.left(); x <= boxRect.right(); ++x) red += screen.pixelIs(x, y, Colour::Red) ? 1 : 0;
+        for (int x = boxRect.left(); x <= boxRect.right(); ++x) red += screen.pixelIs(x, y, Color::Red) ? 1 : 0;
     EXPECT_GT(red, 20) << "no error icon in the box";
 
     // The program waits for the box; dismissing it ends the program.

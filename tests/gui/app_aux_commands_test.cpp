@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "app/aux_commands.h"
-#include "app/aux_design.h"
+#include "design/aux_commands.h"
+#include "design/commands.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/form.h"
 #include "platform/qt/label.h"

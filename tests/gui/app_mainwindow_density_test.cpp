@@ -109,7 +109,7 @@ TEST_F(DensityTest, LampsKeysAndLinesLieOnTheScaledSkin) {
         const design::Bounds place = skingen::lampBounds(i);
         const QPoint centre = client(f, place.left + place.width / 2, place.top + place.height / 2);
         EXPECT_TRUE(isDark(shown(dark, centre)));
-        EXPECT_EQ(shown(lit, centre), design::lamps::kTable[static_cast<std::size_t>(i)].colour);
+        EXPECT_EQ(shown(lit, centre), design::lamps::kTable[static_cast<std::size_t>(i)].color);
         const design::Bounds led = f.lamps().led(i).bounds();
         EXPECT_TRUE(QRect(led.left, led.top, led.width, led.height).contains(centre));
     }

@@ -1,6 +1,6 @@
 // The real main window rendered offscreen after a known byte sequence from
 // the control: text only in the written cells, the cursor mark under the
-// cursor column, lit lamps in their colour over the configured skin.
+// cursor column, lit lamps in their color over the configured skin.
 #include "tests/support/main_window.h"
 
 #include <cstdio>
@@ -106,7 +106,7 @@ TEST_F(MainWindowTest, ScreenshotShowsTextCursorMarkAndLampsWhereTheBytesPutThem
     EXPECT_EQ(whiteInStrip(img, 3, 1, 5), 0);
     EXPECT_EQ(whiteInStrip(img, 3, 7, 40), 0);
 
-    // Lamps: lit ones in their colour, the others show the skin.
+    // Lamps: lit ones in their color, the others show the skin.
     struct Lamp {
         int n;
         bool lit;
@@ -116,7 +116,7 @@ TEST_F(MainWindowTest, ScreenshotShowsTextCursorMarkAndLampsWhereTheBytesPutThem
                          Lamp{24, false}, Lamp{28, false}, Lamp{40, false}}) {
         const design::lamps::LampSpec& s = design::lamps::kTable[static_cast<std::size_t>(l.n)];
         const int cx = s.left + design::lamps::kSize / 2, cy = s.top + design::lamps::kSize / 2;
-        EXPECT_EQ(img.pixel(cx, cy), l.lit ? s.colour : f.Fond.pixel(cx, cy)) << "Led" << l.n;
+        EXPECT_EQ(img.pixel(cx, cy), l.lit ? s.color : f.Fond.pixel(cx, cy)) << "Led" << l.n;
     }
     // The skin itself is the configured picture, not the design one.
     const design::Rgb skin = f.Fond.pixel(5, 300);

@@ -219,6 +219,18 @@ TEST_F(MainWindowTest, WithoutAnyPortStartUpGoesOnAndTheCloseWritesTheConfigurat
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 14);  // 12 lines + 2 blank
 }
 
+// The opening with the design settings (COM1) before the configuration is
+// read is about a port the operator may not use: with COM3 configured and no
+// COM1 at all, no box; COM3 opens.
+TEST_F(MainWindowTest, TheDesignPortsFailureIsNotShownWhenAnotherPortIsConfigured) {
+    addPort(3);
+    writeIni(iniText(3, ""));
+    buildAndShow();
+    ASSERT_TRUE(waitUntil([&] { return linkUp(3); })) << statusText();
+    serveEventsFor(std::chrono::milliseconds(300));
+    EXPECT_TRUE(recordedErrors().empty()) << recordedErrors().front();
+}
+
 // A configured port that another program holds must not end the program: the
 // operator needs the window to choose another port.
 TEST_F(MainWindowTest, ConfiguredPortHeldByAnotherProgramLeavesTheWindowRunningWithoutLink) {

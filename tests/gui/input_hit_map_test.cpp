@@ -69,17 +69,17 @@ TEST_F(HitMapTest, FramesAreCreatedAsDesigned) {
     EXPECT_EQ(hitMap.frame(117).bounds(), (design::Bounds{629, 494, 44, 44}));
 }
 
-TEST_F(HitMapTest, ActivationColoursTheThirtySixFrames) {
-    hitMap.colourActivationFrames();
-    int coloured = 0;
+TEST_F(HitMapTest, ActivationColorsTheThirtySixFrames) {
+    hitMap.colorActivationFrames();
+    int colored = 0;
     for (int i = 0; i < 120; ++i) {
         const bool pad = i >= 32 && i <= 55;
         const bool block = (i >= 83 && i <= 115) && (i % 10 >= 3 && i % 10 <= 5);
         const design::Rgb want = pad || block ? design::Rgb{226, 220, 172} : design::colors::White;
         EXPECT_EQ(hitMap.frame(i).penColor(), want) << i;
-        coloured += pad || block;
+        colored += pad || block;
     }
-    EXPECT_EQ(coloured, 36);
+    EXPECT_EQ(colored, 36);
 }
 
 struct PressCase {

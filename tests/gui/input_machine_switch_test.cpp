@@ -20,9 +20,9 @@
 namespace vos {
 namespace {
 
-constexpr design::Rgb kMillingColour{200, 30, 30};
-constexpr design::Rgb kLatheColour{30, 30, 200};
-constexpr design::Rgb kDesignColour{30, 200, 30};
+constexpr design::Rgb kMillingColor{200, 30, 30};
+constexpr design::Rgb kLatheColor{30, 30, 200};
+constexpr design::Rgb kDesignColor{30, 200, 30};
 
 bool near(design::Rgb a, design::Rgb b) {  // JPEG is lossy
     auto d = [](int x, int y) { return x > y ? x - y : y - x; };
@@ -35,9 +35,9 @@ protected:
         ASSERT_TRUE(dir.isValid());
         skins = dir.path().toStdString() + "/Skins/";
         ASSERT_TRUE(QDir().mkpath(QString::fromStdString(skins)));
-        writeJpeg("num760f.jpg", kMillingColour);
-        writeJpeg("num760t.jpg", kLatheColour);
-        writeJpeg("design.jpg", kDesignColour);
+        writeJpeg("num760f.jpg", kMillingColor);
+        writeJpeg("num760t.jpg", kLatheColor);
+        writeJpeg("design.jpg", kDesignColor);
         fond.loadFromFile(skins + "design.jpg");
     }
 
@@ -79,11 +79,11 @@ TEST_F(MachineSwitchTest, MillingToLatheAndBack) {
     EXPECT_EQ(fichierFond, "num760t.jpg");
     EXPECT_TRUE(lathe());
     EXPECT_EQ(fond.fileName(), skins + "num760t.jpg");
-    EXPECT_TRUE(near(fond.pixel(10, 10), kLatheColour));
+    EXPECT_TRUE(near(fond.pixel(10, 10), kLatheColor));
     click();
     EXPECT_EQ(fichierFond, "num760f.jpg");
     EXPECT_TRUE(milling());
-    EXPECT_TRUE(near(fond.pixel(10, 10), kMillingColour));
+    EXPECT_TRUE(near(fond.pixel(10, 10), kMillingColor));
 }
 
 TEST_F(MachineSwitchTest, UpperCaseMillingNameIsALathe) {
@@ -124,7 +124,7 @@ TEST_F(MachineSwitchTest, MissingSkinKeepsPictureAndTypeButNotTheName) {
     EXPECT_EQ(fichierFond, "num760t.jpg");  // saved at exit with the new name
     EXPECT_TRUE(milling());
     EXPECT_EQ(fond.fileName(), skins + "num760f.jpg");
-    EXPECT_TRUE(near(fond.pixel(10, 10), kMillingColour));
+    EXPECT_TRUE(near(fond.pixel(10, 10), kMillingColor));
 
     // The error reaches the operator through the guard, with its message.
     std::vector<std::string> shown;
@@ -147,7 +147,7 @@ TEST_F(MachineSwitchTest, DamagedSkinIsReportedLikeAMissingOne) {
     }
     EXPECT_THROW(click(), Error);
     EXPECT_TRUE(milling());
-    EXPECT_TRUE(near(fond.pixel(10, 10), kMillingColour));
+    EXPECT_TRUE(near(fond.pixel(10, 10), kMillingColor));
 }
 
 TEST_F(MachineSwitchTest, TFAreaAndCaption) {

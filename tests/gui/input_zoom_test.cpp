@@ -95,7 +95,7 @@ TEST_F(ZoomTest, BigScreenLayout) {
             EXPECT_LE(l->left() + l->width(), frame.left + frame.width) << l->name();
             EXPECT_LE(l->top() + l->height(), frame.top + frame.height) << l->name();
         }
-        // Only the layout changes: text, face, colours and visibility stay.
+        // Only the layout changes: text, face, colors and visibility stay.
         const LabelState& was = before.labels[static_cast<std::size_t>(2 * (n - 1))];
         EXPECT_EQ(line.caption(), was.caption);
         EXPECT_EQ(line.font().face, was.font.face);

@@ -45,9 +45,9 @@ protected:
 TEST_F(PanelLamps, FortyThreeHiddenDiscsAtTheirDesignPlaces) {
     struct Spot {
         int lamp, left, top;
-        vos::design::Rgb colour;
+        vos::design::Rgb color;
     };
-    // Corners and colour changes of the panel, read off the panel drawing.
+    // Corners and color changes of the panel, read off the panel drawing.
     const Spot spots[] = {
         {0, 525, 52, vos::design::colors::Red},     {7, 798, 52, vos::design::colors::Red},
         {8, 525, 91, vos::design::colors::Red},     {18, 603, 144, vos::design::colors::Yellow},
@@ -60,7 +60,7 @@ TEST_F(PanelLamps, FortyThreeHiddenDiscsAtTheirDesignPlaces) {
     for (const Spot& s : spots) {
         const vos::Shape& led = bank.led(s.lamp);
         EXPECT_EQ(led.bounds(), (vos::design::Bounds{s.left, s.top, 9, 9})) << s.lamp;
-        EXPECT_EQ(led.brushColor(), s.colour) << s.lamp;
+        EXPECT_EQ(led.brushColor(), s.color) << s.lamp;
     }
     for (int i = 0; i < lamps::kCount; ++i) {
         const vos::Shape& led = bank.led(i);

@@ -1,6 +1,6 @@
 // Renders the skin, the lamps and the character screen after a known byte
 // sequence and checks pixels: text in written cells only, the cursor mark
-// under the cursor column, lit lamps in their colour and the skin where a
+// under the cursor column, lit lamps in their color and the skin where a
 // lamp is off.
 #include <gtest/gtest.h>
 
@@ -134,7 +134,7 @@ TEST_F(PanelScreenshot, TextCursorMarkAndLampsAreDrawnWhereTheStateSays) {
     EXPECT_EQ(whitePixels(img, 62, strip2Row, 82, strip2Row + 1), 0);
     EXPECT_EQ(whitePixels(img, 92, strip2Row, 462, strip2Row + 1), 0);
 
-    // Lamps: lit ones in their colour, off ones show the skin.
+    // Lamps: lit ones in their color, off ones show the skin.
     struct Lamp {
         int lamp;
         bool on;
@@ -144,7 +144,7 @@ TEST_F(PanelScreenshot, TextCursorMarkAndLampsAreDrawnWhereTheStateSays) {
                           Lamp{2, false}, Lamp{26, false}, Lamp{35, false}, Lamp{40, false}}) {
         const vos::design::lamps::LampSpec& s = vos::design::lamps::kTable[static_cast<std::size_t>(l.lamp)];
         const int cx = s.left + vos::design::lamps::kSize / 2, cy = s.top + vos::design::lamps::kSize / 2;
-        EXPECT_EQ(lampCentre(img, l.lamp), l.on ? s.colour : fond.pixel(cx, cy)) << "Led" << l.lamp;
+        EXPECT_EQ(lampCentre(img, l.lamp), l.on ? s.color : fond.pixel(cx, cy)) << "Led" << l.lamp;
     }
 }
 

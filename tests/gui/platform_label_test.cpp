@@ -18,7 +18,7 @@ struct LabelFixture : ::testing::Test {
         form.setClientSize(200, 100);
         form.setColor(design::colors::Blue);
     }
-    // Columns [x0, x1) of row band [y0, y1) that hold at least one pixel of colour c.
+    // Columns [x0, x1) of row band [y0, y1) that hold at least one pixel of color c.
     static int countColumnsWith(const Bitmap& b, design::Rgb c, int x0, int x1, int y0, int y1) {
         int n = 0;
         for (int x = x0; x < x1; ++x)
@@ -51,7 +51,7 @@ TEST_F(LabelFixture, ObjectNamesAreControlNames) {
     EXPECT_EQ(form.find("Ligne08"), nullptr);
 }
 
-TEST_F(LabelFixture, OpaqueLabelFillsItsColourTransparentShowsTheForm) {
+TEST_F(LabelFixture, OpaqueLabelFillsItsColorTransparentShowsTheForm) {
     Label& opaque = form.addLabel("Opaque");
     opaque.setBounds({0, 0, 50, 20});
     opaque.setColor(design::colors::Black);

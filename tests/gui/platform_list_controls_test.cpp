@@ -81,7 +81,7 @@ TEST_F(ListFixture, EditableComboShowsItsNameUntilChosenAndReportsUserChanges) {
     EXPECT_EQ(test::recordedErrors(), std::vector<std::string>{"choix refusé"});
 }
 
-TEST_F(ListFixture, ProgressBarDrawsItsColoursInProportion) {
+TEST_F(ListFixture, ProgressBarDrawsItsColorsInProportion) {
     ProgressBar& p = form.addProgressBar("ProgressBar1");
     p.setBounds({0, 0, 200, 10});
     p.setRange(0, 100);
@@ -140,7 +140,7 @@ TEST_F(ListFixture, GraphicControlPaintsThroughItsCallback) {
     EXPECT_EQ(r.pixel(5, 2), design::colors::Lime);
     EXPECT_EQ(form.grab().pixel(25, 25), design::colors::Lime);
 
-    // A glyph copied with its top-left colour transparent.
+    // A glyph copied with its top-left color transparent.
     Bitmap glyph = Bitmap::filled(4, 2, design::colors::Aqua);
     glyph.setPixel(1, 1, design::colors::Red);
     g.onPaint = [&](Canvas& c) {

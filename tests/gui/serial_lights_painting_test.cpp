@@ -17,7 +17,7 @@ protected:
     Form form{"Form1", FormStyle::Borderless};
 };
 
-// Expected colour of pixel (x, y) of a plain light of size w x h.
+// Expected color of pixel (x, y) of a plain light of size w x h.
 design::Rgb expectedPlain(int x, int y, int w, int h, design::Rgb fill) {
     if (y == 0 || x == 0) return kWhite;            // top row, left column
     if (x == w - 1 || y == h - 1) return kGrey;     // right column, bottom row
@@ -95,7 +95,7 @@ TEST_F(LightPaintTest, LightIsDrawnOnTheFormAtItsPlace) {
 }
 
 // A glyph of 2 x (6 x 4): left half blue with a magenta top-left key pixel,
-// right half green; the key colour shows the parent's background.
+// right half green; the key color shows the parent's background.
 Bitmap twoImageGlyph() {
     constexpr design::Rgb key{255, 0, 255};
     Bitmap g = Bitmap::filled(12, 4, design::colors::Blue);
@@ -127,7 +127,7 @@ TEST_F(LightPaintTest, GlyphHalvesWithTransparentKeyOverParentBackground) {
     light.setLitColor(design::colors::Red);   // ignored with a glyph
     light.setLit(true);
     Bitmap img = light.control().render();
-    EXPECT_EQ(img.pixel(0, 0), parent);           // key colour: not copied
+    EXPECT_EQ(img.pixel(0, 0), parent);           // key color: not copied
     EXPECT_EQ(img.pixel(1, 0), design::colors::Blue);     // left half = lit
     EXPECT_EQ(img.pixel(5, 3), design::colors::Blue);
 

@@ -131,7 +131,7 @@ TEST_F(SelectionTest, ProgressWindowAsDesigned) {
     EXPECT_EQ(f.Label1.caption(), "Recherche des ports");
     EXPECT_EQ(f.Label2.caption(), "com 0");
     EXPECT_EQ(f.Label3.caption(), "Ports détectés :");
-    EXPECT_EQ(f.Label3.font().color, (design::Rgb{128, 128, 128}));  // the window's own colour
+    EXPECT_EQ(f.Label3.font().color, (design::Rgb{128, 128, 128}));  // the window's own color
     EXPECT_EQ(f.ProgressBar1.bounds(), (design::Bounds{9, 57, 441, 10}));
     sel.paintProgressBar();
     EXPECT_EQ(f.ProgressBar1.barColor(), design::colors::Blue);

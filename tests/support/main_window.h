@@ -4,7 +4,7 @@
 // pseudo-terminal or absent), with what the test writes there (configuration
 // file, skins, font), the control on the other side of each port, and the
 // link controls read as the operator sees them (the status text, the lights'
-// colours, the lists), never through the link's insides.
+// colors, the lists), never through the link's insides.
 //
 // Ownership: the fixture owns the folder, the pseudo-terminals, the peers and
 // the window; the window goes first (it closes its port on the terminal).
@@ -99,11 +99,11 @@ protected:
     void layOutInstalled() { installed_ = std::make_unique<InstalledFolder>(folder); }
     void writeIni(const std::string& text) { folder.writeFile("Vostrelle.ini", text); }
     std::string iniPath() const { return folder.path() + "Vostrelle.ini"; }
-    // A flat-coloured 870 x 720 JPEG skin in Skins/.
-    std::string writeSkin(const std::string& name, QColor colour) {
+    // A flat-colored 870 x 720 JPEG skin in Skins/.
+    std::string writeSkin(const std::string& name, QColor color) {
         std::filesystem::create_directories(folder.path() + "Skins");
         QImage img(870, 720, QImage::Format_RGB32);
-        img.fill(colour);
+        img.fill(color);
         const std::string path = folder.path() + "Skins/" + name;
         EXPECT_TRUE(img.save(QString::fromStdString(path), "JPG", 95)) << path;
         return path;
@@ -167,7 +167,7 @@ protected:
     }
     std::string statusText() { return control<Label>("LabelNoCom").caption(); }
     bool linkOpening() { return statusText().find("OUVERTURE") != std::string::npos; }
-    // A light is lit when it shows its lit colour.
+    // A light is lit when it shows its lit color.
     bool lit(const design::linkbar::Light& light) {
         const Bitmap b = control<GraphicControl>(light.name).render();
         return !b.empty() && b.pixel(b.width() / 2, b.height() / 2) == light.lit;

@@ -110,10 +110,10 @@ public:
     ProgramFolder& folder() { return folder_; }
 
     void writeIni(std::string_view content) { folder_.writeFile("Vostrelle.ini", content); }
-    // A valid 870 x 720 JPEG picture of one colour.
-    void writeSkin(const std::string& name, QColor colour) {
+    // A valid 870 x 720 JPEG picture of one color.
+    void writeSkin(const std::string& name, QColor color) {
         QImage img(870, 720, QImage::Format_RGB32);
-        img.fill(colour);
+        img.fill(color);
         img.save(QString::fromStdString(skinPath(name)), "JPEG", 60);
     }
 

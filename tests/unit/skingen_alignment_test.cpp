@@ -123,7 +123,7 @@ double annulusFraction(const Skin& pic, const design::Bounds& disc, double r0, d
     return static_cast<double>(hits) / n;
 }
 
-// The lens shows the lamp's colour, darkly: red for a red lamp, red and green
+// The lens shows the lamp's color, darkly: red for a red lamp, red and green
 // for a yellow one, green for a lime one (the panel itself is blue-grey).
 bool tintedLike(design::Rgb c, design::Rgb lamp) {
     const int r = c.r, g = c.g, b = c.b;
@@ -136,7 +136,7 @@ TEST_P(SkinPicture, EveryLampPlaceShowsADarkLampWindow) {
     for (int i = 0; i < design::lamps::kCount; ++i) {
         SCOPED_TRACE("Led" + std::to_string(i));
         const design::Bounds disc = lampBounds(i);
-        const design::Rgb lamp = design::lamps::kTable[static_cast<std::size_t>(i)].colour;
+        const design::Rgb lamp = design::lamps::kTable[static_cast<std::size_t>(i)].color;
         EXPECT_GE(annulusFraction(pic(), disc, 0, 4, isDark), 0.95);
         EXPECT_GE(annulusFraction(pic(), disc, 0, 3, [&](design::Rgb c) { return tintedLike(c, lamp); }), 0.8);
         // The dark ring round the lens.

@@ -97,7 +97,7 @@ protected:
                             .string();
 };
 
-TEST_F(JpegFile, RoundTripKeepsSizeAndColours) {
+TEST_F(JpegFile, RoundTripKeepsSizeAndColors) {
     RgbPicture pic{40, 24, {}};
     for (int y = 0; y < pic.height; ++y)
         for (int x = 0; x < pic.width; ++x) {
@@ -111,7 +111,7 @@ TEST_F(JpegFile, RoundTripKeepsSizeAndColours) {
     ASSERT_EQ(back.width, pic.width);
     ASSERT_EQ(back.height, pic.height);
     ASSERT_EQ(back.rgb.size(), pic.rgb.size());
-    // Away from the edge between the halves, colours come back within a few levels.
+    // Away from the edge between the halves, colors come back within a few levels.
     for (int y = 0; y < pic.height; ++y)
         for (int x : {2, 10, 30, 37})
             for (int c = 0; c < 3; ++c) {

@@ -33,8 +33,8 @@ void drawButtonBody(QPainter& p, const QRectF& r) {
     p.restore();
 }
 
-QPen iconPen(qreal width, design::Rgb colour = style::kButtonIcon) {
-    QPen pen(qc(colour), width);
+QPen iconPen(qreal width, design::Rgb color = style::kButtonIcon) {
+    QPen pen(qc(color), width);
     pen.setCapStyle(Qt::RoundCap);
     pen.setJoinStyle(Qt::RoundJoin);
     return pen;

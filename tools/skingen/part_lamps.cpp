@@ -1,6 +1,6 @@
 // Lamp windows: at every lamp place of the lamp table, a dark ring slightly
 // larger than the lamp's disc round a dark lens tinted with the lamp's
-// colour. The program shows a lit lamp as a disc of its colour over the lens.
+// color. The program shows a lit lamp as a disc of its color over the lens.
 #include <QPainter>
 #include <QRadialGradient>
 
@@ -12,7 +12,7 @@ namespace vos::skingen {
 
 namespace {
 
-design::Rgb lensColour(design::Rgb lamp) {
+design::Rgb lensColor(design::Rgb lamp) {
     if (lamp == design::colors::Yellow) return style::kLensYellow;
     if (lamp == design::colors::Lime) return style::kLensGreen;
     return style::kLensRed;
@@ -27,8 +27,8 @@ void drawLampWindow(QPainter& p, const design::Bounds& disc, design::Rgb lamp) {
     p.setBrush(qc(style::kLampRing));
     p.drawEllipse(lens.adjusted(-m, -m, m, m));
     QRadialGradient g(lens.center() - QPointF(1.5, 1.5), lens.width() / 2);
-    g.setColorAt(0.0, qc(lensColour(lamp)).lighter(125));
-    g.setColorAt(1.0, qc(lensColour(lamp)).darker(140));
+    g.setColorAt(0.0, qc(lensColor(lamp)).lighter(125));
+    g.setColorAt(1.0, qc(lensColor(lamp)).darker(140));
     p.setBrush(g);
     p.drawEllipse(lens);
     p.restore();
@@ -38,7 +38,7 @@ void drawLampWindow(QPainter& p, const design::Bounds& disc, design::Rgb lamp) {
 
 void drawLampWindows(QPainter& p) {
     for (int i = 0; i < lamps::kCount; ++i)
-        drawLampWindow(p, lampBounds(i), lamps::kTable[static_cast<std::size_t>(i)].colour);
+        drawLampWindow(p, lampBounds(i), lamps::kTable[static_cast<std::size_t>(i)].color);
 }
 
 }  // namespace vos::skingen

@@ -34,7 +34,7 @@ struct KeyLegend {
 
 // ---------------------------------------------------------------- left block
 // Normal faces of the pad rows B to F (index 0 = row B), columns 1 to 10:
-// letters on the left, a warm-coloured numeric pad in columns 8 to 10 of
+// letters on the left, a warm-colored numeric pad in columns 8 to 10 of
 // rows C to F, the shift key at row F column 1 (its frame is the one every
 // shifted press shows).
 inline constexpr std::array<std::array<const char*, 10>, 5> kAlphaFaces{{

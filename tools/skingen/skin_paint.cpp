@@ -38,10 +38,10 @@ void drawBevelRect(QPainter& p, const QRectF& r, QColor face, QColor light, QCol
     p.restore();
 }
 
-void drawCentredText(QPainter& p, const QRectF& r, const QString& text, const QFont& font, QColor colour) {
+void drawCentredText(QPainter& p, const QRectF& r, const QString& text, const QFont& font, QColor color) {
     p.save();
     p.setFont(font);
-    p.setPen(colour);
+    p.setPen(color);
     p.drawText(r, Qt::AlignCenter, text);
     p.restore();
 }

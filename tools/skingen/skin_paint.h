@@ -42,8 +42,8 @@ QFont fittedFont(const QString& text, int pixelHeight, qreal width, bool bold = 
 // dark edge bottom-right, `edge` pixels wide.
 void drawBevelRect(QPainter& p, const QRectF& r, QColor face, QColor light, QColor dark, int edge,
                    bool sunken = false);
-// Text in `colour`, centred in `r`.
-void drawCentredText(QPainter& p, const QRectF& r, const QString& text, const QFont& font, QColor colour);
+// Text in `color`, centred in `r`.
+void drawCentredText(QPainter& p, const QRectF& r, const QString& text, const QFont& font, QColor color);
 // Engraved text: a dark copy one pixel below a light one, centred in `r`.
 void drawEngravedText(QPainter& p, const QRectF& r, const QString& text, const QFont& font);
 

@@ -1,5 +1,5 @@
 #pragma once
-// Colours and sizes of the drawn panel. The alignment test classifies the
+// Colors and sizes of the drawn panel. The alignment test classifies the
 // pixels of the generated pictures with the same values, so a change of look
 // here is a change the test sees.
 #include "design/types.h"
@@ -36,7 +36,7 @@ inline constexpr design::Rgb kLegendShifted{24, 82, 170};
 inline constexpr design::Rgb kLegendRed{186, 28, 28};
 inline constexpr design::Rgb kLegendGreen{22, 132, 58};
 
-// Lamp windows: a dark ring round a dark lens tinted with the lamp's colour.
+// Lamp windows: a dark ring round a dark lens tinted with the lamp's color.
 inline constexpr design::Rgb kLampRing{20, 20, 23};
 inline constexpr int kLampRingMargin = 2;  // ring = disc + 2 px all round
 inline constexpr design::Rgb kLensRed{74, 14, 14};

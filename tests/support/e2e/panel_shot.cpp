@@ -48,14 +48,14 @@ int PanelShot::barHeight(ScreenLayout layout, int line, int column) const {
     return rows;
 }
 
-bool looksLike(QRgb p, Colour colour) {
+bool looksLike(QRgb p, Color color) {
     const int r = qRed(p), g = qGreen(p), b = qBlue(p);
-    switch (colour) {
-        case Colour::Red: return r >= 200 && g <= 60 && b <= 60;
-        case Colour::Yellow: return r >= 200 && g >= 200 && b <= 80;
-        case Colour::Lime: return r <= 80 && g >= 200 && b <= 80;
-        case Colour::White: return r >= 200 && g >= 200 && b >= 200;
-        case Colour::Black: return r <= 40 && g <= 40 && b <= 40;
+    switch (color) {
+        case Color::Red: return r >= 200 && g <= 60 && b <= 60;
+        case Color::Yellow: return r >= 200 && g >= 200 && b <= 80;
+        case Color::Lime: return r <= 80 && g >= 200 && b <= 80;
+        case Color::White: return r >= 200 && g >= 200 && b >= 200;
+        case Color::Black: return r <= 40 && g <= 40 && b <= 40;
     }
     return false;
 }
@@ -69,7 +69,7 @@ QPoint PanelShot::onScreen(int x, int y) const {
 
 QRgb PanelShot::pixel(int x, int y) const {
     const QPoint p = onScreen(x, y);
-    if (!screen_.valid(p)) return qRgb(255, 0, 255);  // off-screen: matches no checked colour
+    if (!screen_.valid(p)) return qRgb(255, 0, 255);  // off-screen: matches no checked color
     return screen_.pixel(p);
 }
 

@@ -32,9 +32,9 @@ QRect stripCellRect(ScreenLayout layout, int line, int column);
 inline constexpr const char* kBannerInk = ".........#########..#######.####........";
 inline constexpr const char* kBlankInk = "........................................";
 
-enum class Colour { Red, Yellow, Lime, White, Black };
-// Whether a pixel shows the colour, allowing for blending at the edges.
-bool looksLike(QRgb pixel, Colour colour);
+enum class Color { Red, Yellow, Lime, White, Black };
+// Whether a pixel shows the color, allowing for blending at the edges.
+bool looksLike(QRgb pixel, Color color);
 
 class PanelShot {
 public:
@@ -44,7 +44,7 @@ public:
 
     bool isNull() const { return screen_.isNull(); }
     QRgb pixel(int x, int y) const;
-    bool pixelIs(int x, int y, Colour colour) const { return looksLike(pixel(x, y), colour); }
+    bool pixelIs(int x, int y, Color color) const { return looksLike(pixel(x, y), color); }
     // Pixels in the rectangle whose three components are all >= minLevel.
     int brightPixels(const QRect& r, int minLevel = 160) const;
     // Whether every pixel of the rectangle has all components <= maxLevel.

@@ -11,7 +11,7 @@ namespace vos::e2e {
 
 class VirtualDisplay {
 public:
-    // Starts the server with one screen of the given size, 24-bit colour and
+    // Starts the server with one screen of the given size, 24-bit color and
     // 96 pixels per inch; its messages go to logFile. Throws when the server
     // does not come up within timeoutMs.
     VirtualDisplay(int width, int height, const std::string& logFile, int timeoutMs = 60000);
