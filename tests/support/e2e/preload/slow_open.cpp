@@ -1,5 +1,5 @@
 // Preloaded into the program by an end-to-end test: every open() of a port
-// link (a path holding VOS_SLOW_OPEN_MATCH, by default "/Ports/COM") takes
+// link (a path holding "/Ports/COM", or ending with VOS_SLOW_OPEN_MATCH) takes
 // VOS_SLOW_OPEN_MS milliseconds longer, as a slow adapter's driver would;
 // with VOS_SLOW_OPEN_LOG set, each such open appends a line to that file.
 // Everything else is untouched.
@@ -28,11 +28,18 @@ void logOpen(const char* path) {
     ::close(fd);
 }
 
+// Every port link, or with VOS_SLOW_OPEN_MATCH the one path that ends so
+// ("/Ports/COM2" is not "/Ports/COM21").
+bool slowed(const char* path) {
+    const char* match = std::getenv("VOS_SLOW_OPEN_MATCH");
+    if (!match || !*match) return std::strstr(path, "/Ports/COM") != nullptr;
+    const std::size_t n = std::strlen(path), m = std::strlen(match);
+    return n >= m && std::strcmp(path + n - m, match) == 0;
+}
+
 void delayPortOpen(const char* path) {
     const char* ms = std::getenv("VOS_SLOW_OPEN_MS");
-    const char* match = std::getenv("VOS_SLOW_OPEN_MATCH");
-    if (!match || !*match) match = "/Ports/COM";
-    if (!path || !ms || !std::strstr(path, match)) return;
+    if (!path || !ms || !slowed(path)) return;
     logOpen(path);
     const long n = std::strtol(ms, nullptr, 10);
     timespec left{n / 1000, (n % 1000) * 1000000L};
