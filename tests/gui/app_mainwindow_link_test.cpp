@@ -132,7 +132,8 @@ TEST_F(MainWindowLinkTest, KeysAndSoftKeyClicksGoOutAmongTheIdleBytesInOrder) {
 }
 
 // The operator chooses COM2: the whole link (idle stream, the control's
-// bytes, the status) moves to COM2 and COM1 falls silent.
+// bytes, the status) moves to COM2 and COM1 falls silent; the choice and then
+// a speed reach the configuration file at once.
 TEST_F(MainWindowLinkTest, APortChangeMovesTheLinkOnceTheNewPortIsOpen) {
     PtyPair& com1 = startOnCom1();
     PtyPair& com2 = addPort(2);
@@ -154,6 +155,13 @@ TEST_F(MainWindowLinkTest, APortChangeMovesTheLinkOnceTheNewPortIsOpen) {
     ASSERT_TRUE(com2.write(Bytes{0x83, 0xC3}));
     ASSERT_TRUE(waitUntil([&] { return f.screen().lineText(1)[0] == 'C'; }));
     EXPECT_TRUE(recordedMessages().empty());
+
+    // The choice is in the configuration file at once, and so is a speed.
+    const auto port = [&] { return iniSection(test::Slurp(iniPath()), "Port"); };
+    EXPECT_TRUE(waitUntil([&] { return port()["Com"] == "2"; })) << test::Slurp(iniPath());
+    chooseSpeed(1);
+    EXPECT_TRUE(waitUntil([&] { return port()["Bauds"] == "19200"; })) << test::Slurp(iniPath());
+    EXPECT_EQ(statusText(), "COM2 19200");
 }
 
 // The line is lost: the first key of each outage gets one French message,
