@@ -41,8 +41,8 @@ public:
     // opened, and the link controls show its state.
     virtual void openConfiguredPort() = 0;
     // The search's availability test of port n. A port the line is opening
-    // counts as present untested: the test would take the device from under
-    // the open.
+    // is not opened again for the test (that would take the device from
+    // under the open): its device's presence decides.
     virtual bool portPresent(int n) = 0;
 
 protected:
