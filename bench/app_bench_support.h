@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -46,6 +47,19 @@ inline void printBoxes() {
     setMessageSink([](const std::string& kind, const std::string& text) {
         std::fprintf(stderr, "[%s box] %s\n", kind.c_str(), text.c_str());
     });
+}
+
+// Serves the window's events until `done` holds (at most limitMs); false
+// when the time ran out.
+template <class F>
+bool serveUntil(F done, int limitMs) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+    while (!done()) {
+        if (Clock::now() >= deadline) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return true;
 }
 
 // The program as the workshop runs it, on a private folder: Vostrelle.ini

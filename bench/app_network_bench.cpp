@@ -32,17 +32,6 @@ namespace {
 constexpr std::uint16_t kF3Key = vos::vk::F1 + 2;
 constexpr std::uint8_t kF3Code = 0x82;
 
-template <class F>
-bool serveUntil(F done, int limitMs) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
-    while (!done()) {
-        if (Clock::now() >= deadline) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    return true;
-}
-
 // A window whose COM1 is the control's terminal itself, or ser2net's URL
 // with that terminal as its device.
 struct Rig {

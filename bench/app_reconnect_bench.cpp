@@ -42,18 +42,6 @@ double processCpuMs() {
     return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
-// Serves the window's events until `done` holds (at most limitMs).
-template <class F>
-bool serveUntil(F done, int limitMs) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
-    while (!done()) {
-        if (Clock::now() >= deadline) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    return true;
-}
-
 void serveFor(int ms) {
     serveUntil([] { return false; }, ms);
 }

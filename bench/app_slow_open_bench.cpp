@@ -60,16 +60,6 @@ struct Rig {
     }
 };
 
-template <class F>
-bool serveUntil(F done, int limitMs) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
-    while (!done()) {
-        if (Clock::now() >= deadline) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-    }
-    return true;
-}
-
 struct Round {
     double guiStallMs, com1GapMs, toCom2Ms;
 };

@@ -229,19 +229,19 @@ void Form::close() {
     }
     // Not shown (yet): the close still runs its handler and counts as closed.
     if (d.closing) return;
-    d.closing = true;
-    if (onClose) {
-        const auto handler = onClose;
-        guarded(handler);
-    }
-    d.closing = false;
-    d.closeRequested = true;
+    runCloseHandler();
     d.closed();
 }
 
 void Form::closeAtExit() {
     Impl& d = *impl_;
     if (!d.shownOnce || d.closing || d.closeRequested) return;
+    runCloseHandler();
+}
+
+// onClose once, through the guard; the form then counts as closed.
+void Form::runCloseHandler() {
+    Impl& d = *impl_;
     d.closing = true;
     if (onClose) {
         const auto handler = onClose;

@@ -181,6 +181,8 @@ public:
     Impl& impl() const { return *impl_; }
 
 private:
+    void runCloseHandler();
+
     std::string name_;
     std::unique_ptr<Impl> impl_;
 };
