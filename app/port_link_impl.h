@@ -78,8 +78,10 @@ struct PortLink::Impl final : serial::LineRequests {
     std::string folder;
     GuiHandover handover;  // before the port and the opener: outlives both
     serial::TSerialComPort Port;
-    serial::TSerialSLController SerialSLController1;
+    // The selection owns the status lights: it outlives the controller,
+    // whose destructor puts them out.
     serial::PortSelection selection;
+    serial::TSerialSLController SerialSLController1;
     // Jobs posted to the GUI thread hold a weak reference: they do nothing
     // once the link is being destroyed (the port's close serves events).
     std::shared_ptr<Impl*> alive;

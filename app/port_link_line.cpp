@@ -26,8 +26,8 @@ PortLink::Impl::Impl(Form& form, const std::string& f, Wiring w)
     : wiring(std::move(w)),
       folder(f),
       Port(folder, &handover),
-      SerialSLController1(&Port),
       selection(form, Port, *this),
+      SerialSLController1(&Port),
       alive(std::make_shared<Impl*>(this)),
       opener([this, weak = std::weak_ptr<Impl*>(alive)](std::uint64_t t) {
           // An opener thread: only hand the news to the GUI thread (outside
