@@ -238,6 +238,10 @@ bool TSerialBaseDispatcher::deliver(std::uint16_t kind, std::uint32_t first, std
     bool result = !CloseLater.load();
     {
         std::lock_guard lk(dataMutex_);
+        // Counted again in the same hold of the lock that moves the tail: a
+        // byte the GUI thread takes between the event's return and here is
+        // still taken in place, and must be passed over with the others.
+        MaxTakenCount = std::max(MaxTakenCount, TakenCount);
         if (InAvailDelivery && result) {
             inRing_.advanceTail(MaxTakenCount);
             if (MaxTakenCount != count) result = false;
