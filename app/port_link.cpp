@@ -55,8 +55,7 @@ PortLink::PortLink(Form& form, const std::string& programFolder, Wiring wiring)
     d.SerialSLController1.setLights(lights);
     d.selection.LabelNoCom().onHint = [&d] {
         const int n = configuredPort(d.line);
-        const std::string path = d.devicePath(n);
-        return deviceHint(n, path.empty() ? DeviceTrail{} : deviceTrail(path));
+        return deviceHint(n, deviceTrail(d.devicePath(n)));
     };
 }
 

@@ -233,11 +233,12 @@ void PortLink::Impl::startupOver() {
     for (const auto& [cause, e] : heldBack)
         if (cause.com == configured || cause.code == 0) showNow(e, cause);
     heldBack.clear();
-    if (line.phase == Phase::Closed && configured != 0)
+    if (line.phase == Phase::Closed && configured != 0) {
         handle(LineEvent::Await, configured);
-    else
+    } else {
         watch(true);
-    show();
+        show();
+    }
     if (line.phase != Phase::Open && line.phase != Phase::Opening && aux) aux->showLinkControls();
 }
 

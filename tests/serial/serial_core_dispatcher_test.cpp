@@ -18,14 +18,7 @@ std::vector<std::uint8_t> pattern(std::size_t n, std::size_t offset = 0) {
 
 TEST_F(DispatcherData, AllByteValuesPassUnchangedBothWays) {
     std::vector<std::uint8_t> received;
-    onEvent = [&](const Event& e) {
-        if (e.kind != serial::kEventDataAvail) return;
-        for (std::uint32_t i = 0; i < e.first; ++i) {
-            std::uint8_t b = 0;
-            ASSERT_EQ(port->takeByte(b), 0);
-            received.push_back(b);
-        }
-    };
+    takeAnnouncedInto(received);
     ASSERT_EQ(open(), 0);
     const auto all = allByteValues();
     ASSERT_TRUE(peer.write(all));
@@ -87,14 +80,7 @@ TEST_F(DispatcherData, OverTakingFailsButTheTailMovesByWhatWasTaken) {
 TEST_F(DispatcherData, FullInputRingKeepsChunksQueuedAndLosesNothing) {
     bool taking = false;
     std::vector<std::uint8_t> received;
-    onEvent = [&](const Event& e) {
-        if (e.kind != serial::kEventDataAvail || !taking) return;
-        for (std::uint32_t i = 0; i < e.first; ++i) {
-            std::uint8_t b = 0;
-            ASSERT_EQ(port->takeByte(b), 0);
-            received.push_back(b);
-        }
-    };
+    takeAnnouncedInto(received, &taking);
     ASSERT_EQ(open(), 0);
     constexpr std::size_t kExtra = 3000;
     const auto sent = pattern(serial::kInputRingSize + kExtra);
@@ -129,14 +115,7 @@ TEST_F(DispatcherData, FullInputRingKeepsChunksQueuedAndLosesNothing) {
 TEST_F(DispatcherData, AFloodBeyondTheQueueBoundIsDroppedAndCountedAsAnOverrun) {
     bool taking = false;
     std::vector<std::uint8_t> received;
-    onEvent = [&](const Event& e) {
-        if (e.kind != serial::kEventDataAvail || !taking) return;
-        for (std::uint32_t i = 0; i < e.first; ++i) {
-            std::uint8_t b = 0;
-            ASSERT_EQ(port->takeByte(b), 0);
-            received.push_back(b);
-        }
-    };
+    takeAnnouncedInto(received, &taking);
     ASSERT_EQ(open(), 0);
     constexpr std::size_t kRing = serial::kInputRingSize;
     constexpr std::size_t kQueue = serial::kInputQueueLimit;

@@ -60,6 +60,19 @@ protected:
     }
     int open() { return open(settings()); }
 
+    // Inside each data-available event, takes every announced byte into
+    // `received`, as the panel does; only while *taking is true, if given.
+    void takeAnnouncedInto(std::vector<std::uint8_t>& received, const bool* taking = nullptr) {
+        onEvent = [this, &received, taking](const Event& e) {
+            if (e.kind != serial::kEventDataAvail || (taking && !*taking)) return;
+            for (std::uint32_t i = 0; i < e.first; ++i) {
+                std::uint8_t b = 0;
+                ASSERT_EQ(port->takeByte(b), 0);
+                received.push_back(b);
+            }
+        };
+    }
+
     // Takes every byte the dispatcher will give now.
     std::vector<std::uint8_t> takeAll() {
         std::vector<std::uint8_t> out;

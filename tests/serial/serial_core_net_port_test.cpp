@@ -62,15 +62,8 @@ protected:
     // Every byte value from the control arrives as sent, and from the panel
     // the other way: no telnet negotiation, no 0xFF doubling left over.
     void expectEveryByteBothWays() {
-        // Taken inside the data-available events, as the panel takes them.
         std::vector<std::uint8_t> got;
-        onEvent = [&](const Event& e) {
-            for (std::uint32_t i = 0; e.kind == serial::kEventDataAvail && i < e.first; ++i) {
-                std::uint8_t b = 0;
-                ASSERT_EQ(port->takeByte(b), 0);
-                got.push_back(b);
-            }
-        };
+        takeAnnouncedInto(got);
         ASSERT_TRUE(peer.write(allByteValues()));
         EXPECT_TRUE(pumpUntil([&] { return got.size() >= 256; }));
         onEvent = nullptr;

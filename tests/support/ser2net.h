@@ -3,8 +3,8 @@
 // network namespace to pull its cable in.
 //
 // ser2net runs with a configuration file of the test's own, written in a
-// temporary folder: never the system's /etc/ser2net.yaml, whose entries
-// serve the console's /dev/ttyS0. It listens on one address and a port that
+// temporary folder: never the system's /etc/ser2net.yaml, whose stock
+// entry serves the machine's console. It listens on one address and a port that
 // was free, and its device is a pseudo-terminal whose master the test holds
 // as the machine's control. The process dies with the test process
 // (parent-death signal) and is killed when the object goes.
